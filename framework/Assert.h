@@ -1,0 +1,15 @@
+#pragma once
+// Programming errors: a failed ASSERT reports "Assertion failed: <expr>, file <path>,
+// line <n>" and ends the program. Paths are relative to the source tree (the build maps
+// the source prefix away), e.g. "src/gui/graphics/image.cpp".
+#include <string>
+
+namespace fw {
+
+std::string FormatAssertion(const char* expr, const char* file, int line);
+[[noreturn]] void AssertionFailed(const char* expr, const char* file, int line);
+
+}  // namespace fw
+
+#define ASSERT(expr) \
+    ((expr) ? (void)0 : ::fw::AssertionFailed(#expr, __FILE__, __LINE__))
