@@ -3,10 +3,24 @@
 #include "framework/Assert.h"
 #include "framework/SysUtils.h"
 
+#include <cxxabi.h>
+
 #include <algorithm>
+#include <cstdlib>
+#include <memory>
 #include <cctype>
 #include <exception>
 #include <typeinfo>
+
+std::string TObject::ClassName() const
+{
+    int status = 0;
+    std::unique_ptr<char, void (*)(void*)> demangled(
+        abi::__cxa_demangle(typeid(*this).name(), nullptr, nullptr, &status), std::free);
+    std::string name = status == 0 && demangled ? demangled.get() : typeid(*this).name();
+    const size_t scope = name.rfind("::");
+    return scope == std::string::npos ? name : name.substr(scope + 2);
+}
 
 void TPersistent::Assign(const TPersistent* source)
 {

@@ -13,6 +13,9 @@ public:
     TObject(const TObject&) = delete;
     TObject& operator=(const TObject&) = delete;
     virtual ~TObject() = default;
+
+    // The name of the object's most derived class, without its namespace ("TMainForm").
+    std::string ClassName() const;
 };
 
 // Copies contents between objects that know each other: Assign asks the source to
@@ -85,13 +88,13 @@ public:
 
 protected:
     virtual void Notification(TComponent* component, TOperation operation);
-    void SetComponentState(TComponentState state) { m_state = state; }
+    // Frees the owned components now, last created first.
+    void DestroyComponents();
 
 private:
     friend class TReader;
     void InsertComponent(TComponent* component);
     void RemoveComponent(TComponent* component);
-    void DestroyComponents();
 
     TComponent* m_owner;  // borrowed
     std::vector<std::unique_ptr<TComponent>> m_components;

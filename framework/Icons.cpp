@@ -28,9 +28,9 @@ std::pair<int, int> IconSize(HICON icon)
 
 void TIcon::SetHandle(HICON icon)
 {
-    if (icon == m_handle.get())
+    if (icon == m_handle.Get())
         return;
-    m_handle.reset(icon);
+    m_handle.Reset(icon);
     std::tie(m_width, m_height) = IconSize(icon);
     Changed();
 }
@@ -38,7 +38,7 @@ void TIcon::SetHandle(HICON icon)
 HICON TIcon::ReleaseHandle()
 {
     m_width = m_height = 0;
-    return m_handle.release();
+    return m_handle.Release();
 }
 
 void TIcon::LoadFromResourceName(HINSTANCE instance, const std::string& name, int size)
@@ -78,7 +78,9 @@ void TIcon::Assign(const TPersistent* source)
     SetHandle(copy);
 }
 
-void TIcon::Changed()
+void TIcon::Draw(TCanvas* canvas, const TRect& rect)
 {
-    Fire(OnChange, this);
+    if (m_handle)
+        DrawIconEx(canvas->Handle(), rect.Left, rect.Top, m_handle.Get(), rect.Width(), rect.Height(), 0,
+                   nullptr, DI_NORMAL);
 }

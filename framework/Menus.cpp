@@ -3,7 +3,7 @@
 #include "framework/Assert.h"
 #include "framework/Messages.h"
 #include "framework/SysUtils.h"
-#include "framework/UserHandles.h"
+#include "framework/Handles.h"
 
 #include <algorithm>
 
@@ -54,7 +54,7 @@ namespace {
 // `commands` plus one (0 means "nothing chosen").
 HMENU BuildMenu(const TMenuItem* item, std::vector<TMenuItem*>& commands)
 {
-    TMenuHandle menu(CreatePopupMenu());
+    MenuHandle menu(CreatePopupMenu());
     if (!menu)
         throw EOutOfResources("Cannot create a menu");
     for (int i = 0; i < item->Count(); ++i) {
@@ -62,21 +62,21 @@ HMENU BuildMenu(const TMenuItem* item, std::vector<TMenuItem*>& commands)
         if (!entry->Visible())
             continue;
         if (entry->Caption() == "-") {
-            AppendMenuA(menu.get(), MF_SEPARATOR, 0, nullptr);
+            AppendMenuA(menu.Get(), MF_SEPARATOR, 0, nullptr);
             continue;
         }
         UINT flags = MF_STRING | (entry->Checked() ? MF_CHECKED : 0) | (entry->Enabled() ? 0 : MF_GRAYED);
         if (entry->Count() > 0) {
-            TMenuHandle sub(BuildMenu(entry, commands));
-            if (AppendMenuA(menu.get(), flags | MF_POPUP, reinterpret_cast<UINT_PTR>(sub.get()),
+            MenuHandle sub(BuildMenu(entry, commands));
+            if (AppendMenuA(menu.Get(), flags | MF_POPUP, reinterpret_cast<UINT_PTR>(sub.Get()),
                             entry->Caption().c_str()))
-                sub.release();  // the parent menu frees it now
+                sub.Release();  // the parent menu frees it now
             continue;
         }
         commands.push_back(entry);
-        AppendMenuA(menu.get(), flags, commands.size(), entry->Caption().c_str());
+        AppendMenuA(menu.Get(), flags, commands.size(), entry->Caption().c_str());
     }
-    return menu.release();
+    return menu.Release();
 }
 
 }  // namespace
@@ -98,12 +98,12 @@ void TPopupMenu::Popup(int x, int y)
     if (!m_items)
         return;
     std::vector<TMenuItem*> commands;
-    TMenuHandle menu(BuildMenu(m_items, commands));
+    MenuHandle menu(BuildMenu(m_items, commands));
     // The menu needs a window to belong to; a hidden one of its own keeps the choice
     // from reaching any form as WM_COMMAND.
     HWND window = nullptr;
     window = AllocateHWnd([&window](TMessage& m) { m.Result = DefWindowProcA(window, m.Msg, m.WParam, m.LParam); });
-    const UINT chosen = static_cast<UINT>(TrackPopupMenu(menu.get(), TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD,
+    const UINT chosen = static_cast<UINT>(TrackPopupMenu(menu.Get(), TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD,
                                                          x, y, 0, window, nullptr));
     PostMessageA(window, WM_NULL, 0, 0);  // lets the menu close when the user clicks elsewhere
     DeallocateHWnd(window);
