@@ -48,16 +48,21 @@ create() {
 }
 
 # The simulated board: a kernel driver Wine runs in its device host. Its service
-# key's "Profile" value is the board the driver starts with.
+# key's "Profile" value is the board the driver starts with. It starts with the
+# prefix, so a program run in the prefix by hand finds the board too.
 start_driver() {
-  local arch=$1 driver=$2 profile=$3 wine service
+  local arch=$1 driver=$2 profile=$3 wine service target
   wine=$(wine_for "$arch")
   service='HKLM\System\CurrentControlSet\Services\NRVACPI'
-  cp "$driver" "$prefix/drive_c/windows/system32/drivers/nrvacpi.sys" || return 1
+  target=$prefix/drive_c/windows/system32/drivers/nrvacpi.sys
+  "$wine" sc stop NRVACPI >>"$log" 2>&1
+  # A new file rather than a rewrite: the device host may still map the old one.
+  cp "$driver" "$target.new" && mv -f "$target.new" "$target" || return 1
   if ! "$wine" sc query NRVACPI >>"$log" 2>&1; then
-    "$wine" sc create NRVACPI type= kernel start= demand \
+    "$wine" sc create NRVACPI type= kernel start= auto \
       binPath= 'C:\windows\system32\drivers\nrvacpi.sys' >>"$log" 2>&1 || return 1
   fi
+  "$wine" reg add "$service" /v Start /t REG_DWORD /d 2 /f >>"$log" 2>&1 || return 1
   "$wine" reg add "$service" /v Profile /t REG_SZ /d "$profile" /f >>"$log" 2>&1 || return 1
   "$wine" sc start NRVACPI >>"$log" 2>&1 || { echo "driver did not start, see $log" >&2; return 1; }
 }

@@ -265,4 +265,69 @@ TEST_F(BoardDeviceTest, AddressLayoutFailsCleanly)
     EXPECT_EQ(0xCC, reply[16]);
 }
 
+bool SetStartupProfile(const std::string& profile)
+{
+    return RegSetKeyValueA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Services\\NRVACPI", "Profile", REG_SZ,
+                           profile.c_str(), static_cast<DWORD>(profile.size() + 1)) == ERROR_SUCCESS;
+}
+
+// Puts the service key and the running driver back as the prefix had them.
+struct DriverRestorer {
+    std::string profile = boardtest::StartupProfile();
+    ~DriverRestorer()
+    {
+        SetStartupProfile(profile);
+        boardtest::RunSystem("sc start NRVACPI");
+        BoardClient board;
+        board.Command(NRV_CMD_PROFILE, 0, 0, profile.empty() ? "8x4" : profile);
+    }
+};
+
+TEST(BoardDriverLifetimeTest, WithoutTheDeviceEveryEntryFailsAndARestartReadsTheServiceKey)
+{
+    DriverRestorer restorer;
+    ASSERT_TRUE(SetStartupProfile("16x2,off"));
+    ASSERT_EQ(0, boardtest::RunSystem("sc stop NRVACPI"));
+
+    {
+        NrAcpi lib;
+        ASSERT_TRUE(lib.IsLoaded());
+        EXPECT_EQ(0, lib.AcpiLibInit());
+        std::vector<unsigned char> buffer(4096, 0);
+        uint32_t size = 4096;
+        EXPECT_EQ(0, lib.GetGroupInfo(0x11, buffer.data(), &size));
+        EXPECT_EQ(nullptr, lib.ListFirst(buffer.data()));
+        EXPECT_EQ(0, lib.ListCount(buffer.data()));
+        uint32_t value = 0xDEADBEEF;
+        EXPECT_EQ(0, lib.GetBiosItemValue(0x1103001D, &value) & 1);
+        EXPECT_EQ(0xDEADBEEFu, value);
+        EXPECT_EQ(0, lib.SetBiosItemValue(0x1103001C, 0, 2));
+        EXPECT_TRUE(lib.WalkGroup(0x00).empty());
+        EXPECT_EQ(1, Boardctl("show"));
+
+        ASSERT_EQ(0, boardtest::RunSystem("sc start NRVACPI"));
+        EXPECT_EQ(1, lib.AcpiLibInit());
+        EXPECT_EQ(1, lib.GetBiosItemValue(0x1103001D, &value) & 1);
+        EXPECT_EQ(0u, value);
+        EXPECT_EQ(1, lib.GetBiosItemValue(0x1103001E, &value) & 1);
+        EXPECT_EQ(8u, value);
+    }
+    BoardClient board;
+    NrvBoardState state{};
+    ASSERT_TRUE(board.Query(&state));
+    EXPECT_STREQ("16x2,off", state.profile);
+}
+
+TEST(BoardDriverLifetimeTest, MalformedServiceKeyProfileStartsTheDefaultBoard)
+{
+    DriverRestorer restorer;
+    ASSERT_TRUE(SetStartupProfile("12x5,turbo"));
+    ASSERT_EQ(0, boardtest::RunSystem("sc stop NRVACPI"));
+    ASSERT_EQ(0, boardtest::RunSystem("sc start NRVACPI"));
+    BoardClient board;
+    NrvBoardState state{};
+    ASSERT_TRUE(board.Query(&state));
+    EXPECT_STREQ("8x4", state.profile);
+}
+
 } // namespace
