@@ -1,5 +1,7 @@
 #include "src/Oc/AcpiDevice.h"
 
+#include "framework/Handles.h"
+
 #include <array>
 #include <cstdint>
 #include <cstring>
@@ -32,30 +34,10 @@ AcpiDeviceCalls::IsWow64ProcessFn LookUpIsWow64Process()
     return reinterpret_cast<AcpiDeviceCalls::IsWow64ProcessFn>(entry);
 }
 
-// The device handle. Owned for the whole process: closed when it is reopened and at exit.
-class DeviceHandle {
-public:
-    DeviceHandle() = default;
-    ~DeviceHandle() { Reset(INVALID_HANDLE_VALUE); }
-    DeviceHandle(const DeviceHandle&) = delete;
-    DeviceHandle& operator=(const DeviceHandle&) = delete;
-
-    HANDLE Get() const { return m_handle; }
-    bool IsOpen() const { return m_handle != INVALID_HANDLE_VALUE && m_handle != nullptr; }
-    void Reset(HANDLE handle)
-    {
-        if (IsOpen())
-            CloseHandle(m_handle);
-        m_handle = handle;
-    }
-
-private:
-    HANDLE m_handle = INVALID_HANDLE_VALUE;
-};
-
 AcpiDeviceCalls g_calls = {LookUpIsWow64Process(), &CreateFileA, &DeviceIoControl};
 BOOL g_wow64 = FALSE;
-DeviceHandle g_device;
+// Owned for the whole process: closed when it is reopened and at exit.
+KernelHandle g_device;
 
 void Put16(unsigned char* at, std::uint16_t value)
 {
@@ -97,13 +79,13 @@ bool AcpiDeviceOpen()
         wow64 = FALSE;
     g_wow64 = wow64;
 
-    g_device.Reset(INVALID_HANDLE_VALUE);
+    g_device.Reset();
     const HANDLE device =
         g_calls.createFile("\\\\.\\NRVACPI", GENERIC_READ | GENERIC_WRITE,
                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (device == INVALID_HANDLE_VALUE || device == nullptr)
-        return false;
     g_device.Reset(device);
+    if (!g_device)
+        return false;
 
     // The driver expects this right after opening; what it answers means nothing to us.
     DWORD answer = 0;
@@ -116,7 +98,7 @@ bool AcpiDeviceOpen()
 bool EvaluateAcpiMethod(const char* method, DWORD first, DWORD second, void* reply,
                         DWORD* replySize)
 {
-    if (!g_device.IsOpen())
+    if (!g_device)
         return false;
 
     // A 32-bit driver reads the argument block through its address; a 64-bit driver
