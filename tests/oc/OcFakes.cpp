@@ -124,6 +124,21 @@ void AddGroup(DWORD number, std::initializer_list<DWORD> ids)
         group.entries[group.count++] = {id, TRUE};
 }
 
+void Unlist(DWORD number, DWORD id)
+{
+    FakeNrAcpiState& s = Library();
+    for (int g = 0; g < s.groupCount; ++g) {
+        FakeNrAcpiGroup& group = s.groups[g];
+        if (group.number != number)
+            continue;
+        DWORD kept = 0;
+        for (DWORD e = 0; e < group.count; ++e)
+            if (group.entries[e].id != id)
+                group.entries[kept++] = group.entries[e];
+        group.count = kept;
+    }
+}
+
 void SetDescriptionUnreadable(DWORD number, int entry)
 {
     FakeNrAcpiState& s = Library();

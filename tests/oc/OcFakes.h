@@ -18,6 +18,8 @@ FakeNrAcpiState& Library();
 // Forgets every group, item and logged call.
 void ResetLibrary();
 void AddGroup(DWORD number, std::initializer_list<DWORD> ids);
+// Takes an item out of its group's list.
+void Unlist(DWORD number, DWORD id);
 // Makes GetItemInfo fail for one entry of a group.
 void SetDescriptionUnreadable(DWORD number, int entry);
 void SetItem(DWORD id, DWORD value, DWORD readResult = 1);
