@@ -13,3 +13,8 @@ std::string FormatAssertion(const char* expr, const char* file, int line);
 
 #define ASSERT(expr) \
     ((expr) ? (void)0 : ::fw::AssertionFailed(#expr, __FILE__, __LINE__))
+
+// For a condition whose source text is not what the report should name, e.g. a property
+// read through a getter: ASSERT_MSG(src->PixelFormat() == pf32bit, "src->PixelFormat == pf32bit").
+#define ASSERT_MSG(expr, text) \
+    ((expr) ? (void)0 : ::fw::AssertionFailed(text, __FILE__, __LINE__))

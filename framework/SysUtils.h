@@ -19,6 +19,11 @@ public:
     using Exception::Exception;
 };
 
+class EReadError : public Exception {
+public:
+    using Exception::Exception;
+};
+
 class EFOpenError : public Exception {
 public:
     // "Cannot open file <path>", the framework's own wording.

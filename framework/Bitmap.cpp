@@ -1,0 +1,377 @@
+// TGraphic, TBitmap and TPicture (declared in Graphics.h).
+#include "framework/Graphics.h"
+
+#include "framework/SysUtils.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+
+namespace {
+
+int DeviceBitsPerPixel()
+{
+    static const int bits = [] {
+        WindowDC screen(nullptr);
+        const int value =
+            screen ? GetDeviceCaps(screen.Get(), BITSPIXEL) * GetDeviceCaps(screen.Get(), PLANES) : 0;
+        // Palette formats would need a colour table; such screens get a true-colour DIB.
+        return (value == 16 || value == 24 || value == 32) ? value : 32;
+    }();
+    return bits;
+}
+
+int BitsPerPixelOf(TPixelFormat format)
+{
+    switch (format) {
+    case pf24bit:
+        return 24;
+    case pf32bit:
+        return 32;
+    case pfDevice:
+        break;
+    }
+    return DeviceBitsPerPixel();
+}
+
+int StrideOf(int width, int bitsPerPixel)
+{
+    return (width * bitsPerPixel + 31) / 32 * 4;
+}
+
+// Copies the top-left width x height pixels between two DIBs of 24 or 32 bits: colours
+// byte for byte, alpha only between two 32-bit images (it stays 0 otherwise).
+void CopyTrueColorPixels(const uint8_t* source, int sourceBits, uint8_t* dest, int destBits,
+                         int width, int height, int sourceStride, int destStride)
+{
+    const int sourceStep = sourceBits / 8;
+    const int destStep = destBits / 8;
+    for (int y = 0; y < height; ++y) {
+        const uint8_t* s = source + static_cast<ptrdiff_t>(y) * sourceStride;
+        uint8_t* d = dest + static_cast<ptrdiff_t>(y) * destStride;
+        if (sourceStep == destStep) {
+            std::memcpy(d, s, static_cast<size_t>(width) * destStep);
+            continue;
+        }
+        for (int x = 0; x < width; ++x, s += sourceStep, d += destStep) {
+            d[0] = s[0];
+            d[1] = s[1];
+            d[2] = s[2];
+        }
+    }
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------
+// TGraphic
+
+void TGraphic::SetTransparent(bool value)
+{
+    if (value == m_transparent)
+        return;
+    m_transparent = value;
+    Changed();
+}
+
+void TGraphic::SetModified(bool value)
+{
+    if (value)
+        Changed();
+    else
+        m_modified = false;
+}
+
+void TGraphic::Changed()
+{
+    m_modified = true;
+    Fire(OnChange, this);
+}
+
+// ---------------------------------------------------------------------------------------
+// TBitmapCanvas
+
+TBitmapCanvas::~TBitmapCanvas()
+{
+    FreeContext();
+}
+
+void TBitmapCanvas::CreateHandle()
+{
+    MemoryDC dc(CreateCompatibleDC(nullptr));
+    if (!dc)
+        throw EOutOfResources("Out of system resources");
+    if (m_bitmap->Handle())
+        m_originalBitmap = SelectObject(dc.Get(), m_bitmap->Handle());
+    m_dc = std::move(dc);
+    SetHandle(m_dc.Get());
+}
+
+void TBitmapCanvas::FreeContext()
+{
+    if (!m_dc)
+        return;
+    SetHandle(nullptr);
+    if (m_originalBitmap)
+        SelectObject(m_dc.Get(), m_originalBitmap);
+    m_originalBitmap = nullptr;
+    m_dc.Reset();
+}
+
+// ---------------------------------------------------------------------------------------
+// TBitmap
+
+TBitmap::TBitmap() = default;
+
+TBitmap::~TBitmap()
+{
+    // The canvas's DC must let go of the DIB before the DIB is deleted.
+    m_canvas.reset();
+}
+
+int TBitmap::BitsPerPixel() const
+{
+    return BitsPerPixelOf(m_pixelFormat);
+}
+
+int TBitmap::Stride() const
+{
+    return StrideOf(m_width, BitsPerPixel());
+}
+
+void TBitmap::Rebuild(int width, int height, TPixelFormat format)
+{
+    const int bits = BitsPerPixelOf(format);
+    BitmapHandle dib;
+    uint8_t* pixels = nullptr;
+    if (width > 0 && height > 0) {
+        const long long stride = (static_cast<long long>(width) * bits + 31) / 32 * 4;
+        if (stride * height > INT_MAX)
+            throw EOutOfResources("Out of system resources");
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = -height;  // top-down: row 0 is the top row
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = static_cast<WORD>(bits);
+        info.bmiHeader.biCompression = BI_RGB;
+        void* memory = nullptr;
+        dib.Reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &memory, nullptr, 0));
+        if (!dib || !memory)
+            throw EOutOfResources("Out of system resources");
+        pixels = static_cast<uint8_t*>(memory);
+        std::memset(pixels, 0, static_cast<size_t>(stride) * height);
+    }
+
+    GdiFlush();
+    if (m_canvas)
+        m_canvas->FreeContext();
+
+    const int keepWidth = std::min(width, m_width);
+    const int keepHeight = std::min(height, m_height);
+    if (pixels && m_bits && keepWidth > 0 && keepHeight > 0) {
+        const int oldBits = BitsPerPixel();
+        if (oldBits >= 24 && bits >= 24) {
+            CopyTrueColorPixels(m_bits, oldBits, pixels, bits, keepWidth, keepHeight,
+                                Stride(), StrideOf(width, bits));
+        } else {
+            MemoryDC from(CreateCompatibleDC(nullptr));
+            MemoryDC to(CreateCompatibleDC(nullptr));
+            if (!from || !to)
+                throw EOutOfResources("Out of system resources");
+            SelectedObject fromBitmap(from.Get(), m_dib.Get());
+            SelectedObject toBitmap(to.Get(), dib.Get());
+            BitBlt(to.Get(), 0, 0, keepWidth, keepHeight, from.Get(), 0, 0, SRCCOPY);
+            GdiFlush();
+        }
+    }
+
+    m_dib = std::move(dib);
+    m_bits = pixels;
+    m_width = width;
+    m_height = height;
+    m_pixelFormat = format;
+}
+
+void TBitmap::SetSize(int width, int height)
+{
+    width = std::max(width, 0);
+    height = std::max(height, 0);
+    if (width == m_width && height == m_height)
+        return;
+    Rebuild(width, height, m_pixelFormat);
+    Changed();
+}
+
+void TBitmap::SetPixelFormat(TPixelFormat format)
+{
+    if (format == m_pixelFormat)
+        return;
+    Rebuild(m_width, m_height, format);
+    Changed();
+}
+
+uint8_t* TBitmap::ScanLine(int row)
+{
+    if (row < 0 || row >= m_height || !m_bits)
+        throw Exception("Scan line index out of range");
+    GdiFlush();  // GDI may still be drawing into the DIB
+    return m_bits + static_cast<ptrdiff_t>(row) * Stride();
+}
+
+TCanvas* TBitmap::Canvas()
+{
+    if (!m_canvas) {
+        m_canvas = std::make_unique<TBitmapCanvas>(this);
+        m_canvas->OnChange = [this](TObject*) { Changed(); };
+    }
+    return m_canvas.get();
+}
+
+void TBitmap::SetTransparentMode(TTransparentMode mode)
+{
+    if (mode == m_transparentMode)
+        return;
+    if (mode == tmAuto)
+        SetTransparentColor(clDefault);
+    else
+        SetTransparentColor(TransparentColor());
+}
+
+TColor TBitmap::TransparentColor()
+{
+    if (m_transparentMode == tmFixed)
+        return static_cast<TColor>(ColorToRGB(m_transparentColor) | 0x02000000u);
+    if (Empty())
+        return clDefault;
+    TColor color;
+    if (BitsPerPixel() >= 24) {
+        const uint8_t* pixel = ScanLine(m_height - 1);
+        color = RGBColor(pixel[2], pixel[1], pixel[0]);
+    } else {
+        color = static_cast<TColor>(GetPixel(Canvas()->Handle(), 0, m_height - 1));
+    }
+    return color | 0x02000000;
+}
+
+void TBitmap::SetTransparentColor(TColor color)
+{
+    const TTransparentMode mode = color == clDefault ? tmAuto : tmFixed;
+    if (mode == m_transparentMode && color == m_transparentColor)
+        return;
+    m_transparentColor = color;
+    m_transparentMode = mode;
+    Changed();
+}
+
+void TBitmap::Assign(const TPersistent* source)
+{
+    if (source == this)
+        return;
+    if (!source) {
+        GdiFlush();
+        if (m_canvas)
+            m_canvas->FreeContext();
+        m_dib.Reset();
+        m_bits = nullptr;
+        m_width = 0;
+        m_height = 0;
+        Changed();
+        return;
+    }
+    const auto* bitmap = dynamic_cast<const TBitmap*>(source);
+    if (!bitmap) {
+        TPersistent::Assign(source);
+        return;
+    }
+    // Start from an empty image of the source's format so that Rebuild copies nothing.
+    GdiFlush();
+    if (m_canvas)
+        m_canvas->FreeContext();
+    m_dib.Reset();
+    m_bits = nullptr;
+    m_width = 0;
+    m_height = 0;
+    Rebuild(bitmap->m_width, bitmap->m_height, bitmap->m_pixelFormat);
+    if (m_bits && bitmap->m_bits)
+        std::memcpy(m_bits, bitmap->m_bits, static_cast<size_t>(Stride()) * m_height);
+    m_transparentMode = bitmap->m_transparentMode;
+    m_transparentColor = bitmap->m_transparentColor;
+    m_transparent = bitmap->m_transparent;
+    Changed();
+}
+
+void TBitmap::Draw(TCanvas* canvas, const TRect& rect)
+{
+    HDC dest = canvas->Handle();
+    HDC source = Canvas()->Handle();
+    if (Transparent()) {
+        TransparentBlt(dest, rect.Left, rect.Top, rect.Width(), rect.Height(), source, 0, 0,
+                       m_width, m_height, ColorToRGB(TransparentColor() & 0x00FFFFFF));
+        return;
+    }
+    const int oldMode = SetStretchBltMode(dest, COLORONCOLOR);
+    StretchBlt(dest, rect.Left, rect.Top, rect.Width(), rect.Height(), source, 0, 0, m_width,
+               m_height, canvas->CopyMode());
+    SetStretchBltMode(dest, oldMode);
+}
+
+// ---------------------------------------------------------------------------------------
+// TPicture
+
+TPicture::TPicture() = default;
+
+TPicture::~TPicture() = default;
+
+TBitmap* TPicture::Bitmap()
+{
+    if (auto* bitmap = dynamic_cast<TBitmap*>(m_graphic.get()))
+        return bitmap;
+    SetGraphic(std::make_unique<TBitmap>());
+    return static_cast<TBitmap*>(m_graphic.get());
+}
+
+void TPicture::SetGraphic(std::unique_ptr<TGraphic> graphic)
+{
+    m_graphic = std::move(graphic);
+    if (m_graphic)
+        m_graphic->OnChange = Bind(this, &TPicture::GraphicChanged);
+    Fire(OnChange, this);
+}
+
+void TPicture::GraphicChanged(TObject*)
+{
+    Fire(OnChange, this);
+}
+
+void TPicture::Assign(const TPersistent* source)
+{
+    if (source == this)
+        return;
+    if (!source) {
+        SetGraphic(nullptr);
+        return;
+    }
+    if (const auto* picture = dynamic_cast<const TPicture*>(source)) {
+        if (picture->m_graphic)
+            Bitmap()->Assign(picture->m_graphic.get());
+        else
+            SetGraphic(nullptr);
+        return;
+    }
+    if (dynamic_cast<const TBitmap*>(source)) {
+        // Into the existing bitmap, so that a Bitmap() pointer a user holds stays valid.
+        Bitmap()->Assign(source);
+        return;
+    }
+    TPersistent::Assign(source);
+}
+
+void TPicture::AssignTo(TPersistent* dest) const
+{
+    if (auto* bitmap = dynamic_cast<TBitmap*>(dest)) {
+        bitmap->Assign(m_graphic.get());
+        return;
+    }
+    TPersistent::AssignTo(dest);
+}
