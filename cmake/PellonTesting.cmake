@@ -30,9 +30,10 @@ function(pellon_add_test name)
 endfunction()
 
 # Adds every immediate sub-folder that has a CMakeLists.txt, so that a new module
+# (also one merged in later: the glob is checked again at build time)
 # needs no edit of its parent folder.
 function(pellon_add_subdirectories)
-  file(GLOB children LIST_DIRECTORIES true RELATIVE ${CMAKE_CURRENT_SOURCE_DIR}
+  file(GLOB children LIST_DIRECTORIES true CONFIGURE_DEPENDS RELATIVE ${CMAKE_CURRENT_SOURCE_DIR}
        ${CMAKE_CURRENT_SOURCE_DIR}/*)
   list(SORT children)
   foreach(child IN LISTS children)
