@@ -30,9 +30,10 @@ function(pellon_add_test name)
 endfunction()
 
 # Adds every immediate sub-folder that has a CMakeLists.txt, so that a new module
+# (also one merged in later: the glob is checked again at build time)
 # needs no edit of its parent folder.
 function(pellon_add_subdirectories)
-  file(GLOB children LIST_DIRECTORIES true RELATIVE ${CMAKE_CURRENT_SOURCE_DIR}
+  file(GLOB children LIST_DIRECTORIES true CONFIGURE_DEPENDS RELATIVE ${CMAKE_CURRENT_SOURCE_DIR}
        ${CMAKE_CURRENT_SOURCE_DIR}/*)
   list(SORT children)
   foreach(child IN LISTS children)
@@ -40,4 +41,23 @@ function(pellon_add_subdirectories)
       add_subdirectory(${child})
     endif()
   endforeach()
+endfunction()
+
+# The simulated board also runs in a 64-bit prefix, where a 32-bit caller uses
+# the inline (WOW64) method-call layout that the driver can serve end to end.
+set(PELLON_WINEPREFIX64 ${CMAKE_BINARY_DIR}/wineprefix64)
+set(PELLON_BOARD_PROFILE "8x4" CACHE STRING "Board profile the test prefixes' driver starts with")
+set(PELLON_WINE64_ENV
+    WINEPREFIX=${PELLON_WINEPREFIX64} WINEARCH=win64 WINEDEBUG=-all
+    "WINEDLLOVERRIDES=mscoree,mshtml,winemenubuilder.exe=")
+
+# pellon_add_board_test(<name> SOURCES <files...> [LIBS <libs...>])
+# A GoogleTest executable run as a 32-bit program in the 64-bit prefix, on the
+# simulated board started with PELLON_BOARD_PROFILE.
+function(pellon_add_board_test name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gmock GTest::gtest_main)
+  add_test(NAME ${name} COMMAND ${CMAKE_COMMAND} -E env ${PELLON_WINE64_ENV} wine $<TARGET_FILE:${name}>)
+  set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine64 TIMEOUT 300)
 endfunction()

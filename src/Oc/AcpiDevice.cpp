@@ -1,0 +1,145 @@
+#include "src/Oc/AcpiDevice.h"
+
+#include "framework/Handles.h"
+
+#include <array>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+
+namespace {
+
+constexpr DWORD kEvaluateMethod = 0x00222404;  // CTL_CODE(0x22, 0x901, buffered, any)
+constexpr DWORD kAfterOpen = 0x0022240C;       // CTL_CODE(0x22, 0x903, buffered, any)
+
+constexpr std::uint32_t kRequestSignature = 4;
+constexpr std::uint16_t kIntegerArgument = 0;
+constexpr std::uint32_t kArgumentCount = 2;
+// Per argument: type and length words, then the larger of 4 and the data length.
+constexpr std::size_t kArgumentBlockSize = 2 * (4 + 4);
+constexpr std::size_t kRequestHeadSize = 16;
+constexpr std::size_t kNativeRequestSize = kRequestHeadSize + 4;
+constexpr std::size_t kWow64RequestSize = kRequestHeadSize + kArgumentBlockSize;
+
+constexpr DWORD kEcReplySize = 4096;
+constexpr std::size_t kResultOffset = 16;
+
+AcpiDeviceCalls::IsWow64ProcessFn LookUpIsWow64Process()
+{
+    // Looked up rather than imported: systems without WOW64 lack the entry.
+    const HMODULE kernel = GetModuleHandleA("kernel32");
+    if (kernel == nullptr)
+        return nullptr;
+    const auto entry = reinterpret_cast<void (*)()>(GetProcAddress(kernel, "IsWow64Process"));
+    return reinterpret_cast<AcpiDeviceCalls::IsWow64ProcessFn>(entry);
+}
+
+AcpiDeviceCalls g_calls = {LookUpIsWow64Process(), &CreateFileA, &DeviceIoControl};
+BOOL g_wow64 = FALSE;
+// Owned for the whole process: closed when it is reopened and at exit.
+KernelHandle g_device;
+
+void Put16(unsigned char* at, std::uint16_t value)
+{
+    at[0] = static_cast<unsigned char>(value);
+    at[1] = static_cast<unsigned char>(value >> 8);
+}
+
+void Put32(unsigned char* at, std::uint32_t value)
+{
+    Put16(at, static_cast<std::uint16_t>(value));
+    Put16(at + 2, static_cast<std::uint16_t>(value >> 16));
+}
+
+std::uint32_t Get32(const unsigned char* at)
+{
+    return at[0] | (at[1] << 8) | (at[2] << 16) | (static_cast<std::uint32_t>(at[3]) << 24);
+}
+
+void PutIntegerArgument(unsigned char* at, std::uint32_t value)
+{
+    Put16(at, kIntegerArgument);
+    Put16(at + 2, 4);
+    Put32(at + 4, value);
+}
+
+}  // namespace
+
+AcpiDeviceCalls SetAcpiDeviceCalls(const AcpiDeviceCalls& calls)
+{
+    const AcpiDeviceCalls previous = g_calls;
+    g_calls = calls;
+    return previous;
+}
+
+bool AcpiDeviceOpen()
+{
+    BOOL wow64 = FALSE;
+    if (g_calls.isWow64Process == nullptr || !g_calls.isWow64Process(GetCurrentProcess(), &wow64))
+        wow64 = FALSE;
+    g_wow64 = wow64;
+
+    g_device.Reset();
+    const HANDLE device =
+        g_calls.createFile("\\\\.\\NRVACPI", GENERIC_READ | GENERIC_WRITE,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    g_device.Reset(device);
+    if (!g_device)
+        return false;
+
+    // The driver expects this right after opening; what it answers means nothing to us.
+    DWORD answer = 0;
+    DWORD returned = 0;
+    g_calls.deviceIoControl(device, kAfterOpen, nullptr, 0, &answer, sizeof answer, &returned,
+                            nullptr);
+    return true;
+}
+
+bool EvaluateAcpiMethod(const char* method, DWORD first, DWORD second, void* reply,
+                        DWORD* replySize)
+{
+    if (!g_device)
+        return false;
+
+    // A 32-bit driver reads the argument block through its address; a 64-bit driver
+    // cannot follow a 32-bit address, so under WOW64 the block travels inline.
+    std::array<unsigned char, kArgumentBlockSize> arguments{};
+    PutIntegerArgument(arguments.data(), first);
+    PutIntegerArgument(arguments.data() + 8, second);
+
+    std::array<unsigned char, kWow64RequestSize> request{};
+    Put32(request.data(), kRequestSignature);
+    std::memcpy(request.data() + 4, method, 4);
+    Put32(request.data() + 8, kArgumentCount);
+    Put32(request.data() + 12, kArgumentBlockSize);
+    std::size_t requestSize = kNativeRequestSize;
+    if (g_wow64) {
+        std::memcpy(request.data() + kRequestHeadSize, arguments.data(), arguments.size());
+        requestSize = kWow64RequestSize;
+    } else {
+        Put32(request.data() + kRequestHeadSize,
+              static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(arguments.data())));
+    }
+
+    DWORD returned = 0;
+    if (!g_calls.deviceIoControl(g_device.Get(), kEvaluateMethod, request.data(),
+                                 static_cast<DWORD>(requestSize), reply, *replySize, &returned,
+                                 nullptr))
+        return false;
+    *replySize = returned;
+    return true;
+}
+
+bool ReadEcRegister(DWORD first, DWORD second, DWORD* result)
+{
+    const auto reply = std::make_unique<unsigned char[]>(kEcReplySize);
+    DWORD size = kEcReplySize;
+    if (!EvaluateAcpiMethod("RBEC", first, second, reply.get(), &size))
+        return false;
+    // A reply that stops before the result carries no value; taking the zeros behind
+    // it would report a reading the driver never made.
+    if (size < kResultOffset + 4)
+        return false;
+    *result = Get32(reply.get() + kResultOffset);
+    return true;
+}

@@ -1,0 +1,281 @@
+#include "src/gui/graphics/image.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <memory>
+
+namespace {
+
+using Bgra = std::array<int, 4>;
+
+std::unique_ptr<TBitmap> Make(TPixelFormat format, int width, int height, Bgra fill = {0, 0, 0, 0})
+{
+    auto bitmap = std::make_unique<TBitmap>();
+    bitmap->SetPixelFormat(format);
+    bitmap->SetSize(width, height);
+    const int step = format == pf24bit ? 3 : 4;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            for (int c = 0; c < step; ++c)
+                bitmap->ScanLine(y)[x * step + c] = static_cast<uint8_t>(fill[c]);
+    return bitmap;
+}
+
+uint8_t* At(TBitmap& bitmap, int x, int y)
+{
+    return bitmap.ScanLine(y) + x * (bitmap.PixelFormat() == pf24bit ? 3 : 4);
+}
+
+Bgra Get(TBitmap& bitmap, int x, int y)
+{
+    const uint8_t* p = At(bitmap, x, y);
+    return {p[0], p[1], p[2], bitmap.PixelFormat() == pf24bit ? -1 : p[3]};
+}
+
+void Set(TBitmap& bitmap, int x, int y, Bgra value)
+{
+    uint8_t* p = At(bitmap, x, y);
+    for (int c = 0; c < (bitmap.PixelFormat() == pf24bit ? 3 : 4); ++c)
+        p[c] = static_cast<uint8_t>(value[c]);
+}
+
+}  // namespace
+
+TEST(Blend, OnePixelGivesTheExactFigures)
+{
+    struct Case {
+        int source, alpha, opacity, dest, expected;
+    };
+    const Case cases[] = {
+        {255, 128, 255, 0, 127},   // half alpha over black
+        {0, 128, 255, 255, 127},   // black at half alpha over white
+        {200, 255, 128, 0, 100},   // opacity scales the source only
+        {200, 255, 128, 255, 100}, // ... and the background does not show through
+        {200, 255, 128, 77, 100},
+        {100, 100, 255, 50, 69},
+        {255, 1, 255, 0, 0},     // truncation, not rounding
+        {10, 254, 255, 255, 10},
+    };
+    for (const Case& c : cases) {
+        auto src = Make(pf32bit, 1, 1, {c.source, c.source, c.source, c.alpha});
+        auto dst24 = Make(pf24bit, 1, 1, {c.dest, c.dest, c.dest});
+        BlendAlpha(dst24.get(), TRect(0, 0, 1, 1), src.get(), TPoint(0, 0),
+                   static_cast<uint8_t>(c.opacity));
+        EXPECT_EQ((Bgra{c.expected, c.expected, c.expected, -1}), Get(*dst24, 0, 0))
+            << c.source << " at alpha " << c.alpha << ", opacity " << c.opacity << " over "
+            << c.dest;
+        auto dst32 = Make(pf32bit, 1, 1, {c.dest, c.dest, c.dest, 33});
+        BlendAlpha32(dst32.get(), TRect(0, 0, 1, 1), src.get(), TPoint(0, 0),
+                     static_cast<uint8_t>(c.opacity));
+        EXPECT_EQ((Bgra{c.expected, c.expected, c.expected, 33}), Get(*dst32, 0, 0));
+    }
+}
+
+TEST(Blend, TransparentAndOpaquePixelsAreExactAcrossTheByteRange)
+{
+    // Source colour s along x, destination colour d along y.
+    auto transparent = Make(pf32bit, 256, 1);
+    auto opaque = Make(pf32bit, 256, 1);
+    for (int s = 0; s < 256; ++s) {
+        Set(*transparent, s, 0, {s, s, s, 0});
+        Set(*opaque, s, 0, {s, 255 - s, s, 255});
+    }
+    auto dst = Make(pf24bit, 256, 256);
+    for (int d = 0; d < 256; ++d)
+        for (int s = 0; s < 256; ++s)
+            Set(*dst, s, d, {d, 255 - d, d});
+    for (int d = 0; d < 256; ++d)
+        BlendAlpha(dst.get(), TRect(0, d, 256, d + 1), transparent.get(), TPoint(0, 0), 255);
+    int wrong = 0;
+    for (int d = 0; d < 256; ++d)
+        for (int s = 0; s < 256; ++s)
+            wrong += Get(*dst, s, d) != Bgra{d, 255 - d, d, -1};
+    EXPECT_EQ(0, wrong);
+    for (int d = 0; d < 256; ++d)
+        BlendAlpha(dst.get(), TRect(0, d, 256, d + 1), opaque.get(), TPoint(0, 0), 255);
+    for (int d = 0; d < 256; ++d)
+        for (int s = 0; s < 256; ++s)
+            wrong += Get(*dst, s, d) != Bgra{s, 255 - s, s, -1};
+    EXPECT_EQ(0, wrong);
+}
+
+TEST(Blend, RowsAndColumnsFollowRectangleAndOrigin)
+{
+    auto src = Make(pf32bit, 4, 4);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 4; ++x)
+            Set(*src, x, y, {10 * x, 10 * y, 1, 255});
+    auto dst = Make(pf24bit, 6, 6, {200, 200, 200});
+    BlendAlpha(dst.get(), TRect(1, 2, 3, 4), src.get(), TPoint(2, 1), 255);
+    EXPECT_EQ((Bgra{20, 10, 1, -1}), Get(*dst, 1, 2));
+    EXPECT_EQ((Bgra{30, 20, 1, -1}), Get(*dst, 2, 3));
+    for (const TPoint& outside : {TPoint(0, 2), TPoint(3, 2), TPoint(1, 1), TPoint(1, 4)})
+        EXPECT_EQ((Bgra{200, 200, 200, -1}), Get(*dst, outside.X, outside.Y));
+
+    BlendAlphaWhole(dst.get(), src.get(), 255);  // 4 x 4 of the source reach the corner
+    EXPECT_EQ((Bgra{30, 30, 1, -1}), Get(*dst, 3, 3));
+    EXPECT_EQ((Bgra{200, 200, 200, -1}), Get(*dst, 5, 5));
+}
+
+TEST(Blend, PartsOutsideEitherBitmapAreLeftOut)
+{
+    auto src = Make(pf32bit, 3, 3, {9, 9, 9, 255});
+    auto dst = Make(pf24bit, 4, 4, {1, 1, 1});
+    BlendAlpha(dst.get(), TRect(2, 2, 40, 40), src.get(), TPoint(0, 0), 255);
+    BlendAlpha(dst.get(), TRect(-2, 0, 1, 1), src.get(), TPoint(0, 0), 255);
+    BlendAlpha(dst.get(), TRect(3, 3, 1, 1), src.get(), TPoint(0, 0), 255);  // inverted
+    EXPECT_EQ((Bgra{9, 9, 9, -1}), Get(*dst, 3, 3));
+    EXPECT_EQ((Bgra{9, 9, 9, -1}), Get(*dst, 0, 0));  // source column 2 of the second blend
+    EXPECT_EQ((Bgra{1, 1, 1, -1}), Get(*dst, 1, 1));
+    EXPECT_EQ((Bgra{1, 1, 1, -1}), Get(*dst, 0, 1));
+}
+
+TEST(Blend, DestinationOfAnotherFormatBecomes24Bit)
+{
+    auto src = Make(pf32bit, 1, 1, {0, 0, 0, 0});
+    for (TPixelFormat format : {pf32bit, pfDevice}) {
+        TBitmap dst;
+        dst.SetPixelFormat(pf32bit);
+        dst.SetSize(2, 1);
+        Set(dst, 1, 0, {5, 6, 7, 8});
+        dst.SetPixelFormat(format);
+        BlendAlpha(&dst, TRect(0, 0, 1, 1), src.get(), TPoint(0, 0), 255);
+        EXPECT_EQ(pf24bit, dst.PixelFormat());
+        EXPECT_EQ((Bgra{5, 6, 7, -1}), Get(dst, 1, 0));
+    }
+}
+
+TEST(ClipBlendRect, ClipsToBothBitmapsAndMovesTheOrigin)
+{
+    struct Case {
+        TRect rect;
+        TPoint origin;
+        int dstWidth, dstHeight, srcWidth, srcHeight;
+        TRect clipped;
+        TPoint moved;
+    };
+    const Case cases[] = {
+        {{-5, 0, 20, 10}, {0, 0}, 100, 100, 40, 40, {0, 0, 20, 10}, {5, 0}},
+        {{-5, 0, 20, 10}, {0, 0}, 100, 100, 20, 40, {0, 0, 15, 10}, {5, 0}},
+        {{0, -3, 10, 10}, {1, 1}, 100, 100, 40, 40, {0, 0, 10, 10}, {1, 4}},
+        {{3, 3, 10, 10}, {-2, -1}, 100, 100, 40, 40, {5, 4, 10, 10}, {0, 0}},
+        {{0, 0, 20, 20}, {0, 0}, 8, 6, 100, 100, {0, 0, 8, 6}, {0, 0}},
+        {{0, 0, 20, 20}, {50, 0}, 100, 100, 40, 40, {0, 0, 0, 20}, {50, 0}},
+    };
+    for (const Case& c : cases) {
+        auto dst = Make(pf24bit, c.dstWidth, c.dstHeight);
+        auto src = Make(pf32bit, c.srcWidth, c.srcHeight);
+        TPoint origin = c.origin;
+        EXPECT_EQ(c.clipped, ClipBlendRect(dst.get(), c.rect, src.get(), origin));
+        EXPECT_EQ(c.moved, origin);
+    }
+}
+
+TEST(Blend, ClippedBlendReadsFromTheMovedOrigin)
+{
+    auto src = Make(pf32bit, 8, 1);
+    for (int x = 0; x < 8; ++x)
+        Set(*src, x, 0, {x, 0, 0, 255});
+    auto dst = Make(pf24bit, 4, 1, {99, 0, 0});
+    BlendAlphaClipped(dst.get(), TRect(-5, 0, 20, 1), src.get(), TPoint(0, 0), 255);
+    EXPECT_EQ((Bgra{5, 0, 0, -1}), Get(*dst, 0, 0));
+    EXPECT_EQ((Bgra{7, 0, 0, -1}), Get(*dst, 2, 0));
+    EXPECT_EQ((Bgra{99, 0, 0, -1}), Get(*dst, 3, 0));  // the source ran out
+}
+
+TEST(CopyLayer, CopiesEveryPixelWithAlphaAndSkipsTransparentOnes)
+{
+    auto back = Make(pf32bit, 3, 1, {1, 2, 3, 4});
+    auto layer = Make(pf32bit, 4, 1);
+    Set(*layer, 1, 0, {50, 60, 70, 1});
+    Set(*layer, 2, 0, {80, 90, 100, 0});
+    Set(*layer, 3, 0, {11, 12, 13, 255});
+    CopyLayer(back.get(), TRect(0, 0, 3, 1), layer.get(), TPoint(1, 0));
+    EXPECT_EQ((Bgra{50, 60, 70, 1}), Get(*back, 0, 0));
+    EXPECT_EQ((Bgra{1, 2, 3, 4}), Get(*back, 1, 0));
+    EXPECT_EQ((Bgra{11, 12, 13, 255}), Get(*back, 2, 0));
+}
+
+TEST(PremultiplyAlpha, MultipliesColoursByAlphaEveryTime)
+{
+    auto bitmap = Make(pf32bit, 3, 1);
+    Set(*bitmap, 0, 0, {200, 100, 50, 128});
+    Set(*bitmap, 1, 0, {10, 10, 10, 0});
+    Set(*bitmap, 2, 0, {255, 7, 0, 255});
+    PremultiplyAlpha(bitmap.get());
+    EXPECT_EQ((Bgra{100, 50, 25, 128}), Get(*bitmap, 0, 0));
+    EXPECT_EQ((Bgra{0, 0, 0, 0}), Get(*bitmap, 1, 0));
+    EXPECT_EQ((Bgra{255, 7, 0, 255}), Get(*bitmap, 2, 0));
+    PremultiplyAlpha(bitmap.get());
+    EXPECT_EQ((Bgra{50, 25, 12, 128}), Get(*bitmap, 0, 0));
+
+    auto plain = Make(pf24bit, 1, 1, {200, 100, 50});
+    PremultiplyAlpha(plain.get());
+    EXPECT_EQ((Bgra{200, 100, 50, -1}), Get(*plain, 0, 0));
+}
+
+TEST(FillAlpha, SetsOnlyTheAlphaByte)
+{
+    auto bitmap = Make(pf32bit, 3, 2, {1, 2, 3, 4});
+    FillAlpha(bitmap.get(), 200);
+    EXPECT_EQ((Bgra{1, 2, 3, 200}), Get(*bitmap, 2, 1));
+    TBitmap empty;
+    empty.SetPixelFormat(pf32bit);
+    empty.SetWidth(5);
+    FillAlpha(&empty, 1);
+    EXPECT_TRUE(empty.Empty());
+}
+
+TEST(DrawAlpha, BlendsOntoWhatTheCanvasShows)
+{
+    auto background = Make(pf24bit, 6, 4, {0, 0, 255});
+    auto src = Make(pf32bit, 3, 3, {255, 255, 255, 128});
+    DrawAlpha(background->Canvas(), TRect(2, 1, 4, 3), src.get(), TPoint(1, 1), 255);
+    EXPECT_EQ((Bgra{127, 127, 255, -1}), Get(*background, 2, 1));
+    EXPECT_EQ((Bgra{127, 127, 255, -1}), Get(*background, 3, 2));
+    EXPECT_EQ((Bgra{0, 0, 255, -1}), Get(*background, 1, 1));
+    EXPECT_EQ((Bgra{0, 0, 255, -1}), Get(*background, 4, 2));
+    DrawAlpha(background->Canvas(), TRect(4, 3, 2, 1), src.get(), TPoint(0, 0), 255);  // inverted
+    EXPECT_EQ((Bgra{0, 0, 255, -1}), Get(*background, 4, 2));
+
+    // The clipped variant lays only what the source holds.
+    DrawAlphaClipped(background->Canvas(), TRect(0, 0, 6, 4), src.get(), TPoint(1, 0), 255);
+    EXPECT_EQ((Bgra{127, 127, 255, -1}), Get(*background, 1, 0));
+    EXPECT_EQ((Bgra{0, 0, 255, -1}), Get(*background, 2, 0));
+}
+
+TEST(CaptureAndPutRect, CopyAreasAs24BitImages)
+{
+    auto canvasImage = Make(pf32bit, 5, 5);
+    Set(*canvasImage, 3, 2, {1, 2, 3, 4});
+    TBitmap captured;
+    CaptureRect(canvasImage->Canvas(), &captured, TRect(2, 1, 5, 4));
+    EXPECT_EQ(pf24bit, captured.PixelFormat());
+    EXPECT_EQ(3, captured.Width());
+    EXPECT_EQ(3, captured.Height());
+    EXPECT_EQ((Bgra{1, 2, 3, -1}), Get(captured, 1, 1));
+
+    auto target = Make(pf24bit, 4, 4);
+    target->Canvas()->SetCopyMode(BLACKNESS);
+    PutRect(target->Canvas(), TRect(0, 0, 2, 2), &captured, TPoint(1, 1));
+    EXPECT_EQ(static_cast<TCopyMode>(SRCCOPY), target->Canvas()->CopyMode());
+    EXPECT_EQ((Bgra{1, 2, 3, -1}), Get(*target, 0, 0));
+}
+
+TEST(ImageDeathTest, WrongFormatsAreReportedWithTheirConditions)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    auto b24 = Make(pf24bit, 1, 1);
+    auto b32 = Make(pf32bit, 1, 1);
+    const char* where = ", file src/gui/graphics/image.cpp, line";
+    EXPECT_DEATH(BlendAlpha(b32.get(), TRect(0, 0, 1, 1), b24.get(), TPoint(0, 0), 255),
+                 std::string("Assertion failed: src->PixelFormat == pf32bit") + where);
+    EXPECT_DEATH(BlendAlpha32(b24.get(), TRect(0, 0, 1, 1), b32.get(), TPoint(0, 0), 255),
+                 std::string("Assertion failed: dst->PixelFormat == pf32bit") + where);
+    EXPECT_DEATH(CopyLayer(b32.get(), TRect(0, 0, 1, 1), b24.get(), TPoint(0, 0)),
+                 std::string("Assertion failed: backgnd->PixelFormat == pf32bit && "
+                             "layer->PixelFormat == pf32bit") + where);
+    EXPECT_DEATH(FillAlpha(b24.get(), 0),
+                 std::string("Assertion failed: bitmap->PixelFormat == pf32bit") + where);
+}
