@@ -196,8 +196,6 @@ static int ParseProfile(const char* text, size_t length, ProfileSpec* spec)
             spec->absent = 1;
         else if (TokenIs(text + a, b - a, "live"))
             spec->live = 1;
-        else if (TokenIs(text + a, b - a, "default") && !haveLayout)
-            haveLayout = 1;
         else if (!haveLayout && ParseLayout(text + a, b - a, spec))
             haveLayout = 1;
         else

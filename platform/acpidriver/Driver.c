@@ -149,6 +149,7 @@ NTSTATUS NTAPI DriverEntry(PDRIVER_OBJECT driver, PUNICODE_STRING registryPath)
     }
 
     driver->MajorFunction[IRP_MJ_CREATE] = DispatchCreateClose;
+    driver->MajorFunction[IRP_MJ_CLEANUP] = DispatchCreateClose;
     driver->MajorFunction[IRP_MJ_CLOSE] = DispatchCreateClose;
     driver->MajorFunction[IRP_MJ_DEVICE_CONTROL] = DispatchControl;
     driver->DriverUnload = DriverUnload;
