@@ -141,16 +141,16 @@ static int ParseNumber(const char* text, size_t length, uint32_t* value)
     return 1;
 }
 
-typedef struct ProfileSpec {
+typedef struct ProfileParts {
     uint32_t phases;
     uint32_t perSensor;
     int featureOff;
     int conflict;
     int absent;
     int live;
-} ProfileSpec;
+} ProfileParts;
 
-static int ParseLayout(const char* token, size_t length, ProfileSpec* spec)
+static int ParseLayout(const char* token, size_t length, ProfileParts* parts)
 {
     size_t x;
     uint32_t phases, perSensor;
@@ -164,18 +164,18 @@ static int ParseLayout(const char* token, size_t length, ProfileSpec* spec)
         return 0;
     if (phases == 0 || phases % perSensor != 0 || phases / perSensor > NRV_SENSOR_COUNT)
         return 0;
-    spec->phases = phases;
-    spec->perSensor = perSensor;
+    parts->phases = phases;
+    parts->perSensor = perSensor;
     return 1;
 }
 
-static int ParseProfile(const char* text, size_t length, ProfileSpec* spec)
+static int ParseProfile(const char* text, size_t length, ProfileParts* parts)
 {
     size_t start = 0;
     int haveLayout = 0;
-    spec->phases = 8;
-    spec->perSensor = 4;
-    spec->featureOff = spec->conflict = spec->absent = spec->live = 0;
+    parts->phases = 8;
+    parts->perSensor = 4;
+    parts->featureOff = parts->conflict = parts->absent = parts->live = 0;
     if (length == 0 || length >= NRV_PROFILE_NAME_SIZE)
         return 0;
     while (start <= length) {
@@ -189,14 +189,14 @@ static int ParseProfile(const char* text, size_t length, ProfileSpec* spec)
         while (b > a && text[b - 1] == ' ')
             --b;
         if (TokenIs(text + a, b - a, "off"))
-            spec->featureOff = 1;
+            parts->featureOff = 1;
         else if (TokenIs(text + a, b - a, "conflict"))
-            spec->conflict = 1;
+            parts->conflict = 1;
         else if (TokenIs(text + a, b - a, "absent"))
-            spec->absent = 1;
+            parts->absent = 1;
         else if (TokenIs(text + a, b - a, "live"))
-            spec->live = 1;
-        else if (!haveLayout && ParseLayout(text + a, b - a, spec))
+            parts->live = 1;
+        else if (!haveLayout && ParseLayout(text + a, b - a, parts))
             haveLayout = 1;
         else
             return 0;
@@ -207,18 +207,18 @@ static int ParseProfile(const char* text, size_t length, ProfileSpec* spec)
 
 int NrvBoardLoadProfile(NrvBoardState* board, const char* profile, size_t length)
 {
-    ProfileSpec spec;
+    ProfileParts parts;
     uint32_t sensors, mask = 0, i;
-    if (!profile || !ParseProfile(profile, length, &spec))
+    if (!profile || !ParseProfile(profile, length, &parts))
         return 0;
-    sensors = spec.phases / spec.perSensor;
+    sensors = parts.phases / parts.perSensor;
     for (i = 0; i < sensors; ++i)
-        mask |= (spec.perSensor / 2u) << (4u * i);
+        mask |= (parts.perSensor / 2u) << (4u * i);
 
     memset(board, 0, sizeof(*board));
     board->size = sizeof(*board);
     memcpy(board->profile, profile, length);
-    board->live = (uint32_t)spec.live;
+    board->live = (uint32_t)parts.live;
     for (i = 0; i < NRV_SENSOR_COUNT; ++i) {
         board->baseTemp[i] = kDefaultBase[i];
         board->fixedByte[i] = NrvEncodeTemperature(kDefaultBase[i]);
@@ -228,16 +228,16 @@ int NrvBoardLoadProfile(NrvBoardState* board, const char* profile, size_t length
     AddItem(board, 0x00010001u, 1);
     AddItem(board, 0x00010002u, 0);
     AddItem(board, 0x00060007u, 0);
-    AddItem(board, 0x00060008u, spec.conflict ? 0x05u : 0x01u);
-    AddItem(board, 0x00060009u, spec.conflict ? 0x04u : 0x00u);
+    AddItem(board, 0x00060008u, parts.conflict ? 0x05u : 0x01u);
+    AddItem(board, 0x00060009u, parts.conflict ? 0x04u : 0x00u);
     AddItem(board, 0x0006000Au, 0);
     AddItem(board, 0x05000010u, 0x3C);
     /* Group 0x11: power delivery items. */
     AddItem(board, 0x11030001u, 1);
     AddItem(board, 0x11030002u, 0);
     AddItem(board, 0x1103001Cu, 1);
-    if (!spec.absent) {
-        AddItem(board, 0x1103001Du, spec.featureOff ? 0u : 1u);
+    if (!parts.absent) {
+        AddItem(board, 0x1103001Du, parts.featureOff ? 0u : 1u);
         AddItem(board, 0x1103001Eu, sensors);
         AddItem(board, 0x1103001Fu, mask);
     }

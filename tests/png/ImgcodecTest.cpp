@@ -1,15 +1,46 @@
+#include "platform/imgcodec/imgcodec.h"
 #include "tests/png/PngSamples.h"
 
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <algorithm>
 #include <cstring>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 using namespace pngtest;
 
 namespace {
+
+template <typename Entry>
+Entry Lookup(HMODULE module, const char* name)
+{
+    return reinterpret_cast<Entry>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+}
+
+// imgcodec.dll from the program folder, its entries looked up by name.
+struct Codec {
+    decltype(&ReadPngEx) read;
+    decltype(&WritePngEx) write;
+    decltype(&FreePngData) free;
+    decltype(&AllocatePngData) allocate;
+};
+
+const Codec& LoadCodec()
+{
+    static const Codec codec = [] {
+        HMODULE module = LoadLibraryA((ProgramFolder() + "imgcodec.dll").c_str());
+        if (!module)
+            throw std::runtime_error("imgcodec.dll not loadable");
+        return Codec{Lookup<decltype(&ReadPngEx)>(module, "ReadPngEx"),
+                     Lookup<decltype(&WritePngEx)>(module, "WritePngEx"),
+                     Lookup<decltype(&FreePngData)>(module, "FreePngData"),
+                     Lookup<decltype(&AllocatePngData)>(module, "AllocatePngData")};
+    }();
+    return codec;
+}
 
 struct MemoryStream {
     std::vector<uint8_t> bytes;
@@ -60,6 +91,24 @@ int IMGCODEC_CALL WriteShort(void*, const void*, int count)
     return count - 1;
 }
 
+// Encodes rows of 8-bit samples (3 or 4 per pixel) given back to back.
+std::vector<uint8_t> EncodePng(uint32_t width, uint32_t height, uint32_t colorType,
+                               const std::vector<uint8_t>& samples)
+{
+    const Codec& codec = LoadCodec();
+    PngData png;
+    if (!codec.allocate(&png, width, height, colorType) || samples.size() != png.rowBytes * height)
+        throw std::runtime_error("bad test image");
+    for (uint32_t y = 0; y < height; ++y)
+        std::memcpy(png.rows[y], samples.data() + y * png.rowBytes, png.rowBytes);
+    std::vector<uint8_t> encoded;
+    const int ok = codec.write(&png, WriteMemory, &encoded);
+    codec.free(&png);
+    if (!ok)
+        throw std::runtime_error("encoding failed");
+    return encoded;
+}
+
 // Decoded record as plain values, so a failed expectation shows the samples.
 struct Decoded {
     int result;
@@ -108,6 +157,7 @@ TEST(Imgcodec, EveryStorageFormDecodesToEightBitRgbOrRgba)
         std::vector<uint8_t> samples;
     };
     const Case cases[] = {
+        {"figures.png", 4, 1, 6, {200, 100, 50, 0, 200, 100, 50, 128, 10, 20, 30, 255, 1, 2, 3, 1}},
         {"grey.png", 3, 1, 2, {0, 0, 0, 128, 128, 128, 255, 255, 255}},
         {"grey1.png", 4, 1, 2, {0, 0, 0, 255, 255, 255, 255, 255, 255, 0, 0, 0}},
         {"grey16.png", 3, 1, 2, {0, 0, 0, 128, 128, 128, 255, 255, 255}},

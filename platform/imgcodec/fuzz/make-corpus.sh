@@ -14,10 +14,8 @@ cd "$out"
 convert -size 24x16 gradient:red-blue -strip -define png:color-type=2 rgb_gradient.png
 convert -size 24x16 gradient:'rgba(255,0,0,0)-rgba(0,0,255,1)' -strip \
         -define png:color-type=6 rgba_gradient.png
-convert -size 20x20 plasma:fractal -seed 7 -strip -colors 16 -interlace PNG \
-        -define png:color-type=3 palette_interlaced.png 2>/dev/null ||
-    convert -size 20x20 gradient:green-yellow -strip -colors 16 -interlace PNG \
-            -define png:color-type=3 palette_interlaced.png
+convert -seed 7 -size 20x20 plasma:fractal -strip -colors 16 -interlace PNG \
+        -define png:color-type=3 palette_interlaced.png
 convert -size 16x16 gradient:'graya(0,0.2)-graya(1,1)' -strip -interlace PNG \
         -define png:color-type=4 -define png:bit-depth=16 grey_alpha16_interlaced.png
 convert -size 12x12 gradient:white-black -strip -define png:color-type=0 \

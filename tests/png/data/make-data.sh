@@ -19,6 +19,8 @@ make() {  # make <file> <convert options...> -- <pixels...>
     row "$@" | convert txt:- -strip "${options[@]}" "$file"
 }
 
+make figures.png -define png:color-type=6 -define png:bit-depth=8 -- \
+    "200,100,50,0" "200,100,50,128" "10,20,30,255" "1,2,3,1"
 make grey.png -define png:color-type=0 -define png:bit-depth=8 -- \
     "0,0,0,255" "128,128,128,255" "255,255,255,255"
 make grey1.png -define png:color-type=0 -define png:bit-depth=1 -- \
