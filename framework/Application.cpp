@@ -141,7 +141,10 @@ bool TApplication::ProcessMessage(TMsg& msg)
         HandleException(e);
     }
     if (!handled) {
-        TranslateMessage(&msg);
+        // Tab moves the focus between controls; it makes no character.
+        const bool tabKey = msg.message == WM_KEYDOWN && msg.wParam == VK_TAB && FindControl(msg.hwnd);
+        if (!tabKey)
+            TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
     TControlCanvas::FreeDeviceContexts();

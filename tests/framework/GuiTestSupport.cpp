@@ -29,7 +29,9 @@ bool PumpUntil(const std::function<bool()>& done, int ms)
 
 namespace {
 
-DWORD RunAndPump(std::string commandLine)
+// Runs a program to its end; with `pump`, messages are processed meanwhile (a program
+// that sends messages to the test's windows needs that).
+DWORD Run(std::string commandLine, bool pump)
 {
     STARTUPINFOA si{};
     si.cb = sizeof si;
@@ -37,7 +39,8 @@ DWORD RunAndPump(std::string commandLine)
     if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
         return static_cast<DWORD>(-1);
     while (WaitForSingleObject(pi.hProcess, 5) == WAIT_TIMEOUT)
-        Application->ProcessMessages();
+        if (pump)
+            Application->ProcessMessages();
     DWORD code = 0;
     GetExitCodeProcess(pi.hProcess, &code);
     CloseHandle(pi.hThread);
@@ -55,34 +58,42 @@ std::string ProgramFolder()
 
 int Xdotool(const std::string& args)
 {
-    const int code = static_cast<int>(RunAndPump("Z:\\usr\\bin\\xdotool " + args));
-    Pump(50);  // the X events reach the queue a moment later
-    return code;
+    return static_cast<int>(Run("Z:\\usr\\bin\\xdotool " + args, false));
 }
 
 DWORD RunProgram(const std::string& exe, const std::string& args)
 {
-    return RunAndPump("\"" + ProgramFolder() + exe + "\" " + args);
+    return Run("\"" + ProgramFolder() + exe + "\" " + args, true);
 }
+
+namespace {
+
+void XdotoolAndPump(const std::string& args)
+{
+    Xdotool(args);
+    Pump(60);  // the X events reach the queue a moment later
+}
+
+}  // namespace
 
 void MoveMouse(int x, int y)
 {
-    Xdotool(Format("mousemove %d %d", x, y));
+    XdotoolAndPump(Format("mousemove %d %d", x, y));
 }
 
 void Click(int button, int repeat)
 {
-    Xdotool(Format("click --repeat %d --delay 40 %d", repeat, button));
+    XdotoolAndPump(Format("click --repeat %d --delay 40 %d", repeat, button));
 }
 
 void ButtonDown(int button)
 {
-    Xdotool(Format("mousedown %d", button));
+    XdotoolAndPump(Format("mousedown %d", button));
 }
 
 void ButtonUp(int button)
 {
-    Xdotool(Format("mouseup %d", button));
+    XdotoolAndPump(Format("mouseup %d", button));
 }
 
 }  // namespace guitest

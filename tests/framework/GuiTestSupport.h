@@ -14,11 +14,12 @@ namespace guitest {
 void Pump(int ms);
 // Processes messages until `done` holds or `ms` milliseconds pass; returns `done()`.
 bool PumpUntil(const std::function<bool()>& done, int ms = 3000);
-// Runs xdotool with `args` while processing messages; returns its exit code.
+// Runs xdotool with `args` and returns its exit code; no message is processed meanwhile
+// (a menu's own loop must get the input).
 int Xdotool(const std::string& args);
 // Runs a program of the build's program folder with `args` and returns its exit code.
 DWORD RunProgram(const std::string& exe, const std::string& args);
-// Moves the real pointer to a screen point and lets the window see it.
+// Move the real pointer or press its buttons, then process messages a moment.
 void MoveMouse(int x, int y);
 void Click(int button = 1, int repeat = 1);
 void ButtonDown(int button = 1);

@@ -1,0 +1,435 @@
+// Controls without real input: bounds negotiation, alignment, labels, the message path
+// from window to handler, painting composition and the hidden utility windows.
+#include "framework/Application.h"
+#include "framework/ExtCtrls.h"
+#include "framework/Forms.h"
+#include "framework/Messages.h"
+#include "framework/StdCtrls.h"
+#include "framework/SysUtils.h"
+#include "GuiTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// A control whose size rules a test chooses.
+class SizedControl : public TGraphicControl {
+public:
+    using TGraphicControl::TGraphicControl;
+    enum Rule { Accept, Refuse, FixedSize };
+    Rule rule = Accept;
+    int autoWidth = 30;
+    int autoHeight = 40;
+
+protected:
+    bool CanResize(int& newWidth, int& newHeight) override
+    {
+        switch (rule) {
+        case Refuse:
+            return false;
+        case FixedSize:  // always the size of a 60 x 20 face; the same size is no change
+            if (Width() == 60 && Height() == 20)
+                return false;
+            newWidth = 60;
+            newHeight = 20;
+            return true;
+        default:
+            return TGraphicControl::CanResize(newWidth, newHeight);
+        }
+    }
+    bool CanAutoSize(int& newWidth, int& newHeight) override
+    {
+        newWidth = autoWidth;
+        newHeight = autoHeight;
+        return true;
+    }
+};
+
+}  // namespace
+
+TEST(Bounds, SetBoundsGoesThroughCanResizeAndCanAutoSize)
+{
+    const struct {
+        const char* what;
+        SizedControl::Rule rule;
+        bool autoSize;
+        TRect start;
+        TRect request;
+        TRect expected;
+    } cases[] = {
+        {"accepted", SizedControl::Accept, false, {0, 0, 10, 10}, {5, 6, 75, 86}, {5, 6, 75, 86}},
+        {"refused size still moves", SizedControl::Refuse, false, {0, 0, 10, 10}, {5, 6, 75, 86}, {5, 6, 15, 16}},
+        {"fixed size from 0 x 0", SizedControl::FixedSize, false, {7, 8, 17, 18}, {7, 8, 7, 8}, {7, 8, 67, 28}},
+        {"fixed size kept", SizedControl::FixedSize, false, {0, 0, 60, 20}, {3, 0, 3, 0}, {3, 0, 63, 20}},
+        {"auto size wins", SizedControl::Accept, true, {0, 0, 10, 10}, {1, 1, 200, 200}, {1, 1, 31, 41}},
+        {"auto size after refusal keeps size", SizedControl::Refuse, true, {0, 0, 10, 10}, {1, 1, 200, 200},
+         {1, 1, 11, 11}},
+        {"negative size is empty", SizedControl::Accept, false, {0, 0, 10, 10}, {0, 0, -5, -5}, {0, 0, 0, 0}},
+    };
+    for (const auto& c : cases) {
+        SizedControl control(nullptr);
+        control.SetBounds(c.start.Left, c.start.Top, c.start.Width(), c.start.Height());
+        control.rule = c.rule;
+        control.SetAutoSize(c.autoSize);
+        control.SetBounds(c.request.Left, c.request.Top, c.request.Width(), c.request.Height());
+        EXPECT_EQ(c.expected, control.BoundsRect()) << c.what;
+    }
+}
+
+TEST(Bounds, OnCanResizeMayRefuseAndResizeFiresOnce)
+{
+    SizedControl control(nullptr);
+    int resizes = 0;
+    control.OnResize = [&](TObject*) { ++resizes; };
+    control.OnCanResize = [](TObject*, int& w, int&, bool& resize) { resize = w <= 100; };
+    control.SetBounds(0, 0, 50, 50);
+    control.SetBounds(0, 0, 150, 50);
+    control.SetBounds(0, 0, 50, 50);
+    EXPECT_EQ(TRect(0, 0, 50, 50), control.BoundsRect());
+    EXPECT_EQ(1, resizes);
+}
+
+TEST(Bounds, ImageAutoSizesToItsPictureHonouringAlign)
+{
+    TForm form(nullptr);
+    auto* image = new TImage(&form);
+    image->SetParent(&form);
+    image->SetBounds(4, 5, 10, 10);
+    image->Picture()->Bitmap()->SetSize(100, 40);
+    EXPECT_EQ(TRect(4, 5, 14, 15), image->BoundsRect()) << "AutoSize off: only a repaint";
+    image->SetAutoSize(true);
+    EXPECT_EQ(TRect(4, 5, 104, 45), image->BoundsRect());
+    image->Picture()->Bitmap()->SetSize(30, 20);
+    EXPECT_EQ(TRect(4, 5, 34, 25), image->BoundsRect());
+}
+
+TEST(Bounds, AlignedChildrenShareTheClientArea)
+{
+    TForm form(nullptr);
+    form.SetBorderStyle(bsNone);
+    form.SetBounds(0, 0, 200, 100);
+    auto* top = new SizedControl(&form);
+    top->SetBounds(0, 0, 10, 20);
+    top->SetAlign(alTop);
+    top->SetParent(&form);
+    auto* left = new SizedControl(&form);
+    left->SetBounds(0, 0, 30, 10);
+    left->SetAlign(alLeft);
+    left->SetParent(&form);
+    auto* client = new SizedControl(&form);
+    client->SetAlign(alClient);
+    client->SetParent(&form);
+    EXPECT_EQ(TRect(0, 0, 200, 20), top->BoundsRect());
+    EXPECT_EQ(TRect(0, 20, 30, 100), left->BoundsRect());
+    EXPECT_EQ(TRect(30, 20, 200, 100), client->BoundsRect());
+    form.SetBounds(0, 0, 300, 150);
+    EXPECT_EQ(TRect(30, 20, 300, 150), client->BoundsRect());
+}
+
+namespace {
+
+TRect MeasuredText(const std::string& text, TFont* font)
+{
+    WindowDC screen(nullptr);
+    SelectedObject selected(screen.Get(), font->Handle());
+    RECT r{0, 0, 0, 0};
+    DrawTextA(screen.Get(), text.c_str(), static_cast<int>(text.size()), &r, DT_CALCRECT | DT_EXPANDTABS);
+    return TRect(r.left, r.top, r.right, r.bottom);
+}
+
+}  // namespace
+
+TEST(Label, SizesItselfToItsText)
+{
+    TForm form(nullptr);
+    auto* label = new TLabel(&form);
+    label->SetParent(&form);
+    label->SetBounds(10, 20, 5, 5);
+    label->Font()->SetName("Arial");
+    label->Font()->SetHeight(-12);
+    label->SetCaption("Average Temperature");
+    const TRect text = MeasuredText("Average Temperature", label->Font());
+    ASSERT_GT(text.Width(), 50);
+    EXPECT_EQ(TRect(10, 20, 10 + text.Width(), 20 + text.Height()), label->BoundsRect());
+
+    label->Font()->SetStyle(fsBold);
+    EXPECT_EQ(MeasuredText("Average Temperature", label->Font()).Width(), label->Width()) << "font change";
+
+    label->SetCaption("");
+    EXPECT_EQ(text.Height(), label->Height()) << "an empty label is one line high";
+
+    label->SetAlignment(taRightJustify);
+    label->SetCaption("AVG");
+    const int right = label->Left() + label->Width();
+    label->SetCaption("Average");
+    EXPECT_EQ(right, label->Left() + label->Width()) << "right-aligned labels keep their right edge";
+
+    label->SetAutoSize(false);
+    label->SetCaption("A much longer caption than before");
+    EXPECT_EQ(MeasuredText("Average", label->Font()).Width(), label->Width());
+}
+
+TEST(Label, DoesNotMeasureWhileItsDescriptionIsRead)
+{
+    TForm form(nullptr);
+    TLabel* label = nullptr;
+    {
+        TReader reader(&form);
+        label = new TLabel(&form);
+        label->SetParent(&form);
+        label->SetCaption("(Phase)");
+        EXPECT_EQ(65, label->Width()) << "design size kept while reading";
+    }
+    EXPECT_EQ(MeasuredText("(Phase)", label->Font()).Width(), label->Width());
+}
+
+namespace {
+
+// A form that records what its message map and background handler see.
+class ProbeForm : public TForm {
+public:
+    using TForm::TForm;
+    WPARAM seenWParam = 0;
+    LPARAM seenLParam = 0;
+    int userMessages = 0;
+    int erases = 0;
+    DWORD extraExStyle = WS_EX_TOOLWINDOW;
+
+protected:
+    void CreateParams(TCreateParams& params) override
+    {
+        TForm::CreateParams(params);
+        params.ExStyle |= extraExStyle;
+    }
+    void Dispatch(TMessage& message) override
+    {
+        switch (message.Msg) {
+        case WM_USER + 1:
+            seenWParam = message.WParam;
+            seenLParam = message.LParam;
+            ++userMessages;
+            message.Result = 0x55;
+            break;
+        default:
+            TForm::Dispatch(message);
+            break;
+        }
+    }
+    void EraseBackground(HDC dc) override
+    {
+        ++erases;
+        TForm::EraseBackground(dc);
+    }
+};
+
+}  // namespace
+
+TEST(Messages, WindowComesFromCreateParamsAndCarriesItsObject)
+{
+    ProbeForm form(nullptr);
+    HWND window = form.Handle();
+    char className[64] = {};
+    GetClassNameA(window, className, sizeof className);
+    EXPECT_STREQ("ProbeForm", className);
+    EXPECT_TRUE(GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
+    EXPECT_EQ(&form, FindControl(window));
+    EXPECT_EQ(nullptr, FindControl(GetDesktopWindow()));
+}
+
+TEST(Messages, MessageMapEntryIsReachedFromAnotherProcessWithParametersIntact)
+{
+    ProbeForm form(nullptr);
+    const std::string args = Format("send %lu 1025 0x89ABCDEF 0xFEDCBA98",
+                                    static_cast<unsigned long>(reinterpret_cast<uintptr_t>(form.Handle())));
+    EXPECT_EQ(0x55u, guitest::RunProgram("framework_probe.exe", args));
+    EXPECT_EQ(1, form.userMessages);
+    EXPECT_EQ(static_cast<WPARAM>(0x89ABCDEF), form.seenWParam);
+    EXPECT_EQ(static_cast<LPARAM>(0xFEDCBA98), form.seenLParam);
+}
+
+TEST(Messages, SwappedWindowProcCanAnswerEraseBackgroundAndPassTheRestOn)
+{
+    ProbeForm form(nullptr);
+    MemoryDC dc(CreateCompatibleDC(nullptr));
+    EXPECT_EQ(1, SendMessageA(form.Handle(), WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc.Get()), 0));
+    EXPECT_EQ(1, form.erases);
+
+    TWndMethod saved = form.WindowProc;
+    int swallowed = 0;
+    form.WindowProc = [&](TMessage& message) {
+        if (message.Msg == WM_ERASEBKGND) {
+            ++swallowed;
+            message.Result = 1;
+            return;
+        }
+        saved(message);
+    };
+    EXPECT_EQ(1, SendMessageA(form.Handle(), WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc.Get()), 0));
+    EXPECT_EQ(0x55, SendMessageA(form.Handle(), WM_USER + 1, 0, 0));
+    EXPECT_EQ(1, form.erases);
+    EXPECT_EQ(1, swallowed);
+    EXPECT_EQ(1, form.userMessages);
+    EXPECT_EQ(0x55, form.Perform(WM_USER + 1)) << "Perform takes the same road";
+}
+
+namespace {
+
+// A control that answers WM_ERASEBKGND itself, the way skinned controls do.
+class NoEraseControl : public TCustomControl {
+public:
+    using TCustomControl::TCustomControl;
+    int painted = 0;
+
+protected:
+    void WndProc(TMessage& message) override
+    {
+        if (message.Msg == WM_ERASEBKGND) {
+            message.Result = 1;
+            return;
+        }
+        TCustomControl::WndProc(message);
+    }
+    void Paint() override
+    {
+        ++painted;
+        Canvas()->Brush()->SetColor(clBlue);
+        Canvas()->FillRect(ClientRect());
+    }
+};
+
+// Paints its area green through its own canvas.
+class GreenPad : public TGraphicControl {
+public:
+    using TGraphicControl::TGraphicControl;
+
+protected:
+    void Paint() override
+    {
+        Canvas()->Brush()->SetColor(clLime);
+        Canvas()->FillRect(TRect(-50, -50, 500, 500));  // clipped to the control's bounds
+    }
+};
+
+uint32_t PixelAt(HDC dc, int x, int y)
+{
+    return GetPixel(dc, x, y) & 0xFFFFFF;
+}
+
+}  // namespace
+
+TEST(Painting, ParentPaintComposesBackgroundAndNonWindowedChildren)
+{
+    TForm form(nullptr);
+    form.SetBorderStyle(bsNone);
+    form.SetBounds(0, 0, 100, 60);
+    form.SetColor(clRed);
+    auto* pad = new GreenPad(&form);
+    pad->SetBounds(10, 10, 20, 20);
+    pad->SetParent(&form);
+    auto* hidden = new GreenPad(&form);
+    hidden->SetBounds(50, 10, 20, 20);
+    hidden->SetVisible(false);
+    hidden->SetParent(&form);
+    auto* windowed = new NoEraseControl(&form);
+    windowed->SetBounds(70, 30, 20, 20);
+    windowed->SetParent(&form);
+
+    TBitmap buffer;
+    buffer.SetPixelFormat(pf24bit);
+    buffer.SetSize(100, 60);
+    HDC dc = buffer.Canvas()->Handle();
+    form.Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(dc));
+    form.Perform(WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
+    GdiFlush();
+    EXPECT_EQ(ColorToRGB(clRed), PixelAt(dc, 5, 5));
+    EXPECT_EQ(ColorToRGB(clLime), PixelAt(dc, 10, 10));
+    EXPECT_EQ(ColorToRGB(clLime), PixelAt(dc, 29, 29));
+    EXPECT_EQ(ColorToRGB(clRed), PixelAt(dc, 30, 30)) << "a child is clipped to its bounds";
+    EXPECT_EQ(ColorToRGB(clRed), PixelAt(dc, 55, 15)) << "invisible children are not painted";
+    EXPECT_EQ(ColorToRGB(clRed), PixelAt(dc, 75, 35)) << "windowed children paint in their own window";
+    EXPECT_EQ(0, windowed->painted);
+}
+
+TEST(Painting, DoubleBufferedFormShowsItsComposedPictureOnScreen)
+{
+    TForm form(nullptr);
+    form.SetBorderStyle(bsNone);
+    form.SetBounds(200, 200, 100, 60);
+    form.SetColor(clRed);
+    form.SetDoubleBuffered(true);
+    auto* pad = new GreenPad(&form);
+    pad->SetBounds(10, 10, 20, 20);
+    pad->SetParent(&form);
+    auto* windowed = new NoEraseControl(&form);
+    windowed->SetBounds(60, 30, 20, 20);
+    windowed->SetParent(&form);
+    form.Show();
+    guitest::Pump(300);
+    form.Repaint();
+    windowed->Repaint();
+    WindowDC screen(nullptr);
+    EXPECT_EQ(ColorToRGB(clRed), PixelAt(screen.Get(), 205, 205));
+    EXPECT_EQ(ColorToRGB(clLime), PixelAt(screen.Get(), 215, 215));
+    EXPECT_EQ(ColorToRGB(clBlue), PixelAt(screen.Get(), 265, 235));
+    EXPECT_GE(windowed->painted, 1);
+}
+
+TEST(UtilityWindow, DeliversMessagesToItsMethodUntilDeallocated)
+{
+    std::vector<TMessage> seen;
+    HWND window = AllocateHWnd([&](TMessage& message) {
+        if (message.Msg == WM_USER + 9) {
+            seen.push_back(message);
+            message.Result = 77;
+        }
+    });
+    ASSERT_TRUE(IsWindow(window));
+    EXPECT_FALSE(IsWindowVisible(window));
+    EXPECT_EQ(77, SendMessageA(window, WM_USER + 9, 0xABCD, -5));
+    ASSERT_EQ(1u, seen.size());
+    EXPECT_EQ(0xABCDu, seen[0].WParam);
+    EXPECT_EQ(-5, seen[0].LParam);
+    DeallocateHWnd(window);
+    EXPECT_FALSE(IsWindow(window));
+    DeallocateHWnd(GetDesktopWindow());  // not one of ours: ignored
+    EXPECT_TRUE(IsWindow(GetDesktopWindow()));
+}
+
+TEST(UtilityWindow, ExceptionsFromHandlersReachTheApplication)
+{
+    guitest::ScopedApplication app;
+    std::string reported;
+    app->OnException = [&](TObject*, const std::exception& e) { reported = e.what(); };
+    HWND window = AllocateHWnd([](TMessage&) { throw EConvertError("from the hidden window"); });
+    SendMessageA(window, WM_USER, 0, 0);
+    EXPECT_EQ("from the hidden window", reported);
+    DeallocateHWnd(window);
+
+    reported.clear();
+    ProbeForm form(nullptr);
+    form.OnResize = [](TObject*) { throw EConvertError("from a form"); };
+    SetWindowPos(form.Handle(), nullptr, 0, 0, 123, 45, SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_EQ("from a form", reported);
+}
+
+TEST(Icons, ApplicationIconComesFromTheProgramAndCopiesAreIndependent)
+{
+    ASSERT_FALSE(Application->Icon()->Empty());
+    TIcon copy;
+    int changes = 0;
+    copy.OnChange = [&](TObject*) { ++changes; };
+    copy.Assign(Application->Icon());
+    EXPECT_EQ(1, changes);
+    EXPECT_NE(Application->Icon()->Handle(), copy.Handle());
+    EXPECT_EQ(Application->Icon()->Width(), copy.Width());
+
+    TIcon small;
+    small.LoadFromResourceName(GetModuleHandleA(nullptr), "MAINICON", 16);
+    EXPECT_EQ(16, small.Width());
+    EXPECT_EQ(16, small.Height());
+    EXPECT_THROW(small.LoadFromResourceName(GetModuleHandleA(nullptr), "NOSUCHICON"), EResNotFound);
+    EXPECT_EQ(16, small.Width()) << "a failed load keeps the icon";
+}

@@ -1,0 +1,276 @@
+// Forms, the application's loop and the components that live in it: timers, modal
+// forms, the message event and pop-up menus.
+#include "framework/Application.h"
+#include "framework/Forms.h"
+#include "framework/Menus.h"
+#include "framework/Timers.h"
+#include "framework/SysUtils.h"
+#include "GuiTestSupport.h"
+
+#include <functional>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using guitest::Pump;
+using guitest::PumpUntil;
+
+TEST(Timer, FiresEveryIntervalAndStopsWhenDisabled)
+{
+    TTimer timer(nullptr);
+    timer.SetInterval(30);
+    int ticks = 0;
+    timer.OnTimer = [&](TObject* sender) {
+        EXPECT_EQ(&timer, sender);
+        if (++ticks == 3)
+            timer.SetEnabled(false);
+    };
+    ASSERT_TRUE(PumpUntil([&] { return ticks == 3; }));
+    Pump(200);
+    EXPECT_EQ(3, ticks);
+    timer.SetEnabled(true);
+    ASSERT_TRUE(PumpUntil([&] { return ticks == 4; })) << "enabled again, it fires again";
+    timer.SetInterval(0);
+    Pump(150);
+    EXPECT_EQ(4, ticks) << "interval 0 stops it";
+}
+
+TEST(Timer, FreedWithItsOwnerAndThenSilent)
+{
+    int ticks = 0;
+    {
+        TComponent owner(nullptr);
+        auto* timer = new TTimer(&owner);
+        timer->SetInterval(20);
+        timer->OnTimer = [&](TObject*) { ++ticks; };
+    }
+    Pump(150);
+    EXPECT_EQ(0, ticks);
+}
+
+namespace {
+
+class CountingForm : public TForm {
+public:
+    using TForm::TForm;
+    std::vector<WPARAM> received;
+
+protected:
+    void Dispatch(TMessage& message) override
+    {
+        if (message.Msg == WM_USER + 7)
+            received.push_back(message.WParam);
+        TForm::Dispatch(message);
+    }
+};
+
+}  // namespace
+
+TEST(Application, OnMessageSeesEveryRetrievedMessageAndCanSwallowIt)
+{
+    guitest::ScopedApplication app;
+    CountingForm form(nullptr);
+    std::vector<WPARAM> seen;
+    app->OnMessage = [&](TMsg& msg, bool& handled) {
+        if (msg.message != WM_USER + 7)
+            return;
+        seen.push_back(msg.wParam);
+        handled = msg.wParam == 1;
+    };
+    PostMessageA(form.Handle(), WM_USER + 7, 1, 0);
+    PostMessageA(form.Handle(), WM_USER + 7, 2, 0);
+    app->ProcessMessages();
+    EXPECT_EQ((std::vector<WPARAM>{1, 2}), seen);
+    EXPECT_EQ((std::vector<WPARAM>{2}), form.received) << "the swallowed message is not dispatched";
+}
+
+TEST(Application, RunEndsWhenTheMainFormClosesAndKeepsAHiddenMainFormHidden)
+{
+    guitest::ScopedApplication app;
+    app->Initialize();
+    app->SetShowMainForm(false);
+    TForm* main = nullptr;
+    TForm* second = nullptr;
+    app->CreateForm(main);
+    app->CreateForm(second);
+    EXPECT_EQ(main, app->MainForm());
+    EXPECT_TRUE(main->HandleAllocated()) << "the main form's window exists once it is created";
+    bool visibleDuringRun = true;
+    TTimer closer(nullptr);
+    closer.SetInterval(50);
+    closer.OnTimer = [&](TObject*) {
+        closer.SetEnabled(false);
+        visibleDuringRun = main->Visible();
+        second->Close();  // not the main form: it only hides
+        main->Close();
+    };
+    app->Run();
+    EXPECT_TRUE(app->Terminated());
+    EXPECT_FALSE(visibleDuringRun);
+    EXPECT_EQ(2, app->ComponentCount()) << "closing does not free the forms";
+}
+
+TEST(Application, CloseOfTheApplicationWindowClosesTheMainForm)
+{
+    guitest::ScopedApplication app;
+    TForm* main = nullptr;
+    app->CreateForm(main);
+    SendMessageA(app->Handle(), WM_CLOSE, 0, 0);
+    app->ProcessMessages();
+    EXPECT_TRUE(app->Terminated());
+}
+
+namespace {
+
+// A modal form whose own timer ends it the way its buttons would.
+struct ModalCase {
+    const char* what;
+    std::function<void(TForm&)> end;
+    TModalResult expected;
+};
+
+}  // namespace
+
+TEST(Forms, ShowModalRunsUntilModalResultIsSet)
+{
+    const ModalCase cases[] = {
+        {"a button's result", [](TForm& f) { f.SetModalResult(mrOk); }, mrOk},
+        {"any non-zero value", [](TForm& f) { f.SetModalResult(42); }, 42},
+        {"closing the form", [](TForm& f) { f.Close(); }, mrCancel},
+        {"the window's close box", [](TForm& f) { PostMessageA(f.Handle(), WM_CLOSE, 0, 0); }, mrCancel},
+    };
+    for (const auto& c : cases) {
+        TForm owner(nullptr);
+        owner.SetBorderStyle(bsNone);
+        owner.Show();
+        TForm dialog(nullptr);
+        dialog.SetBorderStyle(bsNone);
+        bool ownerDisabled = false;
+        bool shown = false;
+        dialog.OnShow = [&](TObject*) { shown = true; };
+        TTimer timer(nullptr);
+        timer.SetInterval(40);
+        timer.OnTimer = [&](TObject*) {
+            timer.SetEnabled(false);
+            ownerDisabled = !IsWindowEnabled(owner.Handle());
+            c.end(dialog);
+        };
+        EXPECT_EQ(c.expected, dialog.ShowModal()) << c.what;
+        EXPECT_TRUE(shown) << c.what;
+        EXPECT_TRUE(ownerDisabled) << c.what;
+        EXPECT_TRUE(IsWindowEnabled(owner.Handle())) << c.what;
+        EXPECT_FALSE(dialog.Visible()) << c.what;
+        EXPECT_FALSE(IsWindowVisible(dialog.Handle())) << c.what;
+    }
+}
+
+TEST(Forms, CloseQueryCanKeepAModalFormOpen)
+{
+    TForm dialog(nullptr);
+    dialog.SetBorderStyle(bsNone);
+    int asked = 0;
+    dialog.OnCloseQuery = [&](TObject*, bool& canClose) { canClose = ++asked > 1; };
+    TTimer timer(nullptr);
+    timer.SetInterval(30);
+    timer.OnTimer = [&](TObject*) {
+        dialog.SetModalResult(mrOk);
+        if (asked > 1)
+            timer.SetEnabled(false);
+    };
+    EXPECT_EQ(mrOk, dialog.ShowModal());
+    EXPECT_EQ(2, asked);
+}
+
+TEST(Forms, ShowAndHideFireTheirEventsBeforeTheWindowChanges)
+{
+    TForm form(nullptr);
+    form.SetBorderStyle(bsNone);
+    std::vector<std::string> log;
+    form.OnShow = [&](TObject*) { log.push_back(IsWindowVisible(form.Handle()) ? "show-visible" : "show"); };
+    form.OnHide = [&](TObject*) { log.push_back(IsWindowVisible(form.Handle()) ? "hide" : "hide-hidden"); };
+    form.Show();
+    EXPECT_TRUE(IsWindowVisible(form.Handle()));
+    form.Show();
+    form.Hide();
+    EXPECT_FALSE(IsWindowVisible(form.Handle()));
+    EXPECT_EQ((std::vector<std::string>{"show", "hide"}), log);
+}
+
+TEST(Forms, ClientSizeAndParentFormAndScreen)
+{
+    TForm form(nullptr);
+    form.SetBorderStyle(bsSingle);
+    form.SetClientWidth(300);
+    form.SetClientHeight(200);
+    EXPECT_EQ(300, form.ClientWidth());
+    EXPECT_EQ(200, form.ClientHeight());
+    EXPECT_GT(form.Width(), 300);
+    form.HandleNeeded();
+    EXPECT_EQ(300, form.ClientWidth()) << "the window agrees with the computed frame";
+    EXPECT_EQ(200, form.ClientHeight());
+
+    EXPECT_EQ(&form, GetParentForm(&form));
+    EXPECT_EQ(nullptr, GetParentForm(nullptr));
+    EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), Screen->Width());
+    EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), Screen->Height());
+}
+
+TEST(Menus, PopupShowsTheItemsAndClicksTheChosenOne)
+{
+    TForm form(nullptr);
+    form.SetBorderStyle(bsNone);
+    form.Show();
+    auto* menu = new TPopupMenu(&form);
+    auto* first = new TMenuItem(&form);
+    first->SetCaption("Run at system startup");
+    first->SetChecked(true);
+    auto* second = new TMenuItem(&form);
+    second->SetCaption("Exit");
+    menu->Items()->Add(first);
+    menu->Items()->Add(second);
+    std::vector<std::string> clicked;
+    first->OnClick = [&](TObject*) { clicked.push_back("first"); };
+    second->OnClick = [&](TObject*) { clicked.push_back("second"); };
+    bool popped = false;
+    menu->OnPopup = [&](TObject*) { popped = true; };
+
+    // While the menu runs its own loop, a timer finds it on screen and picks the second
+    // item with the real pointer.
+    HMENU shown = nullptr;
+    UINT firstState = 0;
+    TTimer picker(nullptr);
+    picker.SetInterval(100);
+    picker.OnTimer = [&](TObject*) {
+        picker.SetEnabled(false);
+        HWND window = FindWindowA("#32768", nullptr);
+        shown = window ? reinterpret_cast<HMENU>(SendMessageA(window, MN_GETHMENU, 0, 0)) : nullptr;
+        if (shown)
+            firstState = GetMenuState(shown, 0, MF_BYPOSITION);
+        RECT item{};
+        if (window && GetMenuItemRect(nullptr, shown, 1, &item)) {
+            guitest::Xdotool(Format("mousemove %ld %ld", (item.left + item.right) / 2, (item.top + item.bottom) / 2));
+            guitest::Xdotool("click 1");
+        } else {
+            keybd_event(VK_ESCAPE, 0, 0, 0);
+            keybd_event(VK_ESCAPE, 0, KEYEVENTF_KEYUP, 0);
+        }
+    };
+    SetForegroundWindow(form.Handle());
+    menu->Popup(300, 300);
+    EXPECT_TRUE(popped);
+    ASSERT_NE(nullptr, shown) << "the menu window was not found";
+    EXPECT_TRUE(firstState & MF_CHECKED);
+    EXPECT_EQ((std::vector<std::string>{"second"}), clicked);
+}
+
+TEST(Menus, ControlForgetsAFreedPopupMenu)
+{
+    TForm form(nullptr);
+    auto* menu = new TPopupMenu(&form);
+    form.SetPopupMenu(menu);
+    EXPECT_EQ(menu, form.PopupMenu());
+    delete menu;
+    EXPECT_EQ(nullptr, form.PopupMenu());
+}
