@@ -42,3 +42,22 @@ function(pellon_add_subdirectories)
     endif()
   endforeach()
 endfunction()
+
+# The simulated board also runs in a 64-bit prefix, where a 32-bit caller uses
+# the inline (WOW64) method-call layout that the driver can serve end to end.
+set(PELLON_WINEPREFIX64 ${CMAKE_BINARY_DIR}/wineprefix64)
+set(PELLON_BOARD_PROFILE "8x4" CACHE STRING "Board profile the test prefixes' driver starts with")
+set(PELLON_WINE64_ENV
+    WINEPREFIX=${PELLON_WINEPREFIX64} WINEARCH=win64 WINEDEBUG=-all
+    "WINEDLLOVERRIDES=mscoree,mshtml,winemenubuilder.exe=")
+
+# pellon_add_board_test(<name> SOURCES <files...> [LIBS <libs...>])
+# A GoogleTest executable run as a 32-bit program in the 64-bit prefix, on the
+# simulated board started with PELLON_BOARD_PROFILE.
+function(pellon_add_board_test name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gmock GTest::gtest_main)
+  add_test(NAME ${name} COMMAND ${CMAKE_COMMAND} -E env ${PELLON_WINE64_ENV} wine $<TARGET_FILE:${name}>)
+  set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine64 TIMEOUT 300)
+endfunction()

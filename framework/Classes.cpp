@@ -1,8 +1,26 @@
 #include "framework/Classes.h"
 
+#include "framework/Assert.h"
 #include "framework/SysUtils.h"
 
+#include <cxxabi.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <memory>
+#include <cctype>
+#include <exception>
 #include <typeinfo>
+
+std::string TObject::ClassName() const
+{
+    int status = 0;
+    std::unique_ptr<char, void (*)(void*)> demangled(
+        abi::__cxa_demangle(typeid(*this).name(), nullptr, nullptr, &status), std::free);
+    std::string name = status == 0 && demangled ? demangled.get() : typeid(*this).name();
+    const size_t scope = name.rfind("::");
+    return scope == std::string::npos ? name : name.substr(scope + 2);
+}
 
 void TPersistent::Assign(const TPersistent* source)
 {
@@ -16,4 +34,133 @@ void TPersistent::AssignTo(TPersistent* dest) const
 {
     throw EConvertError(std::string("Cannot assign a ") + typeid(*this).name() + " to a " +
                         (dest ? typeid(*dest).name() : "nil"));
+}
+
+TComponent::TComponent(TComponent* owner) : m_owner(owner)
+{
+    if (owner) {
+        owner->InsertComponent(this);
+        if (owner->m_state & csReading)
+            m_state |= csLoading | csReading;
+    }
+}
+
+TComponent::~TComponent()
+{
+    m_state |= csDestroying;
+    // Those that refer to us forget us; those we refer to forget that we asked.
+    while (!m_freeNotifies.empty()) {
+        TComponent* other = m_freeNotifies.back();
+        m_freeNotifies.pop_back();
+        other->RemoveFreeNotification(this);
+        other->Notification(this, opRemove);
+    }
+    DestroyComponents();
+    if (m_owner)
+        m_owner->RemoveComponent(this);
+}
+
+TComponent* TComponent::Components(int index) const
+{
+    ASSERT(index >= 0 && index < ComponentCount());
+    return m_components[static_cast<size_t>(index)].get();
+}
+
+TComponent* TComponent::FindComponent(const std::string& name) const
+{
+    if (name.empty())
+        return nullptr;
+    for (const auto& component : m_components) {
+        if (component->m_name.size() == name.size() &&
+            std::equal(name.begin(), name.end(), component->m_name.begin(),
+                       [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) ==
+                                                   std::tolower(static_cast<unsigned char>(b)); }))
+            return component.get();
+    }
+    return nullptr;
+}
+
+void TComponent::FreeNotification(TComponent* component)
+{
+    if (!component || component == this)
+        return;
+    if (std::find(m_freeNotifies.begin(), m_freeNotifies.end(), component) == m_freeNotifies.end()) {
+        m_freeNotifies.push_back(component);
+        component->m_freeNotifies.push_back(this);
+    }
+}
+
+void TComponent::RemoveFreeNotification(TComponent* component)
+{
+    auto it = std::find(m_freeNotifies.begin(), m_freeNotifies.end(), component);
+    if (it == m_freeNotifies.end())
+        return;
+    m_freeNotifies.erase(it);
+    component->RemoveFreeNotification(this);
+}
+
+void TComponent::Loaded()
+{
+    m_state &= ~csLoading;
+}
+
+void TComponent::Notification(TComponent* component, TOperation operation)
+{
+    if (operation == opRemove)
+        for (const auto& owned : m_components)
+            owned->Notification(component, operation);
+}
+
+void TComponent::InsertComponent(TComponent* component)
+{
+    m_components.emplace_back(component);
+    for (const auto& owned : m_components)
+        if (owned.get() != component)
+            owned->Notification(component, opInsert);
+}
+
+void TComponent::RemoveComponent(TComponent* component)
+{
+    auto it = std::find_if(m_components.begin(), m_components.end(),
+                           [component](const auto& owned) { return owned.get() == component; });
+    if (it == m_components.end())
+        return;
+    it->release();  // the component is freeing itself
+    m_components.erase(it);
+    component->m_owner = nullptr;
+    Notification(component, opRemove);
+}
+
+void TComponent::DestroyComponents()
+{
+    while (!m_components.empty()) {
+        std::unique_ptr<TComponent> last = std::move(m_components.back());
+        m_components.pop_back();
+        last->m_owner = nullptr;
+        Notification(last.get(), opRemove);
+        last.reset();
+    }
+}
+
+TReader::TReader(TComponent* root) : m_root(root)
+{
+    ASSERT(root);
+    root->m_state |= csLoading | csReading;
+}
+
+TReader::~TReader() noexcept(false)
+{
+    const bool unwinding = std::uncaught_exceptions() > 0;
+    std::vector<TComponent*> loading{m_root};
+    for (const auto& owned : m_root->m_components)
+        if (owned->m_state & csLoading)
+            loading.push_back(owned.get());
+    for (TComponent* component : loading)
+        component->m_state &= ~csReading;
+    for (TComponent* component : loading) {
+        if (unwinding)
+            component->m_state &= ~csLoading;
+        else
+            component->Loaded();
+    }
 }

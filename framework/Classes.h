@@ -1,7 +1,11 @@
 #pragma once
 // The roots of the class tree and the event closures.
+#include <cstdint>
 #include <functional>
+#include <memory>
+#include <string>
 #include <utility>
+#include <vector>
 
 class TObject {
 public:
@@ -9,6 +13,9 @@ public:
     TObject(const TObject&) = delete;
     TObject& operator=(const TObject&) = delete;
     virtual ~TObject() = default;
+
+    // The name of the object's most derived class, without its namespace ("TMainForm").
+    std::string ClassName() const;
 };
 
 // Copies contents between objects that know each other: Assign asks the source to
@@ -40,3 +47,74 @@ void Fire(const Event& event, Args&&... args)
     if (event)
         event(std::forward<Args>(args)...);
 }
+
+// What a component is going through; a set of these flags.
+enum TComponentStateFlag : uint32_t {
+    csLoading = 0x01,     // its description is being read; Loaded() ends it
+    csReading = 0x02,     // its properties are being read right now
+    csDestroying = 0x04,  // its destructor has started
+    csDesigning = 0x08,   // it is being edited, not run (never set by this framework)
+};
+using TComponentState = uint32_t;
+
+enum TOperation { opInsert, opRemove };
+
+// A component owns the components created with it as owner and frees them, last
+// created first, when it is freed itself. A component freed earlier leaves its owner's
+// list on its own. Components that refer to one they do not own ask for a free
+// notification, so that the reference is cleared before it dangles.
+class TComponent : public TPersistent {
+public:
+    explicit TComponent(TComponent* owner);
+    ~TComponent() override;
+
+    TComponent* Owner() const { return m_owner; }  // borrowed
+    int ComponentCount() const { return static_cast<int>(m_components.size()); }
+    TComponent* Components(int index) const;  // borrowed
+    TComponent* FindComponent(const std::string& name) const;
+
+    const std::string& Name() const { return m_name; }
+    void SetName(const std::string& name) { m_name = name; }
+    intptr_t Tag() const { return m_tag; }
+    void SetTag(intptr_t tag) { m_tag = tag; }
+    TComponentState ComponentState() const { return m_state; }
+
+    // Asks that Notification(component, opRemove) be called here when `component` is freed.
+    void FreeNotification(TComponent* component);
+    void RemoveFreeNotification(TComponent* component);
+
+    // Called once its description has been read (see TReader): csLoading ends here.
+    virtual void Loaded();
+
+protected:
+    virtual void Notification(TComponent* component, TOperation operation);
+    // Frees the owned components now, last created first.
+    void DestroyComponents();
+
+private:
+    friend class TReader;
+    void InsertComponent(TComponent* component);
+    void RemoveComponent(TComponent* component);
+
+    TComponent* m_owner;  // borrowed
+    std::vector<std::unique_ptr<TComponent>> m_components;
+    std::vector<TComponent*> m_freeNotifies;  // borrowed, both ways
+    std::string m_name;
+    intptr_t m_tag = 0;
+    TComponentState m_state = 0;
+};
+
+// Reads a root component from its description, which is the code run while a reader
+// lives: the root and every component it owns then carry csLoading and csReading. When
+// the reader ends, csReading is cleared on all of them and each, root first, gets
+// Loaded(). A description that throws leaves no component in the loading state.
+class TReader {
+public:
+    explicit TReader(TComponent* root);
+    ~TReader() noexcept(false);
+    TReader(const TReader&) = delete;
+    TReader& operator=(const TReader&) = delete;
+
+private:
+    TComponent* m_root;  // borrowed
+};

@@ -158,3 +158,15 @@ private:
     HDC m_dc;             // borrowed
     HGDIOBJ m_previous;   // borrowed: belongs to whoever selected it first
 };
+
+template <class T, BOOL(WINAPI* Free)(T)>
+struct UserObjectTraits {
+    using Handle = T;
+    static T Invalid() { return nullptr; }
+    static bool IsValid(T handle) { return handle != nullptr; }
+    static void Close(T handle) { Free(handle); }
+};
+
+// Window-manager objects: menus from CreatePopupMenu, icons from LoadImage or CopyIcon.
+using MenuHandle = UniqueHandle<UserObjectTraits<HMENU, DestroyMenu>>;
+using IconHandle = UniqueHandle<UserObjectTraits<HICON, DestroyIcon>>;

@@ -1,7 +1,9 @@
 #pragma once
 // The framework's exception class and the errors it raises.
+#include <set>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 class Exception : public std::runtime_error {
 public:
@@ -19,6 +21,11 @@ public:
     using Exception::Exception;
 };
 
+class EResNotFound : public Exception {
+public:
+    using Exception::Exception;
+};
+
 class EReadError : public Exception {
 public:
     using Exception::Exception;
@@ -32,3 +39,15 @@ public:
 
 // printf-style formatting into a std::string.
 std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// The program's command line, split as the system's start-up code splits it: white
+// space separates arguments, double quotes group and are dropped. ParamStr(0) is the
+// program itself; an index out of range gives "".
+std::vector<std::string> SplitCommandLine(const char* commandLine);
+int ParamCount();
+std::string ParamStr(int index);
+
+// True when an argument from the first to the last starts with one of `switchChars`
+// and the rest equals `name` (compared without regard to ASCII case if asked).
+using TSysCharSet = std::set<char>;
+bool FindCmdLineSwitch(const std::string& name, const TSysCharSet& switchChars, bool ignoreCase);

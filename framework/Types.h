@@ -43,6 +43,8 @@ constexpr TColor clBtnFace = clSystemColor | 15;   // COLOR_BTNFACE
 constexpr TColor clWindow = clSystemColor | 5;     // COLOR_WINDOW
 constexpr TColor clWindowText = clSystemColor | 8; // COLOR_WINDOWTEXT
 constexpr TColor clGrayText = clSystemColor | 17;  // COLOR_GRAYTEXT
+constexpr TColor clBtnShadow = clSystemColor | 16;    // COLOR_BTNSHADOW
+constexpr TColor clBtnHighlight = clSystemColor | 20; // COLOR_BTNHIGHLIGHT
 
 constexpr TColor RGBColor(uint8_t r, uint8_t g, uint8_t b)
 {

@@ -8,7 +8,7 @@ PACKAGES=(
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
   mingw-w64-tools
-  googletest libstb-dev clang
+  googletest libstb-dev clang libclang-rt-14-dev
   wine wine32:i386 wine64
   xvfb xauth xdotool imagemagick fonts-liberation
 )

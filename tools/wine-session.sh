@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Creates, starts and stops the private Wine prefix the tests run in.
 #   wine-session.sh create PREFIX [win32|win64]   make the prefix if it is missing
-#   wine-session.sh start  PREFIX KEEPALIVE.EXE   boot it with a persistent server
+#   wine-session.sh start  PREFIX KEEPALIVE.EXE [win32|win64 [DRIVER.SYS PROFILE]]
+#                                                 boot it with a persistent server and, with a
+#                                                 driver, install and start the simulated board
 #   wine-session.sh stop   PREFIX                 end its server and every process in it
 # All Wine output goes to a log in the prefix: Wine's background processes would
 # otherwise inherit ctest's pipes and keep a test "running" after it ended.
@@ -11,12 +13,24 @@ export WINEPREFIX=$prefix WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
 log=$prefix.log
 
+# A 64-bit prefix needs the 64-bit loader for its own programs (wineboot, sc, reg);
+# 32-bit test programs still run in it through the plain wine command.
+wine_for() {
+  if [ "$1" = win64 ]; then
+    if [ -x /usr/lib/wine/wine64 ]; then echo /usr/lib/wine/wine64; else echo wine64; fi
+  else
+    echo wine
+  fi
+}
+
 create() {
   local arch=${1:-win32}
   [ -f "$prefix/system.reg" ] && [ -f "$prefix/.pellon-ready" ] && return 0
   rm -rf "$prefix"
   export WINEARCH=$arch
-  wineboot -i >>"$log" 2>&1 || { echo "wineboot failed, see $log" >&2; return 1; }
+  local wine
+  wine=$(wine_for "$arch")
+  "$wine" wineboot -i >>"$log" 2>&1 || { echo "wineboot failed, see $log" >&2; return 1; }
   # The forms name Arial, MS Sans Serif and Tahoma; map them all to Liberation Sans
   # so text measures and renders the same on every machine.
   local reg
@@ -27,10 +41,30 @@ create() {
       printf '"%s"="Liberation Sans"\r\n' "$face"
     done
   } >"$reg"
-  wine regedit /S "$(winepath -w "$reg" 2>/dev/null)" >>"$log" 2>&1
+  "$wine" regedit /S "$(winepath -w "$reg" 2>/dev/null)" >>"$log" 2>&1
   rm -f "$reg"
   wineserver -w >>"$log" 2>&1
   touch "$prefix/.pellon-ready"
+}
+
+# The simulated board: a kernel driver Wine runs in its device host. Its service
+# key's "Profile" value is the board the driver starts with. It starts with the
+# prefix, so a program run in the prefix by hand finds the board too.
+start_driver() {
+  local arch=$1 driver=$2 profile=$3 wine service target
+  wine=$(wine_for "$arch")
+  service='HKLM\System\CurrentControlSet\Services\NRVACPI'
+  target=$prefix/drive_c/windows/system32/drivers/nrvacpi.sys
+  "$wine" sc stop NRVACPI >>"$log" 2>&1
+  # A new file rather than a rewrite: the device host may still map the old one.
+  cp "$driver" "$target.new" && mv -f "$target.new" "$target" || return 1
+  if ! "$wine" sc query NRVACPI >>"$log" 2>&1; then
+    "$wine" sc create NRVACPI type= kernel start= auto \
+      binPath= 'C:\windows\system32\drivers\nrvacpi.sys' >>"$log" 2>&1 || return 1
+  fi
+  "$wine" reg add "$service" /v Start /t REG_DWORD /d 2 /f >>"$log" 2>&1 || return 1
+  "$wine" reg add "$service" /v Profile /t REG_SZ /d "$profile" /f >>"$log" 2>&1 || return 1
+  "$wine" sc start NRVACPI >>"$log" 2>&1 || { echo "driver did not start, see $log" >&2; return 1; }
 }
 
 stop() {
@@ -42,11 +76,14 @@ stop() {
 case $cmd in
   create) create "${3:-win32}" ;;
   start)
-    keepalive=$3
+    keepalive=$3 arch=${4:-win32}
     stop
-    create "${4:-win32}" || exit 1
+    create "$arch" || exit 1
     wineserver -p >>"$log" 2>&1
-    wineboot >>"$log" 2>&1
+    "$(wine_for "$arch")" wineboot >>"$log" 2>&1
+    if [ $# -ge 6 ]; then
+      start_driver "$arch" "$5" "$6" || exit 1
+    fi
     setsid wine "$keepalive" </dev/null >>"$log" 2>&1 &
     exit 0 ;;
   stop) stop ;;

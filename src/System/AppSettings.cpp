@@ -1,5 +1,7 @@
 #include "src/System/AppSettings.h"
 
+#include "framework/Handles.h"
+
 #include <windows.h>
 
 namespace {
@@ -10,32 +12,14 @@ const char kRunAtStartupValue[] = "RunAtSystemStartup";
 const std::uint32_t kDefaultMode = 1;
 const DWORD kStartupOff = 1;
 
-// Owns an open registry key; closes it once.
-class RegKey {
-public:
-    RegKey() = default;
-    ~RegKey()
-    {
-        if (m_key)
-            RegCloseKey(m_key);
-    }
-    RegKey(const RegKey&) = delete;
-    RegKey& operator=(const RegKey&) = delete;
-
-    HKEY* Receive() { return &m_key; }
-    HKEY Get() const { return m_key; }
-
-private:
-    HKEY m_key = nullptr;
-};
-
 // A value counts only when it is a REG_DWORD of exactly four bytes; a longer value
 // fails the query and a shorter one would leave part of the number unset.
 bool ReadDword(const char* name, DWORD* value)
 {
-    RegKey key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kKeyPath, 0, KEY_READ, key.Receive()) != ERROR_SUCCESS)
+    HKEY opened = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kKeyPath, 0, KEY_READ, &opened) != ERROR_SUCCESS)
         return false;
+    const RegKey key(opened);
     DWORD type = REG_NONE;
     DWORD data = 0;
     DWORD size = sizeof(data);
@@ -50,10 +34,11 @@ bool ReadDword(const char* name, DWORD* value)
 
 void WriteDword(const char* name, DWORD value)
 {
-    RegKey key;
+    HKEY created = nullptr;
     if (RegCreateKeyExA(HKEY_CURRENT_USER, kKeyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                        key.Receive(), nullptr) != ERROR_SUCCESS)
+                        &created, nullptr) != ERROR_SUCCESS)
         return;
+    const RegKey key(created);
     RegSetValueExA(key.Get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
                    sizeof(value));
 }

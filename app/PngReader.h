@@ -1,0 +1,64 @@
+#pragma once
+// Skin pictures: PNG files decoded by imgcodec.dll, loaded at run time from the
+// program's folder, into 32-bit bitmaps (blue, green, red, straight alpha).
+#include "framework/Handles.h"
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+class TBitmap;
+
+// The decoded image as the codec hands it over. The fields at offsets 8 and 16 are the
+// codec's own; everything the record points to belongs to the codec until FreePngData.
+struct PngData {
+    uint32_t width;
+    uint32_t height;
+    uint32_t codecField8;
+    uint32_t colorType;  // 6: red, green, blue, alpha; anything else: red, green, blue
+    uint32_t codecField16;
+    uint8_t** rows;  // height row pointers, top row first
+};
+static_assert(sizeof(PngData) == 24, "the codec's record is 24 bytes");
+
+using PngReadCallback = int(__stdcall*)(void* context, void* buffer, int count);
+
+// The one holder of imgcodec.dll, created by the first load and kept until the process
+// ends, when it unloads the library.
+class PngManager {
+public:
+    static PngManager& Instance();
+
+    // Loads the codec from this full path. Raises EFOpenError when the library cannot be
+    // loaded and Exception when it lacks ReadPngEx or FreePngData.
+    explicit PngManager(const std::string& libraryPath);
+    PngManager(const PngManager&) = delete;
+    PngManager& operator=(const PngManager&) = delete;
+
+    // ReadPngEx: 0 = failure, anything else = data is filled and must go to Free.
+    int Read(PngData* data, PngReadCallback read, void* context) const;
+    // FreePngData.
+    void Free(PngData* data) const;
+
+private:
+    using ReadPngEx = int(__stdcall*)(PngData*, PngReadCallback, void*);
+    using FreePngData = void(__stdcall*)(PngData*);
+
+    ModuleHandle m_hinst;
+    ReadPngEx m_read = nullptr;
+    FARPROC m_write = nullptr;  // looked up for completeness; the program only reads
+    FreePngData m_free = nullptr;
+    FARPROC m_allocate = nullptr;  // likewise never called
+};
+
+// The codec's read callback over a TFileStream given as context: reads up to count
+// bytes into buffer and returns how many it read.
+int __stdcall StreamReadCallback(void* context, void* buffer, int count);
+
+// Loads a PNG file into bitmap as pf32bit. A missing or unreadable file raises
+// EFOpenError; a file the codec rejects leaves the bitmap's size and pixels as they were.
+void LoadPng(const std::string& path, TBitmap* bitmap);
+
+// The program's folder followed by "resource\", where every skin picture lives.
+std::string ResourceFolder();

@@ -1,0 +1,90 @@
+#pragma once
+// The application object: the forms it owns, the main form, the message loop and the
+// application's own hidden window. There is one, `Application`.
+#include "framework/Classes.h"
+#include "framework/Icons.h"
+#include "framework/Messages.h"
+
+#include <windows.h>
+
+#include <exception>
+#include <memory>
+#include <string>
+
+class TForm;
+using TMsg = MSG;
+
+class TApplication : public TComponent {
+public:
+    TApplication();
+    ~TApplication() override;
+
+    // Creates the application's window; forms and the loop can run afterwards.
+    void Initialize();
+    HWND Handle();  // the hidden window, created on demand
+
+    const std::string& Title() const { return m_title; }
+    void SetTitle(const std::string& title);
+    bool ShowMainForm() const { return m_showMainForm; }
+    void SetShowMainForm(bool show) { m_showMainForm = show; }
+    TForm* MainForm() const { return m_mainForm; }  // borrowed: owned as a component
+
+    // Creates a form owned by the application and stores it in `reference`; the first
+    // form created becomes the main form.
+    template <class T>
+    void CreateForm(T*& reference)
+    {
+        T* form = new T(this);
+        reference = form;
+        FormCreated(form);
+    }
+
+    // Shows the main form (unless ShowMainForm is false) and processes messages until
+    // Terminate; closing the main form terminates.
+    void Run();
+    void Terminate();
+    bool Terminated() const { return m_terminated; }
+    // Processes every message waiting, then returns.
+    void ProcessMessages();
+    // Processes one message, waiting for it when none is there.
+    void HandleMessage();
+
+    void Minimize();
+    void Restore();
+
+    // Where exceptions that reach a window procedure, a timer or the loop end up:
+    // OnException when assigned, else ShowException.
+    void HandleException(const std::exception& e);
+    // A message box with the exception's text, captioned with the title.
+    void ShowException(const std::exception& e);
+
+    std::string ExeName() const;
+    // The program's icon: the icon resource "MAINICON" of the program file when it has
+    // one. Components that show the program's icon copy this one.
+    TIcon* Icon() const { return m_icon.get(); }
+
+    // Sees every message the loop retrieves, before it is dispatched; setting the flag
+    // to true swallows the message.
+    TEvent<TMsg&, bool&> OnMessage;
+    TEvent<TObject*, const std::exception&> OnException;
+    TNotifyEvent OnMinimize;
+    TNotifyEvent OnRestore;
+
+protected:
+    void Notification(TComponent* component, TOperation operation) override;
+
+private:
+    friend LRESULT CALLBACK ApplicationWindowProc(HWND, UINT, WPARAM, LPARAM);
+    void FormCreated(TForm* form);
+    bool ProcessMessage(TMsg& msg);
+    void WndProc(TMessage& message);
+
+    HWND m_handle = nullptr;  // owned: destroyed in the destructor
+    std::string m_title;
+    bool m_showMainForm = true;
+    bool m_terminated = false;
+    TForm* m_mainForm = nullptr;  // borrowed
+    std::unique_ptr<TIcon> m_icon;
+};
+
+extern TApplication* Application;

@@ -1,0 +1,11 @@
+#pragma once
+// Pictures carried in the program file: the bitmaps of the form descriptions.
+#include "framework/Graphics.h"
+
+#include <windows.h>
+
+#include <string>
+
+// Loads the bitmap resource `name` of `instance` into `bitmap` as a 24-bit picture of
+// the resource's size. Raises EResNotFound when there is no such bitmap.
+void LoadBitmapFromResource(TBitmap* bitmap, HINSTANCE instance, const std::string& name);

@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# Regenerates the fuzzing seeds in corpus/: the loader tests' sample files, a few
+# larger real pictures made with ImageMagick, and broken variants of them (truncated,
+# bad checksum, damaged compressed data, impossible or huge sizes, not a PNG at all).
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/../../.." && pwd)
+out=$here/corpus
+rm -rf "$out"
+mkdir -p "$out"
+cp "$root"/tests/png/data/*.png "$out"/
+
+cd "$out"
+convert -size 24x16 gradient:red-blue -strip -define png:color-type=2 rgb_gradient.png
+convert -size 24x16 gradient:'rgba(255,0,0,0)-rgba(0,0,255,1)' -strip \
+        -define png:color-type=6 rgba_gradient.png
+convert -seed 7 -size 20x20 plasma:fractal -strip -colors 16 -interlace PNG \
+        -define png:color-type=3 palette_interlaced.png
+convert -size 16x16 gradient:'graya(0,0.2)-graya(1,1)' -strip -interlace PNG \
+        -define png:color-type=4 -define png:bit-depth=16 grey_alpha16_interlaced.png
+convert -size 12x12 gradient:white-black -strip -define png:color-type=0 \
+        -define png:bit-depth=2 grey2.png
+
+# write_at <file> <offset> <bytes as \x escapes>: overwrites bytes in place.
+write_at() {
+    printf "$3" | dd of="$1" bs=1 seek="$2" conv=notrunc status=none
+}
+
+# PNG checksums are CRC-32 as in gzip; gzip's trailer holds it little-endian.
+crc_escaped() {
+    local le
+    le=$(gzip -c | tail -c 8 | head -c 4 | od -An -tx1 | tr -s ' ')
+    set -- $le
+    printf '\\x%s\\x%s\\x%s\\x%s' "$4" "$3" "$2" "$1"
+}
+
+be32() {
+    printf '\\x%02x\\x%02x\\x%02x\\x%02x' $(($1 >> 24 & 255)) $(($1 >> 16 & 255)) \
+        $(($1 >> 8 & 255)) $(($1 & 255))
+}
+
+# with_header <from> <to> <width> <height> <depth> <colour type> <interlace>: a copy
+# whose IHDR says something else, with a correct checksum.
+with_header() {
+    cp "$1" "$2"
+    local ihdr
+    ihdr="IHDR$(be32 "$3")$(be32 "$4")$(printf '\\x%02x\\x%02x\\x00\\x00\\x%02x' "$5" "$6" "$7")"
+    write_at "$2" 16 "${ihdr:4}"
+    write_at "$2" 29 "$(printf "$ihdr" | crc_escaped)"
+}
+
+base=grey_alpha.png   # 3 x 1, 8-bit grey with alpha
+with_header $base huge_width.png 2147483647 1 8 4 0
+with_header $base huge_both.png 65535 65535 8 4 0
+with_header $base over_side.png 16385 1 8 4 0
+with_header $base over_pixels.png 16384 16384 8 4 0
+with_header $base zero_width.png 0 1 8 4 0
+with_header $base bad_depth.png 3 1 3 4 0
+with_header $base bad_type.png 3 1 8 5 0
+with_header $base bad_interlace.png 3 1 8 4 2
+with_header $base taller.png 3 40 8 4 0
+
+cp rgba_gradient.png bad_crc.png
+write_at bad_crc.png 29 '\xde\xad\xbe\xef'
+size=$(stat -c %s rgba_gradient.png)
+head -c $((size / 2)) rgba_gradient.png > truncated_idat.png
+head -c 33 rgba_gradient.png > header_only.png
+head -c 8 rgba_gradient.png > signature_only.png
+cp rgba_gradient.png damaged_idat.png
+write_at damaged_idat.png 45 '\xff\xff\xff\xff'
+head -c $((size - 12)) rgba_gradient.png > no_iend.png
+printf 'not a picture\n' > not_png.png
+: > empty.png

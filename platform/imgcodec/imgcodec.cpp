@@ -1,0 +1,276 @@
+#include "platform/imgcodec/imgcodec.h"
+
+#include <cstddef>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <vector>
+
+// stb_image decodes; only its PNG reader is compiled in, with no file access and no
+// global failure strings. Anything larger than PNG_MAX_SIDE is refused in the header.
+#define STB_IMAGE_STATIC
+#define STB_IMAGE_IMPLEMENTATION
+#define STBI_ONLY_PNG
+#define STBI_NO_STDIO
+#define STBI_NO_LINEAR
+#define STBI_NO_FAILURE_STRINGS
+#define STBI_MAX_DIMENSIONS PNG_MAX_SIDE
+#include <stb_image.h>
+
+#define STB_IMAGE_WRITE_STATIC
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#define STBI_WRITE_NO_STDIO
+#include <stb_image_write.h>
+
+#if defined(_WIN32) && !defined(_WIN64)
+static_assert(sizeof(PngData) == 24, "PngData is a 24-byte record");
+static_assert(offsetof(PngData, colorType) == 12, "colour type at offset 12");
+static_assert(offsetof(PngData, rows) == 20, "row pointers at offset 20");
+#endif
+
+namespace {
+
+constexpr int ReadChunk = 64 * 1024;
+
+int ChannelsOf(uint32_t colorType)
+{
+    switch (colorType) {
+    case PNG_COLOR_RGB:
+        return 3;
+    case PNG_COLOR_RGBA:
+        return 4;
+    default:
+        return 0;
+    }
+}
+
+bool SizeAllowed(uint64_t width, uint64_t height)
+{
+    return width > 0 && height > 0 && width <= PNG_MAX_SIDE && height <= PNG_MAX_SIDE &&
+           width * height <= PNG_MAX_PIXELS;
+}
+
+// Points the row array at consecutive rows of pixels and fills in the record; takes
+// ownership of pixels (freed on failure).
+bool Attach(PngData* data, uint8_t* pixels, uint32_t width, uint32_t height, uint32_t colorType)
+{
+    const uint32_t rowBytes = width * static_cast<uint32_t>(ChannelsOf(colorType));
+    auto rows = static_cast<uint8_t**>(std::malloc(sizeof(uint8_t*) * height));
+    if (!rows) {
+        std::free(pixels);
+        return false;
+    }
+    for (uint32_t y = 0; y < height; ++y)
+        rows[y] = pixels + static_cast<size_t>(y) * rowBytes;
+    data->width = width;
+    data->height = height;
+    data->rowBytes = rowBytes;
+    data->colorType = colorType;
+    data->pixels = pixels;
+    data->rows = rows;
+    return true;
+}
+
+uint32_t BigEndian32(const uint8_t* p)
+{
+    return static_cast<uint32_t>(p[0]) << 24 | static_cast<uint32_t>(p[1]) << 16 |
+           static_cast<uint32_t>(p[2]) << 8 | p[3];
+}
+
+// What the chunk framing of a stream shows without decoding anything.
+struct Chunks {
+    bool fit;           // every chunk lies within the stream
+    bool transparency;  // a tRNS chunk: palette alpha or a transparent colour key
+};
+
+// stb sizes buffers from what a file claims before it reads the data behind the claim,
+// so a chunk length that runs past the end of the stream is refused first.
+Chunks WalkChunks(const std::vector<uint8_t>& bytes)
+{
+    Chunks chunks{true, false};
+    const size_t size = bytes.size();
+    size_t position = 8;
+    while (position + 8 <= size) {
+        const uint32_t length = BigEndian32(&bytes[position]);
+        if (length > size - position - 8) {
+            chunks.fit = false;
+            break;
+        }
+        const uint8_t* type = &bytes[position + 4];
+        if (std::memcmp(type, "IEND", 4) == 0)
+            break;
+        if (std::memcmp(type, "tRNS", 4) == 0)
+            chunks.transparency = true;
+        position += 12 + static_cast<size_t>(length);
+    }
+    return chunks;
+}
+
+// Deflate expands at most 1032:1, so a header promising more samples than the stream
+// could hold is refused before stb sizes its inflate buffer from it. The first chunk
+// is the IHDR: bit depth at byte 24, colour type at byte 25.
+bool HeaderFits(const std::vector<uint8_t>& bytes, uint64_t width, uint64_t height)
+{
+    if (bytes.size() < 29 || std::memcmp(&bytes[12], "IHDR", 4) != 0)
+        return false;
+    const uint64_t depth = bytes[24];
+    uint64_t samples = 0;
+    switch (bytes[25]) {
+    case 0:
+    case 3:
+        samples = 1;
+        break;
+    case 4:
+        samples = 2;
+        break;
+    case 2:
+        samples = 3;
+        break;
+    case 6:
+        samples = 4;
+        break;
+    default:
+        return false;
+    }
+    return width * height * samples * depth / 8 <= static_cast<uint64_t>(bytes.size()) * 1032;
+}
+
+// The whole stream, up to PNG_MAX_FILE_BYTES; false when the callback misbehaves or
+// the stream is longer than that.
+bool ReadAll(PngReadCallback read, void* context, std::vector<uint8_t>& bytes)
+{
+    for (;;) {
+        const size_t have = bytes.size();
+        if (have > PNG_MAX_FILE_BYTES)
+            return false;
+        bytes.resize(have + ReadChunk);
+        const int got = read(context, bytes.data() + have, ReadChunk);
+        if (got < 0 || got > ReadChunk)
+            return false;
+        bytes.resize(have + static_cast<size_t>(got));
+        if (got == 0)
+            return true;
+    }
+}
+
+bool Decode(const std::vector<uint8_t>& bytes, PngData* data)
+{
+    const int length = static_cast<int>(bytes.size());
+    int width = 0, height = 0, fileChannels = 0;
+    if (!stbi_info_from_memory(bytes.data(), length, &width, &height, &fileChannels))
+        return false;
+    const Chunks chunks = WalkChunks(bytes);
+    if (!chunks.fit || !SizeAllowed(static_cast<uint64_t>(width), static_cast<uint64_t>(height)) ||
+        !HeaderFits(bytes, static_cast<uint64_t>(width), static_cast<uint64_t>(height)))
+        return false;
+    // stb counts an alpha channel for grey+alpha, RGBA and a palette with tRNS, but not
+    // for a grey or RGB picture whose tRNS makes one colour transparent.
+    const bool hasAlpha = fileChannels == 2 || fileChannels == 4 || chunks.transparency;
+    const uint32_t colorType = hasAlpha ? PNG_COLOR_RGBA : PNG_COLOR_RGB;
+    int decodedWidth = 0, decodedHeight = 0, ignored = 0;
+    uint8_t* pixels = stbi_load_from_memory(bytes.data(), length, &decodedWidth, &decodedHeight,
+                                            &ignored, ChannelsOf(colorType));
+    if (!pixels)
+        return false;
+    if (decodedWidth != width || decodedHeight != height) {
+        stbi_image_free(pixels);
+        return false;
+    }
+    return Attach(data, pixels, static_cast<uint32_t>(width), static_cast<uint32_t>(height), colorType);
+}
+
+struct WriteSink {
+    PngWriteCallback write;
+    void* context;
+    bool ok;
+};
+
+void SinkWrite(void* context, void* bytes, int size)
+{
+    auto sink = static_cast<WriteSink*>(context);
+    if (sink->ok && sink->write(sink->context, bytes, size) != size)
+        sink->ok = false;
+}
+
+bool Encode(const PngData* data, PngWriteCallback write, void* context)
+{
+    const int channels = ChannelsOf(data->colorType);
+    if (!channels || !data->rows || !SizeAllowed(data->width, data->height))
+        return false;
+    const size_t rowBytes = static_cast<size_t>(data->width) * channels;
+    const uint8_t* first = data->rows[0];
+    bool packed = first != nullptr;
+    for (uint32_t y = 0; y < data->height; ++y) {
+        if (!data->rows[y])
+            return false;
+        packed = packed && data->rows[y] == first + y * rowBytes;
+    }
+    // stb wants one block; rows that are not laid out back to back are copied into one.
+    std::vector<uint8_t> copy;
+    if (!packed) {
+        copy.resize(rowBytes * data->height);
+        for (uint32_t y = 0; y < data->height; ++y)
+            std::memcpy(copy.data() + y * rowBytes, data->rows[y], rowBytes);
+        first = copy.data();
+    }
+    WriteSink sink{write, context, true};
+    const int written = stbi_write_png_to_func(SinkWrite, &sink, static_cast<int>(data->width),
+                                               static_cast<int>(data->height), channels, first,
+                                               static_cast<int>(rowBytes));
+    return written && sink.ok;
+}
+
+}  // namespace
+
+extern "C" {
+
+int IMGCODEC_CALL ReadPngEx(PngData* data, PngReadCallback read, void* context)
+{
+    if (!data)
+        return 0;
+    *data = PngData{};
+    if (!read)
+        return 0;
+    try {
+        std::vector<uint8_t> bytes;
+        return ReadAll(read, context, bytes) && Decode(bytes, data) ? 1 : 0;
+    } catch (const std::bad_alloc&) {
+        return 0;
+    }
+}
+
+int IMGCODEC_CALL WritePngEx(const PngData* data, PngWriteCallback write, void* context)
+{
+    if (!data || !write)
+        return 0;
+    try {
+        return Encode(data, write, context) ? 1 : 0;
+    } catch (const std::bad_alloc&) {
+        return 0;
+    }
+}
+
+void IMGCODEC_CALL FreePngData(PngData* data)
+{
+    if (!data)
+        return;
+    std::free(data->pixels);
+    std::free(data->rows);
+    *data = PngData{};
+}
+
+int IMGCODEC_CALL AllocatePngData(PngData* data, uint32_t width, uint32_t height, uint32_t colorType)
+{
+    if (!data)
+        return 0;
+    *data = PngData{};
+    const int channels = ChannelsOf(colorType);
+    if (!channels || !SizeAllowed(width, height))
+        return 0;
+    auto pixels = static_cast<uint8_t*>(std::calloc(static_cast<size_t>(width) * height, channels));
+    if (!pixels)
+        return 0;
+    return Attach(data, pixels, width, height, colorType) ? 1 : 0;
+}
+
+}  // extern "C"

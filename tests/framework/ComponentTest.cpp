@@ -1,0 +1,219 @@
+#include "framework/Classes.h"
+#include "framework/Menus.h"
+#include "framework/SysUtils.h"
+#include "GuiTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// Records its name in a shared log when it is freed.
+class Logged : public TComponent {
+public:
+    Logged(TComponent* owner, const std::string& name, std::vector<std::string>* log)
+        : TComponent(owner), m_log(log)
+    {
+        SetName(name);
+    }
+    ~Logged() override { m_log->push_back(Name()); }
+
+    void Loaded() override
+    {
+        m_log->push_back("loaded " + Name());
+        TComponent::Loaded();
+    }
+
+private:
+    std::vector<std::string>* m_log;
+};
+
+// Holds a reference to a component it does not own.
+class Referrer : public TComponent {
+public:
+    using TComponent::TComponent;
+    void Refer(TComponent* other)
+    {
+        m_other = other;
+        FreeNotification(other);
+    }
+    TComponent* Other() const { return m_other; }
+
+protected:
+    void Notification(TComponent* component, TOperation operation) override
+    {
+        TComponent::Notification(component, operation);
+        if (operation == opRemove && component == m_other)
+            m_other = nullptr;
+    }
+
+private:
+    TComponent* m_other = nullptr;
+};
+
+}  // namespace
+
+TEST(Component, OwnerFreesOwnedComponentsLastCreatedFirst)
+{
+    std::vector<std::string> log;
+    {
+        Logged root(nullptr, "root", &log);
+        auto* a = new Logged(&root, "a", &log);
+        new Logged(a, "a1", &log);
+        new Logged(&root, "b", &log);
+        new Logged(&root, "c", &log);
+        EXPECT_EQ(3, root.ComponentCount());
+        EXPECT_EQ(a, root.Components(0));
+        EXPECT_EQ(a, root.FindComponent("A"));
+        EXPECT_EQ(nullptr, root.FindComponent(""));
+    }
+    EXPECT_EQ((std::vector<std::string>{"root", "c", "b", "a", "a1"}), log);
+}
+
+TEST(Component, ComponentFreedFirstLeavesItsOwner)
+{
+    std::vector<std::string> log;
+    Logged root(nullptr, "root", &log);
+    auto* a = new Logged(&root, "a", &log);
+    auto* b = new Logged(&root, "b", &log);
+    delete a;
+    ASSERT_EQ(1, root.ComponentCount());
+    EXPECT_EQ(b, root.Components(0));
+    EXPECT_EQ(&root, b->Owner());
+}
+
+TEST(Component, FreeNotificationClearsAReferenceBeforeItDangles)
+{
+    TComponent root(nullptr);
+    auto* referrer = new Referrer(&root);
+    auto* other = new TComponent(nullptr);
+    referrer->Refer(other);
+    delete other;
+    EXPECT_EQ(nullptr, referrer->Other());
+
+    // The other way round: the referrer goes first, the other one lives on unharmed.
+    auto* survivor = new TComponent(&root);
+    referrer->Refer(survivor);
+    delete referrer;
+    delete survivor;
+}
+
+TEST(Component, ReaderMarksLoadingUntilTheDescriptionEnds)
+{
+    std::vector<std::string> log;
+    Logged root(nullptr, "root", &log);
+    Logged* child = nullptr;
+    {
+        TReader reader(&root);
+        child = new Logged(&root, "child", &log);
+        EXPECT_EQ(csLoading | csReading, root.ComponentState() & (csLoading | csReading));
+        EXPECT_EQ(csLoading | csReading, child->ComponentState() & (csLoading | csReading));
+        EXPECT_TRUE(log.empty());
+    }
+    EXPECT_EQ(0u, root.ComponentState() & (csLoading | csReading));
+    EXPECT_EQ(0u, child->ComponentState() & (csLoading | csReading));
+    EXPECT_EQ((std::vector<std::string>{"loaded root", "loaded child"}), log);
+    // Made after reading: never loading.
+    auto* late = new TComponent(&root);
+    EXPECT_EQ(0u, late->ComponentState() & csLoading);
+}
+
+TEST(Component, ReaderEndedByAnExceptionLeavesNothingLoading)
+{
+    TComponent root(nullptr);
+    TComponent* child = nullptr;
+    try {
+        TReader reader(&root);
+        child = new TComponent(&root);
+        throw EConvertError("bad description");
+    } catch (const EConvertError&) {
+    }
+    EXPECT_EQ(0u, root.ComponentState() & (csLoading | csReading));
+    EXPECT_EQ(0u, child->ComponentState() & (csLoading | csReading));
+}
+
+namespace gs_like {
+class TNamed : public TComponent {
+public:
+    using TComponent::TComponent;
+};
+}  // namespace gs_like
+
+TEST(Component, ClassNameIsTheMostDerivedNameWithoutNamespace)
+{
+    gs_like::TNamed named(nullptr);
+    TComponent* asBase = &named;
+    EXPECT_EQ("TNamed", asBase->ClassName());
+}
+
+TEST(Menus, ItemsFreedByTheirOwnerLeaveTheMenuAndTheMenuFreesTheRest)
+{
+    TComponent form(nullptr);
+    auto* menu = new TPopupMenu(&form);
+    auto* first = new TMenuItem(&form);
+    auto* second = new TMenuItem(&form);
+    menu->Items()->Add(first);
+    menu->Items()->Add(second);
+    delete first;
+    ASSERT_EQ(1, menu->Items()->Count());
+    EXPECT_EQ(second, menu->Items()->Items(0));
+    EXPECT_EQ(menu->Items(), second->Parent());
+    const int before = form.ComponentCount();
+    delete menu;  // frees its root item and, with it, `second`
+    EXPECT_EQ(before - 2, form.ComponentCount());
+}
+
+TEST(Menus, ClickFiresOnlyForEnabledItems)
+{
+    TMenuItem item(nullptr);
+    int clicks = 0;
+    item.OnClick = [&](TObject* sender) {
+        EXPECT_EQ(&item, sender);
+        ++clicks;
+    };
+    item.Click();
+    item.SetEnabled(false);
+    item.Click();
+    EXPECT_EQ(1, clicks);
+}
+
+TEST(CommandLine, SplitsLikeTheStartUpCode)
+{
+    const struct {
+        const char* line;
+        std::vector<std::string> params;
+    } cases[] = {
+        {"", {}},
+        {"prog.exe", {"prog.exe"}},
+        {"  prog.exe   -b  ", {"prog.exe", "-b"}},
+        {"\"C:\\Program Files\\p.exe\" -B /b", {"C:\\Program Files\\p.exe", "-B", "/b"}},
+        {"p \"a b\"c d\t-x", {"p", "a bc", "d", "-x"}},
+        {"p \"unterminated arg", {"p", "unterminated arg"}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.params, SplitCommandLine(c.line)) << c.line;
+}
+
+TEST(CommandLine, SwitchSearchHonoursSwitchCharactersAndCase)
+{
+    // The probe exits with 1 when FindCmdLineSwitch("b", {'-'}, ignoreCase) finds it;
+    // its first argument says whether case is ignored.
+    const struct {
+        const char* args;
+        DWORD found;
+    } cases[] = {
+        {"switch-nocase -b", 1},
+        {"switch-nocase -B", 1},
+        {"switch-nocase /b", 0},
+        {"switch-nocase -bb", 0},
+        {"switch-nocase x -a -b", 1},
+        {"switch-nocase \"-b\"", 1},
+        {"switch-nocase", 0},
+        {"switch-case -B", 0},
+        {"switch-case -b", 1},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.found, guitest::RunProgram("framework_probe.exe", c.args)) << c.args;
+}
