@@ -26,7 +26,8 @@ if [ "${1:-}" != "--screenshot" ]; then
   bash "$session" start "$WINEPREFIX" "$keepalive"
   trap 'bash "$session" stop "$WINEPREFIX"' EXIT
   trap 'exit 130' INT TERM
-  wine "$program"
+  wine "$program" &
+  wait $!  # interruptible, so that Ctrl+C or a TERM still stops the prefix
   exit 0
 fi
 
