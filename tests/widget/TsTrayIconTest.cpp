@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -45,7 +47,8 @@ std::string ButtonText(TMouseButton button)
 // restoring is only recorded, as it would act on the application's windows.
 class LoggingTrayIcon : public TsTrayIcon {
 public:
-    explicit LoggingTrayIcon(FakeShell* shell) : TsTrayIcon(nullptr, 1, kCallback, shell->Function())
+    explicit LoggingTrayIcon(FakeShell* shell) : LoggingTrayIcon(shell->Function()) {}
+    explicit LoggingTrayIcon(ShellNotifyFunction notify) : TsTrayIcon(nullptr, 1, kCallback, std::move(notify))
     {
         OnClick = [this](TObject* sender) { Log(sender, "click"); };
         OnDblClick = [this](TObject* sender) { Log(sender, "dblclick"); };
@@ -341,6 +344,72 @@ TEST(TsTrayIcon, RealEntryComesBackAfterTheTaskbarIsCreatedAgain)
 
     tray.reset();
     EXPECT_FALSE(Shell_NotifyIconA(NIM_MODIFY, &probe)) << "entry left behind";
+}
+
+// The entries of the prefix's tray: with no desktop tray on the X server, Wine shows
+// them as child windows of a tray window of its own.
+std::vector<HWND> WineTrayIcons()
+{
+    std::vector<HWND> icons;
+    for (HWND tray = FindWindowExA(nullptr, nullptr, "__winex11_standalone_tray", nullptr); tray;
+         tray = FindWindowExA(nullptr, tray, "__winex11_standalone_tray", nullptr)) {
+        for (HWND icon = FindWindowExA(tray, nullptr, "__winex11_tray_icon", nullptr); icon;
+             icon = FindWindowExA(tray, icon, "__winex11_tray_icon", nullptr))
+            icons.push_back(icon);
+    }
+    return icons;
+}
+
+void ProcessMessagesFor(DWORD milliseconds)
+{
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < milliseconds) {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        Sleep(10);
+    }
+}
+
+void ClickLeft()
+{
+    INPUT input[2] = {};
+    input[0].type = input[1].type = INPUT_MOUSE;
+    input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    ASSERT_EQ(2u, SendInput(2, input, sizeof(INPUT)));
+}
+
+// Two real pointer clicks on the real entry, close enough for a double-click.
+TEST(TsTrayIcon, RealClicksOnTheEntryFireTheEventsInOrder)
+{
+    const std::vector<HWND> before = WineTrayIcons();
+    LoggingTrayIcon tray(Shell_NotifyIconA);
+    tray.SetVisible(true);
+    ProcessMessagesFor(300);
+    HWND entry = nullptr;
+    for (HWND icon : WineTrayIcons()) {
+        if (std::find(before.begin(), before.end(), icon) == before.end())
+            entry = icon;
+    }
+    ASSERT_NE(nullptr, entry) << "no tray window shows the entry";
+    RECT rect{};
+    GetWindowRect(entry, &rect);
+    SetCursorPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    ProcessMessagesFor(100);
+    ClickLeft();
+    ProcessMessagesFor(100);
+    ClickLeft();
+    ProcessMessagesFor(700);
+
+    Log clicks;
+    std::copy_if(tray.log.begin(), tray.log.end(), std::back_inserter(clicks),
+                 [](const std::string& entry) { return entry != "move {}"; });
+    EXPECT_EQ((Log{"down left {left}", "up left {left}", "click", "dblclick", "up left {left}",
+                   "click"}),
+              clicks);
 }
 
 }  // namespace
