@@ -1,5 +1,9 @@
 #include "src/gui/widget/NrTrayIcon.h"
 
+#include "framework/Application.h"
+#include "framework/Forms.h"
+#include "framework/Types.h"
+
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
@@ -111,4 +115,223 @@ bool CsTrayIcon::Send(DWORD message, bool balloon)
     }
     m_data->uFlags = flags;
     return m_notify(message, m_data.get()) != FALSE;
+}
+
+bool TriggerMatches(TMouseTrigger trigger, UINT mouseMessage)
+{
+    switch (trigger) {
+    case 0:
+        return mouseMessage == WM_LBUTTONDOWN;
+    case 1:
+        return mouseMessage == WM_LBUTTONDBLCLK || mouseMessage == WM_RBUTTONDBLCLK;
+    case 2:
+        return mouseMessage == WM_LBUTTONDOWN || mouseMessage == WM_RBUTTONDOWN ||
+               mouseMessage == WM_MBUTTONDOWN;
+    case 3:
+        return mouseMessage == WM_LBUTTONUP || mouseMessage == WM_RBUTTONUP ||
+               mouseMessage == WM_MBUTTONUP;
+    case 4:
+        return mouseMessage == WM_LBUTTONUP;
+    case 5:
+        return mouseMessage == WM_LBUTTONDBLCLK;
+    case 6:
+        return mouseMessage == WM_RBUTTONUP;
+    case 7:
+        return mouseMessage == WM_RBUTTONDBLCLK;
+    default:
+        return false;
+    }
+}
+
+DWORD BalloonInfoFlags(int type)
+{
+    switch (type) {
+    case 1:
+        return NIIF_ERROR;
+    case 2:
+        return NIIF_INFO;
+    case 3:
+        return NIIF_WARNING;
+    case 4:
+        return NIIF_USER;
+    default:
+        return NIIF_NONE;
+    }
+}
+
+namespace {
+
+// Explorer broadcasts this when it (re)creates the taskbar. A program running with
+// higher rights than Explorer must let it through the message filter (Windows Vista
+// and later; the call does not exist before).
+UINT RegisterTaskbarCreated()
+{
+    const UINT message = RegisterWindowMessageA("TaskbarCreated");
+    using FilterFunction = BOOL(WINAPI*)(UINT, DWORD);
+    const HMODULE user32 = GetModuleHandleA("user32.dll");
+    const auto filter = user32 ? reinterpret_cast<FilterFunction>(reinterpret_cast<void*>(
+                                     GetProcAddress(user32, "ChangeWindowMessageFilter")))
+                               : nullptr;
+    if (message && filter)
+        filter(message, MSGFLT_ADD);
+    return message;
+}
+
+TPoint CursorPos()
+{
+    POINT point{};
+    GetCursorPos(&point);
+    return TPoint{point.x, point.y};
+}
+
+}  // namespace
+
+TsTrayIcon::TsTrayIcon(TComponent* owner, UINT id, UINT callbackMessage, ShellNotifyFunction notify)
+    : TComponent(owner),
+      m_window(AllocateHWnd([this](TMessage& message) { WndProc(message); })),
+      m_icon(std::make_unique<TIcon>()),
+      m_callbackMessage(callbackMessage),
+      m_taskbarCreated(RegisterTaskbarCreated())
+{
+    m_icon->Assign(Application->Icon());
+    m_helper = std::make_unique<CsTrayIcon>(m_window.get(), id, callbackMessage, std::move(notify));
+    m_helper->SetIcon(m_icon->Handle());
+    m_icon->OnChange = Bind(this, &TsTrayIcon::IconChanged);
+}
+
+TsTrayIcon::~TsTrayIcon() = default;
+
+void TsTrayIcon::Minimize()
+{
+    Application->Minimize();
+    ShowWindow(Application->Handle(), SW_HIDE);
+    Fire(OnMinimize, this);
+}
+
+void TsTrayIcon::Restore()
+{
+    Application->Restore();
+    ShowWindow(Application->Handle(), SW_RESTORE);
+    SetForegroundWindow(Application->Handle());
+    Fire(OnRestore, this);
+}
+
+void TsTrayIcon::PopupAt(int x, int y)
+{
+    if (!m_popupMenu)
+        return;
+    // A menu of a background window only closes on an outside click when its window is
+    // in front; the empty message afterwards lets a second pop-up open normally.
+    const HWND front = Application->MainForm() ? Application->MainForm()->Handle() : nullptr;
+    if (front)
+        SetForegroundWindow(front);
+    m_popupMenu->Popup(x, y);
+    if (front)
+        PostMessageA(front, WM_NULL, 0, 0);
+}
+
+void TsTrayIcon::ShowBalloon()
+{
+    m_helper->Update(true);
+}
+
+void TsTrayIcon::HideBalloon()
+{
+    m_helper->Update(false);
+}
+
+void TsTrayIcon::SetRestoreTrigger(TMouseTrigger value)
+{
+    m_restoreTrigger = value;
+}
+
+void TsTrayIcon::SetPopupMenu(TPopupMenu* menu)
+{
+    if (menu == m_popupMenu)
+        return;
+    if (m_popupMenu)
+        m_popupMenu->RemoveFreeNotification(this);
+    m_popupMenu = menu;
+    if (m_popupMenu)
+        m_popupMenu->FreeNotification(this);
+}
+
+void TsTrayIcon::SetVisible(bool visible)
+{
+    m_helper->SetVisible(visible);
+}
+
+void TsTrayIcon::SetHint(const std::string& text)
+{
+    m_helper->SetTip(text);
+    m_helper->Update(false);
+}
+
+void TsTrayIcon::SetBalloonText(const std::string& text)
+{
+    m_helper->SetBalloonText(text);
+}
+
+void TsTrayIcon::SetBalloonIconType(int type)
+{
+    m_helper->SetInfoFlags(BalloonInfoFlags(type));
+}
+
+void TsTrayIcon::Notification(TComponent* component, TOperation operation)
+{
+    TComponent::Notification(component, operation);
+    if (operation == opRemove && component == m_popupMenu)
+        m_popupMenu = nullptr;
+}
+
+void TsTrayIcon::IconChanged(TObject*)
+{
+    m_helper->SetIcon(m_icon->Handle());
+    m_helper->Update(false);
+}
+
+void TsTrayIcon::WndProc(TMessage& message)
+{
+    message.Result = 0;
+    if (message.Msg == m_callbackMessage) {
+        MouseNotification(static_cast<UINT>(message.LParam));
+    } else if (message.Msg == WM_QUERYENDSESSION) {
+        message.Result = 1;
+    } else if (message.Msg == m_taskbarCreated) {
+        m_helper->Recreate();
+    }
+}
+
+void TsTrayIcon::MouseNotification(UINT mouseMessage)
+{
+    if (TriggerMatches(m_restoreTrigger, mouseMessage))
+        Restore();
+    if (TriggerMatches(m_popupTrigger, mouseMessage)) {
+        const TPoint at = CursorPos();
+        PopupAt(at.X, at.Y);
+    }
+    const TPoint at = CursorPos();
+    switch (mouseMessage) {
+    case WM_MOUSEMOVE:
+        Fire(OnMouseMove, this, TShiftState(), at.X, at.Y);
+        break;
+    case WM_LBUTTONDOWN:
+        Fire(OnMouseDown, this, mbLeft, TShiftState(ssLeft), at.X, at.Y);
+        break;
+    case WM_LBUTTONUP:
+        Fire(OnMouseUp, this, mbLeft, TShiftState(ssLeft), at.X, at.Y);
+        Fire(OnClick, this);
+        break;
+    case WM_LBUTTONDBLCLK:
+        Fire(OnDblClick, this);
+        break;
+    case WM_RBUTTONDOWN:
+        Fire(OnMouseDown, this, mbRight, TShiftState(ssRight), at.X, at.Y);
+        break;
+    case WM_RBUTTONUP:
+        Fire(OnMouseUp, this, mbRight, TShiftState(ssRight), at.X, at.Y);
+        break;
+    default:
+        break;
+    }
 }

@@ -2,9 +2,16 @@
 // The program's notification-area entry. CsTrayIcon holds the shell's record and
 // makes every Shell_NotifyIconA call; TsTrayIcon is the component that owns the entry,
 // receives its mouse notifications through a hidden window and turns them into events.
+#include "framework/Classes.h"
+#include "framework/Controls.h"
+#include "framework/Icons.h"
+#include "framework/Menus.h"
+#include "framework/Messages.h"
+
 #include <windows.h>
 #include <shellapi.h>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -49,4 +56,86 @@ private:
     bool m_shown;
     bool m_wanted;
     ShellNotifyFunction m_notify;
+};
+
+// Which mouse notification fires a trigger: 0 left down, 1 left or right double-click,
+// 2 any button down, 3 any button up, 4 left up, 5 left double-click, 6 right up,
+// 7 right double-click, 8 and above never.
+using TMouseTrigger = std::uint8_t;
+constexpr TMouseTrigger kNoTrigger = 8;
+bool TriggerMatches(TMouseTrigger trigger, UINT mouseMessage);
+
+// Balloon icon types: 0 none, 1 error, 2 information, 3 warning, 4 user.
+DWORD BalloonInfoFlags(int type);
+
+class TsTrayIcon : public TComponent {
+public:
+    TsTrayIcon(TComponent* owner, UINT id, UINT callbackMessage,
+               ShellNotifyFunction notify = Shell_NotifyIconA);
+    ~TsTrayIcon() override;
+
+    // Hides the application and its window to the tray.
+    virtual void Minimize();
+    // Brings the application and its window back to the front.
+    virtual void Restore();
+    // Shows the pop-up menu, if one is set, at the screen point.
+    virtual void PopupAt(int x, int y);
+    virtual void ShowBalloon();
+    virtual void HideBalloon();
+    virtual void SetRestoreTrigger(TMouseTrigger value);
+
+    TMouseTrigger RestoreTrigger() const { return m_restoreTrigger; }
+    TMouseTrigger PopupTrigger() const { return m_popupTrigger; }
+    void SetPopupTrigger(TMouseTrigger value) { m_popupTrigger = value; }
+    TPopupMenu* PopupMenu() const { return m_popupMenu; }
+    void SetPopupMenu(TPopupMenu* menu);
+    // The picture; a change re-sends the entry with the new picture.
+    TIcon* Icon() const { return m_icon.get(); }
+
+    bool Visible() const { return m_helper->IsShown(); }
+    void SetVisible(bool visible);
+    void SetHint(const std::string& text);
+    void SetBalloonText(const std::string& text);
+    void SetBalloonIconType(int type);
+    // The hidden window that receives the entry's notifications.
+    HWND Handle() const { return m_window.get(); }
+
+    TNotifyEvent OnMinimize;
+    TNotifyEvent OnRestore;
+    TNotifyEvent OnClick;
+    TNotifyEvent OnDblClick;
+    TMouseMoveEvent OnMouseMove;
+    TMouseEvent OnMouseUp;
+    TMouseEvent OnMouseDown;
+
+protected:
+    void Notification(TComponent* component, TOperation operation) override;
+    virtual void WndProc(TMessage& message);
+
+private:
+    // The hidden window, freed with DeallocateHWnd.
+    class UtilWindow {
+    public:
+        explicit UtilWindow(HWND window) : m_window(window) {}
+        ~UtilWindow() { DeallocateHWnd(m_window); }
+        UtilWindow(const UtilWindow&) = delete;
+        UtilWindow& operator=(const UtilWindow&) = delete;
+        HWND get() const { return m_window; }
+
+    private:
+        HWND m_window;
+    };
+
+    void MouseNotification(UINT mouseMessage);
+    void IconChanged(TObject* sender);
+
+    // Declared so that the entry goes first, then its picture, then its window.
+    UtilWindow m_window;
+    std::unique_ptr<TIcon> m_icon;
+    std::unique_ptr<CsTrayIcon> m_helper;
+    TPopupMenu* m_popupMenu = nullptr;  // borrowed
+    TMouseTrigger m_restoreTrigger = kNoTrigger;
+    TMouseTrigger m_popupTrigger = kNoTrigger;
+    UINT m_callbackMessage;
+    UINT m_taskbarCreated;
 };

@@ -1,0 +1,563 @@
+#include "src/gui/Painter/TextPainter.h"
+
+#include "framework/Assert.h"
+#include "src/gui/graphics/image.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+const long double kReciprocal255 = 1.0L / 255.0L;
+const int32_t kKernelScale = 256;
+
+int SystemDrawText(HDC dc, const char* text, RECT* rect, UINT format)
+{
+    return DrawTextA(dc, text ? text : "", -1, rect, format);
+}
+
+int SystemDrawText(HDC dc, const wchar_t* text, RECT* rect, UINT format)
+{
+    return DrawTextW(dc, text ? text : L"", -1, rect, format);
+}
+
+template <class Char>
+void PlainText(TCanvas* canvas, const Char* text, const TRect& rect, UINT format)
+{
+    HDC dc = canvas->Handle();
+    SetBkMode(dc, TRANSPARENT);
+    RECT r{rect.Left, rect.Top, rect.Right, rect.Bottom};
+    SystemDrawText(dc, text, &r, format);
+}
+
+template <class Char>
+void MeasureText(TCanvas* canvas, const Char* text, TRect& rect, UINT format)
+{
+    RECT r{rect.Left, rect.Top, rect.Right, rect.Bottom};
+    SystemDrawText(canvas->Handle(), text, &r, format | DT_CALCRECT);
+    rect = TRect(r.left, r.top, r.right, r.bottom);
+}
+
+// Fills with a solid colour even when the canvas's brush is clear (a transparent
+// label's), keeping the brush style the caller chose.
+void FillSolid(TCanvas* canvas, const TRect& rect, TColor color)
+{
+    TBrush* brush = canvas->Brush();
+    const TBrushStyle style = brush->Style();
+    brush->SetColor(color);
+    brush->SetStyle(bsSolid);
+    canvas->FillRect(rect);
+    brush->SetStyle(style);
+}
+
+std::unique_ptr<TBitmap> NewLayer(int width, int height, const TFont* font)
+{
+    auto layer = std::make_unique<TBitmap>();
+    layer->SetPixelFormat(pf32bit);
+    layer->SetSize(width, height);
+    layer->Canvas()->Font()->Assign(font);
+    return layer;
+}
+
+void EnsureTrueColor(TBitmap* bitmap)
+{
+    if (bitmap->PixelFormat() != pf24bit && bitmap->PixelFormat() != pf32bit)
+        bitmap->SetPixelFormat(pf24bit);
+}
+
+// The rows and columns of area that lie inside the bitmap, as offsets into area.
+struct Inside {
+    int firstRow, endRow, firstColumn, endColumn;
+};
+
+Inside InsideOf(const TBitmap* bitmap, const TRect& area, int rows, int columns)
+{
+    Inside in{};
+    in.firstRow = std::max(0, -area.Top);
+    in.endRow = std::max(in.firstRow, std::min(rows, bitmap->Height() - area.Top));
+    in.firstColumn = std::max(0, -area.Left);
+    in.endColumn = std::max(in.firstColumn, std::min(columns, bitmap->Width() - area.Left));
+    return in;
+}
+
+// Text in the font colour with the rendering's coverage as alpha, (0, 0, 0, 0) around it.
+template <class Char>
+void TextLayer(TBitmap* bitmap, const Char* text, const TRect& area, UINT format)
+{
+    TCanvas* canvas = bitmap->Canvas();
+    TFont* font = canvas->Font();
+    const TColor color = font->Color();
+    font->SetColor(clWhite);
+    FillSolid(canvas, area, clBlack);
+    PlainText(canvas, text, area, format);
+    IntMatrix luminance = LuminanceMatrix(bitmap, area);
+    FillSolid(canvas, area, color);
+    AlphaFromMatrix(bitmap, area, luminance);
+    font->SetColor(color);  // the caller's canvas keeps its font colour
+}
+
+// The text layer built in a temporary bitmap and put onto the canvas at (left, top).
+template <class Char>
+void TextLayerOnCanvas(TCanvas* canvas, const Char* text, int left, int top, int width,
+                       int height, UINT format)
+{
+    if (width <= 0 || height <= 0)
+        return;
+    auto layer = NewLayer(width, height, canvas->Font());
+    TextLayer(layer.get(), text, TRect(0, 0, width, height), format);
+    PutRect(canvas, TRect(left, top, left + width, top + height), layer.get(), TPoint(0, 0));
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------
+// IntMatrix and filters
+
+IntMatrix::IntMatrix(int rows, int columns)
+    : m_rows(std::max(rows, 0)), m_columns(std::max(columns, 0))
+{
+    m_data.reserve(static_cast<size_t>(m_rows));
+    for (int i = 0; i < m_rows; ++i)
+        m_data.push_back(std::make_unique<int32_t[]>(static_cast<size_t>(m_columns)));
+}
+
+void Filter::ApplyFilter(const IntMatrix& source, int sourceRow, int sourceColumn, int rows,
+                         int columns, IntMatrix& dest, int destRow, int destColumn) const
+{
+    for (int i = 0; i < rows; ++i) {
+        int32_t* out = dest[destRow + i] + destColumn;
+        for (int j = 0; j < columns; ++j)
+            out[j] = FilterAt(source, sourceRow, sourceColumn, rows, columns, i, j);
+    }
+}
+
+NeighborWeightedFilter::NeighborWeightedFilter(IntMatrix kernel, int32_t divisor,
+                                               int32_t rowRadius, int32_t columnRadius)
+    : m_kernel(std::move(kernel)), m_divisor(divisor), m_rowRadius(rowRadius),
+      m_columnRadius(columnRadius)
+{
+    ASSERT(divisor > 0);
+}
+
+int32_t NeighborWeightedFilter::FilterAt(const IntMatrix& source, int rowOffset,
+                                         int columnOffset, int rows, int columns, int i,
+                                         int j) const
+{
+    const int firstRow = std::max(-m_rowRadius, -i);
+    const int lastRow = std::min(m_rowRadius, rows - 1 - i);
+    const int firstColumn = std::max(-m_columnRadius, -j);
+    const int lastColumn = std::min(m_columnRadius, columns - 1 - j);
+    int32_t m = 0;
+    for (int di = firstRow; di <= lastRow; ++di) {
+        const int32_t* values = source[rowOffset + i + di] + columnOffset + j;
+        const int32_t* weights = m_kernel[di + m_rowRadius] + m_columnRadius;
+        for (int dj = firstColumn; dj <= lastColumn; ++dj) {
+            const int32_t v = values[dj] * weights[dj];
+            if (v > m)
+                m = v;
+        }
+    }
+    return m / m_divisor;
+}
+
+void OuterGlowFilterFactory::SetSpread(float spread)
+{
+    if (spread == m_spread)
+        return;
+    m_spread = spread;
+    m_cached.reset();
+}
+
+void OuterGlowFilterFactory::SetOpacity(float opacity)
+{
+    if (opacity == m_opacity)
+        return;
+    m_opacity = opacity;
+    m_cached.reset();
+}
+
+Filter* OuterGlowFilterFactory::CreateFilter(int32_t r, int32_t c)
+{
+    ASSERT(r == c);
+    if (m_cached)
+        return m_cached.get();
+    const int n = 2 * r + 1;
+    IntMatrix kernel(n, n);
+    const double full = kKernelScale * static_cast<double>(m_opacity);
+    if (r == 0) {
+        kernel[0][0] = static_cast<int32_t>(full);
+    } else {
+        for (int i = 0; i < n; ++i)
+            for (int j = 0; j < n; ++j) {
+                const double di = i - r;
+                const double dj = j - r;
+                const double d = std::sqrt(di * di + dj * dj) / r;
+                if (d <= m_spread)
+                    kernel[i][j] = static_cast<int32_t>(full);
+                else if (d >= 1)
+                    kernel[i][j] = 0;
+                else
+                    kernel[i][j] = static_cast<int32_t>((1 - d) * (1 - d) / (1 - m_spread) *
+                                                        kKernelScale * m_opacity);
+            }
+    }
+    m_cached = std::make_unique<NeighborWeightedFilter>(std::move(kernel), kKernelScale, r, r);
+    return m_cached.get();
+}
+
+void OuterGlowFilterFactory::ReleaseFilter(Filter* filter)
+{
+    if (filter != m_cached.get())
+        delete filter;
+}
+
+// ---------------------------------------------------------------------------------------
+// Luminance and alpha passes
+
+IntMatrix LuminanceMatrix(TBitmap* bitmap, const TRect& area)
+{
+    const int rows = std::max(area.Height(), 0);
+    const int columns = std::max(area.Width(), 0);
+    IntMatrix matrix(rows, columns);
+    EnsureTrueColor(bitmap);
+    const int step = bitmap->PixelFormat() == pf32bit ? 4 : 3;
+    const Inside in = InsideOf(bitmap, area, rows, columns);
+    for (int i = in.firstRow; i < in.endRow; ++i) {
+        const uint8_t* p = bitmap->ScanLine(area.Top + i) + (area.Left + in.firstColumn) * step;
+        int32_t* out = matrix[i];
+        for (int j = in.firstColumn; j < in.endColumn; ++j, p += step)
+            out[j] = static_cast<int32_t>(0.299 * p[2] + 0.587 * p[1] + 0.114 * p[0] + 0.5);
+    }
+    return matrix;
+}
+
+void AlphaFromMatrix(TBitmap* bitmap, const TRect& area, IntMatrix& matrix)
+{
+    EnsureTrueColor(bitmap);
+    const bool hasAlpha = bitmap->PixelFormat() == pf32bit;
+    const int step = hasAlpha ? 4 : 3;
+    const Inside in = InsideOf(bitmap, area, std::min(area.Height(), matrix.Rows()),
+                               std::min(area.Width(), matrix.Columns()));
+    for (int i = in.firstRow; i < in.endRow; ++i) {
+        uint8_t* p = bitmap->ScanLine(area.Top + i) + (area.Left + in.firstColumn) * step;
+        int32_t* row = matrix[i];
+        for (int j = in.firstColumn; j < in.endColumn; ++j, p += step) {
+            if (row[j] > 255)
+                row[j] = 255;
+            const int32_t value = row[j];
+            if (hasAlpha)
+                p[3] = static_cast<uint8_t>(value);
+            if (value == 0) {
+                p[0] = 0;
+                p[1] = 0;
+                p[2] = 0;
+            }
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// TTextPainter
+
+TTextPainter* TTextPainter::Shared()
+{
+    static TTextPainter shared;
+    return &shared;
+}
+
+void TTextPainter::DrawText(TCanvas* canvas, const char* text, const TRect& rect, UINT format,
+                            bool asLayer)
+{
+    if (asLayer)
+        TextLayerOnCanvas(canvas, text, rect.Left, rect.Top, rect.Width(), rect.Height(), format);
+    else
+        PlainText(canvas, text, rect, format);
+}
+
+void TTextPainter::DrawText(TCanvas* canvas, const wchar_t* text, const TRect& rect,
+                            UINT format, bool asLayer)
+{
+    if (asLayer)
+        TextLayerOnCanvas(canvas, text, rect.Left, rect.Top, rect.Width(), rect.Height(), format);
+    else
+        PlainText(canvas, text, rect, format);
+}
+
+void TTextPainter::DrawText(TBitmap* bitmap, const char* text, const TRect& rect, UINT format,
+                            bool asLayer)
+{
+    if (asLayer)
+        TextLayer(bitmap, text, rect, format);
+    else
+        PlainText(bitmap->Canvas(), text, rect, format);
+}
+
+void TTextPainter::DrawText(TBitmap* bitmap, const wchar_t* text, const TRect& rect,
+                            UINT format, bool asLayer)
+{
+    if (asLayer)
+        TextLayer(bitmap, text, rect, format);
+    else
+        PlainText(bitmap->Canvas(), text, rect, format);
+}
+
+void TTextPainter::CalcRect(TCanvas* canvas, const char* text, TRect& rect, UINT format)
+{
+    MeasureText(canvas, text, rect, format);
+}
+
+void TTextPainter::CalcRect(TCanvas* canvas, const wchar_t* text, TRect& rect, UINT format)
+{
+    MeasureText(canvas, text, rect, format);
+}
+
+void TTextPainter::Release() {}
+
+// ---------------------------------------------------------------------------------------
+// TRadiateTextPainter
+
+TRadiateTextPainter::TRadiateTextPainter() : m_factory(std::make_unique<OuterGlowFilterFactory>())
+{
+}
+
+IntMatrix TRadiateTextPainter::GlowMatrix(TBitmap* bitmap, const TRect& area)
+{
+    IntMatrix luminance = LuminanceMatrix(bitmap, area);
+    IntMatrix glow(luminance.Rows(), luminance.Columns());
+    m_factory->SetSpread(static_cast<float>(Spread * kReciprocal255));
+    m_factory->SetOpacity(static_cast<float>(Opacity * kReciprocal255));
+    const int32_t radius = static_cast<int32_t>(Radius);
+    Filter* filter = m_factory->CreateFilter(radius, radius);
+    filter->ApplyFilter(luminance, 0, 0, glow.Rows(), glow.Columns(), glow, 0, 0);
+    m_factory->ReleaseFilter(filter);
+    return glow;
+}
+
+void TRadiateTextPainter::GlowLayer(TBitmap* bitmap, const TRect& area, TColor color)
+{
+    IntMatrix glow = GlowMatrix(bitmap, area);
+    FillSolid(bitmap->Canvas(), area, color);
+    AlphaFromMatrix(bitmap, area, glow);
+}
+
+template <class Char>
+void TRadiateTextPainter::DrawGlow(TCanvas* canvas, const Char* text, const TRect& rect,
+                                   UINT format, bool asLayer)
+{
+    const int w = rect.Width();
+    const int h = rect.Height();
+    if (w <= 0 || h <= 0)
+        return;
+    const int r = static_cast<int>(Radius);
+    auto glow = NewLayer(w, h, canvas->Font());
+    TCanvas* layer = glow->Canvas();
+    FillSolid(layer, TRect(0, 0, w, h), clBlack);
+    layer->Font()->SetColor(clWhite);
+    PlainText(layer, text, TRect(r, r, w - r, h - r), format);
+    GlowLayer(glow.get(), TRect(0, 0, w, h), canvas->Font()->Color());
+    if (asLayer)
+        PutRect(canvas, rect, glow.get(), TPoint(0, 0));
+    else
+        DrawAlphaClipped(canvas, rect, glow.get(), TPoint(0, 0), 255);
+}
+
+template <class Char>
+void TRadiateTextPainter::DrawGlow(TBitmap* bitmap, const Char* text, const TRect& rect,
+                                   UINT format, bool asLayer)
+{
+    const int r = static_cast<int>(Radius);
+    TCanvas* canvas = bitmap->Canvas();
+    if (!asLayer) {
+        const int w = rect.Width();
+        const int h = rect.Height();
+        if (w <= 0 || h <= 0)
+            return;
+        auto glow = NewLayer(w, h, canvas->Font());
+        TCanvas* layer = glow->Canvas();
+        FillSolid(layer, TRect(0, 0, w, h), clBlack);
+        layer->Font()->SetColor(clWhite);
+        PlainText(layer, text, TRect(r, r, w - r, h - r), format);
+        GlowLayer(glow.get(), TRect(0, 0, w, h), canvas->Font()->Color());
+        BlendAlphaClipped(bitmap, rect, glow.get(), TPoint(0, 0), 255);
+        return;
+    }
+    FillSolid(canvas, rect, clBlack);
+    const TColor color = canvas->Font()->Color();
+    canvas->Font()->SetColor(clWhite);
+    PlainText(canvas, text, TRect(rect.Left + r, rect.Top + r, rect.Right - r, rect.Bottom - r),
+              format);
+    GlowLayer(bitmap, rect, color);
+    canvas->Font()->SetColor(color);
+}
+
+template <class Char>
+void TRadiateTextPainter::MeasureGlow(TCanvas* canvas, const Char* text, TRect& rect,
+                                      UINT format)
+{
+    MeasureText(canvas, text, rect, format);
+    if (rect.Width() > 0 && rect.Height() > 0) {
+        rect.Right += 2 * static_cast<int>(Radius);
+        rect.Bottom += 2 * static_cast<int>(Radius);
+    }
+}
+
+void TRadiateTextPainter::DrawText(TCanvas* canvas, const char* text, const TRect& rect,
+                                   UINT format, bool asLayer)
+{
+    DrawGlow(canvas, text, rect, format, asLayer);
+}
+
+void TRadiateTextPainter::DrawText(TCanvas* canvas, const wchar_t* text, const TRect& rect,
+                                   UINT format, bool asLayer)
+{
+    DrawGlow(canvas, text, rect, format, asLayer);
+}
+
+void TRadiateTextPainter::DrawText(TBitmap* bitmap, const char* text, const TRect& rect,
+                                   UINT format, bool asLayer)
+{
+    DrawGlow(bitmap, text, rect, format, asLayer);
+}
+
+void TRadiateTextPainter::DrawText(TBitmap* bitmap, const wchar_t* text, const TRect& rect,
+                                   UINT format, bool asLayer)
+{
+    DrawGlow(bitmap, text, rect, format, asLayer);
+}
+
+void TRadiateTextPainter::CalcRect(TCanvas* canvas, const char* text, TRect& rect, UINT format)
+{
+    MeasureGlow(canvas, text, rect, format);
+}
+
+void TRadiateTextPainter::CalcRect(TCanvas* canvas, const wchar_t* text, TRect& rect,
+                                   UINT format)
+{
+    MeasureGlow(canvas, text, rect, format);
+}
+
+void TRadiateTextPainter::Release()
+{
+    delete this;
+}
+
+// ---------------------------------------------------------------------------------------
+// TOuterGlowTextPainter
+
+template <class Char>
+void TOuterGlowTextPainter::DrawOuter(TCanvas* canvas, const Char* text, const TRect& rect,
+                                      UINT format, bool asLayer)
+{
+    const int r = static_cast<int>(Radius);
+    const int ox = RadiationOffset.X;
+    const int oy = RadiationOffset.Y;
+    const int w = rect.Width();
+    const int h = rect.Height();
+    TFont* font = canvas->Font();
+    if (!asLayer) {
+        const TColor color = font->Color();
+        font->SetColor(Color);
+        if (r != 0)
+            DrawGlow(canvas, text, TRect(rect.Left + ox, rect.Top + oy, rect.Right, rect.Bottom),
+                     format, false);
+        font->SetColor(color);
+        PlainText(canvas, text,
+                  TRect(rect.Left + r, rect.Top + r, rect.Right - r - ox, rect.Bottom - r - oy),
+                  format);
+        return;
+    }
+    if (r == 0) {
+        TextLayerOnCanvas(canvas, text, rect.Left, rect.Top, w - ox, h - oy, format);
+        return;
+    }
+    if (w <= 0 || h <= 0)
+        return;
+    auto glow = NewLayer(w, h, font);
+    glow->Canvas()->Font()->SetColor(Color);
+    DrawGlow(glow->Canvas(), text, TRect(ox, oy, w, h), format, true);
+    auto letters = NewLayer(w, h, font);
+    TextLayerOnCanvas(letters->Canvas(), text, 0, 0, w - ox, h - oy, format);
+    CopyLayer(glow.get(), TRect(0, 0, w - ox, h - oy), letters.get(), TPoint(0, 0));
+    PutRect(canvas, rect, glow.get(), TPoint(0, 0));
+}
+
+template <class Char>
+void TOuterGlowTextPainter::DrawOuter(TBitmap* bitmap, const Char* text, const TRect& rect,
+                                      UINT format, bool asLayer)
+{
+    const int r = static_cast<int>(Radius);
+    const int ox = RadiationOffset.X;
+    const int oy = RadiationOffset.Y;
+    TCanvas* canvas = bitmap->Canvas();
+    TFont* font = canvas->Font();
+    const TRect letterRect(rect.Left, rect.Top, rect.Right - ox, rect.Bottom - oy);
+    const TRect glowRect(rect.Left + ox, rect.Top + oy, rect.Right, rect.Bottom);
+    if (!asLayer) {
+        const TColor color = font->Color();
+        font->SetColor(Color);
+        if (r != 0)
+            DrawGlow(bitmap, text, glowRect, format, false);
+        font->SetColor(color);
+        PlainText(canvas, text, letterRect, format);
+        return;
+    }
+    if (r == 0) {
+        TextLayer(bitmap, text, letterRect, format);
+        return;
+    }
+    const int w = rect.Width();
+    const int h = rect.Height();
+    if (w <= 0 || h <= 0)
+        return;
+    auto letters = NewLayer(w, h, font);
+    TextLayer(letters.get(), text, TRect(0, 0, w - ox, h - oy), format);
+    const TColor color = font->Color();
+    font->SetColor(Color);
+    DrawGlow(bitmap, text, glowRect, format, true);
+    font->SetColor(color);
+    CopyLayer(bitmap, letterRect, letters.get(), TPoint(0, 0));
+}
+
+void TOuterGlowTextPainter::DrawText(TCanvas* canvas, const char* text, const TRect& rect,
+                                     UINT format, bool asLayer)
+{
+    DrawOuter(canvas, text, rect, format, asLayer);
+}
+
+void TOuterGlowTextPainter::DrawText(TCanvas* canvas, const wchar_t* text, const TRect& rect,
+                                     UINT format, bool asLayer)
+{
+    DrawOuter(canvas, text, rect, format, asLayer);
+}
+
+void TOuterGlowTextPainter::DrawText(TBitmap* bitmap, const char* text, const TRect& rect,
+                                     UINT format, bool asLayer)
+{
+    DrawOuter(bitmap, text, rect, format, asLayer);
+}
+
+void TOuterGlowTextPainter::DrawText(TBitmap* bitmap, const wchar_t* text, const TRect& rect,
+                                     UINT format, bool asLayer)
+{
+    DrawOuter(bitmap, text, rect, format, asLayer);
+}
+
+void TOuterGlowTextPainter::CalcRect(TCanvas* canvas, const char* text, TRect& rect,
+                                     UINT format)
+{
+    MeasureGlow(canvas, text, rect, format);
+    if (rect.Width() != 0 && rect.Height() != 0) {
+        rect.Right += RadiationOffset.X;
+        rect.Bottom += RadiationOffset.Y;
+    }
+}
+
+void TOuterGlowTextPainter::CalcRect(TCanvas* canvas, const wchar_t* text, TRect& rect,
+                                     UINT format)
+{
+    MeasureGlow(canvas, text, rect, format);
+    if (rect.Width() != 0 && rect.Height() != 0) {
+        rect.Right += RadiationOffset.X;
+        rect.Bottom += RadiationOffset.Y;
+    }
+}

@@ -1,0 +1,211 @@
+#pragma once
+// Text painters: plain text, and text with an outer glow. The glow is computed on the
+// CPU: the text is rendered white on black, its luminance spread by a radial
+// neighbour-weighted maximum filter, and the result becomes the alpha of a layer in the
+// glow colour that is composited over the target.
+#include "framework/Graphics.h"
+
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+// The painters' operation is named like the system function, which windows.h turns into
+// a macro; the painters call DrawTextA and DrawTextW by their own names.
+#undef DrawText
+
+// A rows x columns matrix of signed 32-bit integers, one array per row, zero-filled.
+class IntMatrix {
+public:
+    IntMatrix(int rows, int columns);
+    IntMatrix(IntMatrix&&) = default;
+    IntMatrix& operator=(IntMatrix&&) = default;
+    IntMatrix(const IntMatrix&) = delete;
+    IntMatrix& operator=(const IntMatrix&) = delete;
+
+    int Rows() const { return m_rows; }
+    int Columns() const { return m_columns; }
+    int32_t* operator[](int row) { return m_data[row].get(); }
+    const int32_t* operator[](int row) const { return m_data[row].get(); }
+
+private:
+    int m_rows;
+    int m_columns;
+    std::vector<std::unique_ptr<int32_t[]>> m_data;
+};
+
+class Filter {
+public:
+    virtual ~Filter() = default;
+    // The filtered value of cell (i, j) of the rows x columns area of source that starts
+    // at (rowOffset, columnOffset); neighbours outside the area are not read.
+    virtual int32_t FilterAt(const IntMatrix& source, int rowOffset, int columnOffset, int rows,
+                             int columns, int i, int j) const = 0;
+    // dest[destRow + i][destColumn + j] = FilterAt(source, ..., i, j) over the area.
+    void ApplyFilter(const IntMatrix& source, int sourceRow, int sourceColumn, int rows,
+                     int columns, IntMatrix& dest, int destRow, int destColumn) const;
+};
+
+// The maximum of neighbour x kernel weight over the kernel's reach, divided by divisor.
+class NeighborWeightedFilter : public Filter {
+public:
+    NeighborWeightedFilter(IntMatrix kernel, int32_t divisor, int32_t rowRadius,
+                           int32_t columnRadius);
+    int32_t FilterAt(const IntMatrix& source, int rowOffset, int columnOffset, int rows,
+                     int columns, int i, int j) const override;
+
+    const IntMatrix& Kernel() const { return m_kernel; }
+    int32_t Divisor() const { return m_divisor; }
+
+private:
+    IntMatrix m_kernel;
+    int32_t m_divisor;
+    int32_t m_rowRadius;
+    int32_t m_columnRadius;
+};
+
+class FilterFactory {
+public:
+    virtual ~FilterFactory() = default;
+    // The filter is handed back through ReleaseFilter, never deleted by the caller.
+    virtual Filter* CreateFilter(int32_t rowRadius, int32_t columnRadius) = 0;
+    virtual void ReleaseFilter(Filter* filter) = 0;
+};
+
+// Makes the radial glow kernel and keeps it until Spread or Opacity changes: the radius
+// is taken from the first request after each change.
+class OuterGlowFilterFactory : public FilterFactory {
+public:
+    float Spread() const { return m_spread; }
+    void SetSpread(float spread);
+    float Opacity() const { return m_opacity; }
+    void SetOpacity(float opacity);
+
+    // Requires equal radii ("r == c").
+    Filter* CreateFilter(int32_t r, int32_t c) override;
+    // Frees the filter unless it is the cached one.
+    void ReleaseFilter(Filter* filter) override;
+
+private:
+    float m_spread = 0.0f;
+    float m_opacity = 1.0f;
+    std::unique_ptr<NeighborWeightedFilter> m_cached;
+};
+
+// Luminance of every pixel of area (rounded 0.299 R + 0.587 G + 0.114 B); a bitmap of
+// another format than pf24bit or pf32bit is converted to pf24bit first. Pixels outside
+// the bitmap count as 0.
+IntMatrix LuminanceMatrix(TBitmap* bitmap, const TRect& area);
+// Makes the matrix (each cell clamped to at most 255, written back) the alpha of area of
+// a pf32bit bitmap; pixels whose value is 0 become black on any bitmap.
+void AlphaFromMatrix(TBitmap* bitmap, const TRect& area, IntMatrix& matrix);
+
+// Draws text plainly. The painters keep no state between calls apart from their public
+// fields: font and colours come from the target canvas or bitmap at the time of the call.
+// With asLayer false the result is drawn over what the target shows; with asLayer true
+// the rectangle is replaced by a 32-bit layer (text with its coverage as alpha).
+class TTextPainter {
+public:
+    TTextPainter() = default;
+    TTextPainter(const TTextPainter&) = delete;
+    TTextPainter& operator=(const TTextPainter&) = delete;
+
+    // The painter shared by everyone who draws plain text; its Release does nothing.
+    static TTextPainter* Shared();
+
+    virtual void DrawText(TCanvas* canvas, const char* text, const TRect& rect, UINT format,
+                          bool asLayer);
+    virtual void DrawText(TCanvas* canvas, const wchar_t* text, const TRect& rect,
+                          UINT format, bool asLayer);
+    virtual void DrawText(TBitmap* bitmap, const char* text, const TRect& rect, UINT format,
+                          bool asLayer);
+    virtual void DrawText(TBitmap* bitmap, const wchar_t* text, const TRect& rect,
+                          UINT format, bool asLayer);
+    // Widens rect to hold the text and the painter's effect.
+    virtual void CalcRect(TCanvas* canvas, const char* text, TRect& rect, UINT format);
+    virtual void CalcRect(TCanvas* canvas, const wchar_t* text, TRect& rect, UINT format);
+    // End of use: the painters made by their users destroy themselves here.
+    virtual void Release();
+    virtual ~TTextPainter() = default;
+};
+
+// Deleter for painters owned through std::unique_ptr: ends their use with Release.
+struct TextPainterRelease {
+    void operator()(TTextPainter* painter) const
+    {
+        if (painter)
+            painter->Release();
+    }
+};
+
+// Draws the glow of the text only, in the font colour, never the letters.
+class TRadiateTextPainter : public TTextPainter {
+public:
+    TRadiateTextPainter();
+
+    void DrawText(TCanvas* canvas, const char* text, const TRect& rect, UINT format,
+                  bool asLayer) override;
+    void DrawText(TCanvas* canvas, const wchar_t* text, const TRect& rect, UINT format,
+                  bool asLayer) override;
+    void DrawText(TBitmap* bitmap, const char* text, const TRect& rect, UINT format,
+                  bool asLayer) override;
+    void DrawText(TBitmap* bitmap, const wchar_t* text, const TRect& rect, UINT format,
+                  bool asLayer) override;
+    // Adds twice the radius to Right and Bottom of a non-empty measurement.
+    void CalcRect(TCanvas* canvas, const char* text, TRect& rect, UINT format) override;
+    void CalcRect(TCanvas* canvas, const wchar_t* text, TRect& rect, UINT format) override;
+    // Destroys the painter.
+    void Release() override;
+
+    OuterGlowFilterFactory* Factory() const { return m_factory.get(); }
+
+    uint8_t Opacity = 255;
+    uint32_t Radius = 0;
+    uint8_t Spread = 0;
+
+protected:
+    template <class Char>
+    void DrawGlow(TCanvas* canvas, const Char* text, const TRect& rect, UINT format,
+                  bool asLayer);
+    template <class Char>
+    void DrawGlow(TBitmap* bitmap, const Char* text, const TRect& rect, UINT format,
+                  bool asLayer);
+    template <class Char>
+    void MeasureGlow(TCanvas* canvas, const Char* text, TRect& rect, UINT format);
+    // The glow of the rendered text in area: its luminance spread by the kernel.
+    IntMatrix GlowMatrix(TBitmap* bitmap, const TRect& area);
+    // Fills area with colour and gives it the glow of what area showed as alpha.
+    void GlowLayer(TBitmap* bitmap, const TRect& area, TColor color);
+
+private:
+    std::unique_ptr<OuterGlowFilterFactory> m_factory;
+};
+
+// Draws the glow in Color, shifted by RadiationOffset, and the letters on top in the
+// font colour.
+class TOuterGlowTextPainter : public TRadiateTextPainter {
+public:
+    void DrawText(TCanvas* canvas, const char* text, const TRect& rect, UINT format,
+                  bool asLayer) override;
+    void DrawText(TCanvas* canvas, const wchar_t* text, const TRect& rect, UINT format,
+                  bool asLayer) override;
+    void DrawText(TBitmap* bitmap, const char* text, const TRect& rect, UINT format,
+                  bool asLayer) override;
+    void DrawText(TBitmap* bitmap, const wchar_t* text, const TRect& rect, UINT format,
+                  bool asLayer) override;
+    // Adds twice the radius and the offset to Right and Bottom of a non-empty measurement.
+    void CalcRect(TCanvas* canvas, const char* text, TRect& rect, UINT format) override;
+    void CalcRect(TCanvas* canvas, const wchar_t* text, TRect& rect, UINT format) override;
+
+    TColor Color = 0x00BFFFFF;
+    TPoint RadiationOffset;
+
+private:
+    template <class Char>
+    void DrawOuter(TCanvas* canvas, const Char* text, const TRect& rect, UINT format,
+                   bool asLayer);
+    template <class Char>
+    void DrawOuter(TBitmap* bitmap, const Char* text, const TRect& rect, UINT format,
+                   bool asLayer);
+};

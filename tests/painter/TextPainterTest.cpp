@@ -1,0 +1,382 @@
+#include "src/gui/Painter/TextPainter.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <memory>
+
+namespace {
+
+using Bgra = std::array<int, 4>;
+
+const UINT kFormat = DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX;
+
+std::unique_ptr<TBitmap> Make(TPixelFormat format, int width, int height)
+{
+    auto bitmap = std::make_unique<TBitmap>();
+    bitmap->SetPixelFormat(format);
+    bitmap->SetSize(width, height);
+    bitmap->Canvas()->Font()->SetName("Arial");
+    bitmap->Canvas()->Font()->SetHeight(-16);
+    bitmap->Canvas()->Font()->SetStyle(fsBold);
+    return bitmap;
+}
+
+Bgra Get(TBitmap& bitmap, int x, int y)
+{
+    const bool wide = bitmap.PixelFormat() == pf32bit;
+    const uint8_t* p = bitmap.ScanLine(y) + x * (wide ? 4 : 3);
+    return {p[0], p[1], p[2], wide ? p[3] : -1};
+}
+
+std::vector<std::vector<int>> KernelOf(Filter* filter)
+{
+    auto* weighted = dynamic_cast<NeighborWeightedFilter*>(filter);
+    EXPECT_NE(nullptr, weighted);
+    const IntMatrix& k = weighted->Kernel();
+    std::vector<std::vector<int>> cells(k.Rows(), std::vector<int>(k.Columns()));
+    for (int i = 0; i < k.Rows(); ++i)
+        for (int j = 0; j < k.Columns(); ++j)
+            cells[i][j] = k[i][j];
+    return cells;
+}
+
+}  // namespace
+
+TEST(GlowKernel, RadiusTwoFallsOffWithTheSquareOfTheDistance)
+{
+    OuterGlowFilterFactory factory;
+    Filter* filter = factory.CreateFilter(2, 2);
+    const std::vector<std::vector<int>> expected = {
+        {0, 0, 0, 0, 0},
+        {0, 21, 64, 21, 0},
+        {0, 64, 256, 64, 0},
+        {0, 21, 64, 21, 0},
+        {0, 0, 0, 0, 0},
+    };
+    EXPECT_EQ(expected, KernelOf(filter));
+    EXPECT_EQ(256, dynamic_cast<NeighborWeightedFilter*>(filter)->Divisor());
+    factory.ReleaseFilter(filter);
+}
+
+TEST(GlowKernel, RadiusZeroIsOneWeightScaledByOpacity)
+{
+    struct Case {
+        uint8_t opacity;
+        int weight;
+    };
+    for (const Case& c : {Case{255, 256}, Case{192, 192}, Case{160, 160}, Case{128, 128},
+                          Case{1, 1}, Case{0, 0}}) {
+        OuterGlowFilterFactory factory;
+        factory.SetOpacity(static_cast<float>(c.opacity * (1.0L / 255.0L)));
+        EXPECT_EQ((std::vector<std::vector<int>>{{c.weight}}), KernelOf(factory.CreateFilter(0, 0)))
+            << int(c.opacity);
+    }
+}
+
+TEST(GlowKernel, FullSpreadGivesAHardEdge)
+{
+    OuterGlowFilterFactory factory;
+    factory.SetSpread(static_cast<float>(255 * (1.0L / 255.0L)));
+    const std::vector<std::vector<int>> k = KernelOf(factory.CreateFilter(3, 3));
+    for (int i = 0; i < 7; ++i)
+        for (int j = 0; j < 7; ++j) {
+            const int d2 = (i - 3) * (i - 3) + (j - 3) * (j - 3);
+            EXPECT_EQ(d2 <= 9 ? 256 : 0, k[i][j]) << i << "," << j;
+        }
+}
+
+TEST(GlowKernel, CacheLivesUntilSpreadOrOpacityChanges)
+{
+    OuterGlowFilterFactory factory;
+    Filter* first = factory.CreateFilter(2, 2);
+    factory.ReleaseFilter(first);  // the cached filter survives its release
+    factory.SetSpread(0.0f);
+    factory.SetOpacity(1.0f);
+    Filter* again = factory.CreateFilter(4, 4);
+    EXPECT_EQ(first, again);
+    EXPECT_EQ(5u, KernelOf(again).size());  // radius of the first request
+    factory.SetSpread(0.5f);
+    EXPECT_EQ(9u, KernelOf(factory.CreateFilter(4, 4)).size());
+    factory.SetOpacity(0.5f);
+    EXPECT_EQ(3u, KernelOf(factory.CreateFilter(1, 1)).size());
+}
+
+TEST(GlowKernelDeathTest, UnequalRadiiAreAProgrammingError)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    OuterGlowFilterFactory factory;
+    EXPECT_DEATH(factory.CreateFilter(2, 3),
+                 "Assertion failed: r == c, file src/gui/Painter/TextPainter.cpp, line");
+}
+
+TEST(GlowFilter, IsolatedPixelSpreadsAsTheKernel)
+{
+    OuterGlowFilterFactory factory;
+    Filter* filter = factory.CreateFilter(2, 2);
+    struct Case {
+        int row, column;  // the lit pixel, inside a 5 x 7 matrix
+    };
+    for (const Case& lit : {Case{2, 3}, Case{0, 0}, Case{4, 6}}) {
+        IntMatrix source(5, 7);
+        source[lit.row][lit.column] = 255;
+        IntMatrix glow(5, 7);
+        filter->ApplyFilter(source, 0, 0, 5, 7, glow, 0, 0);
+        for (int i = 0; i < 5; ++i)
+            for (int j = 0; j < 7; ++j) {
+                const int di = std::abs(i - lit.row), dj = std::abs(j - lit.column);
+                int expected = 0;
+                if (di == 0 && dj == 0)
+                    expected = 255;
+                else if (di + dj == 1)
+                    expected = 63;
+                else if (di == 1 && dj == 1)
+                    expected = 20;
+                EXPECT_EQ(expected, glow[i][j]) << i << "," << j;
+            }
+    }
+}
+
+TEST(GlowFilter, TakesTheWeightedMaximumNotTheSum)
+{
+    OuterGlowFilterFactory factory;
+    Filter* filter = factory.CreateFilter(2, 2);
+    IntMatrix source(1, 3);
+    source[0][0] = 255;
+    source[0][2] = 255;
+    IntMatrix glow(1, 3);
+    filter->ApplyFilter(source, 0, 0, 1, 3, glow, 0, 0);
+    EXPECT_EQ(63, glow[0][1]);
+}
+
+TEST(Passes, LuminanceIsRoundedAndAlphaClampedAndCleared)
+{
+    struct Case {
+        int r, g, b, luminance;
+    };
+    const Case cases[] = {
+        {255, 255, 255, 255}, {255, 0, 0, 76}, {0, 255, 0, 150}, {0, 0, 255, 29},
+        {10, 10, 10, 10},     {0, 0, 0, 0},    {2, 0, 0, 1},     {100, 50, 25, 62},
+    };
+    for (TPixelFormat format : {pf24bit, pf32bit, pfDevice}) {
+        auto bitmap = Make(format, 8, 1);
+        if (format == pfDevice)
+            bitmap->SetPixelFormat(pf32bit);
+        for (int x = 0; x < 8; ++x) {
+            const int step = format == pf24bit ? 3 : 4;
+            uint8_t* p = bitmap->ScanLine(0) + x * step;
+            p[0] = static_cast<uint8_t>(cases[x].b);
+            p[1] = static_cast<uint8_t>(cases[x].g);
+            p[2] = static_cast<uint8_t>(cases[x].r);
+        }
+        if (format == pfDevice)
+            bitmap->SetPixelFormat(pfDevice);
+        IntMatrix l = LuminanceMatrix(bitmap.get(), TRect(0, 0, 8, 1));
+        EXPECT_EQ(format == pfDevice ? pf24bit : format, bitmap->PixelFormat());
+        for (int x = 0; x < 8; ++x)
+            EXPECT_EQ(cases[x].luminance, l[0][x]) << x;
+    }
+
+    auto layer = Make(pf32bit, 3, 1);
+    for (int x = 0; x < 3; ++x)
+        for (int c = 0; c < 4; ++c)
+            layer->ScanLine(0)[x * 4 + c] = 77;
+    IntMatrix values(1, 3);
+    values[0][0] = 300;
+    values[0][1] = 0;
+    values[0][2] = 9;
+    AlphaFromMatrix(layer.get(), TRect(0, 0, 3, 1), values);
+    EXPECT_EQ(255, values[0][0]);  // clamped and written back
+    EXPECT_EQ((Bgra{77, 77, 77, 255}), Get(*layer, 0, 0));
+    EXPECT_EQ((Bgra{0, 0, 0, 0}), Get(*layer, 1, 0));
+    EXPECT_EQ((Bgra{77, 77, 77, 9}), Get(*layer, 2, 0));
+
+    auto plain = Make(pf24bit, 2, 1);
+    plain->ScanLine(0)[0] = plain->ScanLine(0)[3] = 50;
+    IntMatrix two(1, 2);
+    two[0][1] = 3;
+    AlphaFromMatrix(plain.get(), TRect(0, 0, 2, 1), two);
+    EXPECT_EQ((Bgra{0, 0, 0, -1}), Get(*plain, 0, 0));
+    EXPECT_EQ((Bgra{50, 0, 0, -1}), Get(*plain, 1, 0));
+}
+
+TEST(Measure, GlowWidensNonEmptyTextByTwiceTheRadiusAndTheOffset)
+{
+    auto bitmap = Make(pf24bit, 4, 4);
+    TCanvas* canvas = bitmap->Canvas();
+    TRect plain(0, 0, 0, 0);
+    TTextPainter::Shared()->CalcRect(canvas, "Pellon", plain, kFormat);
+    ASSERT_GT(plain.Width(), 0);
+    ASSERT_GT(plain.Height(), 0);
+
+    std::unique_ptr<TRadiateTextPainter, TextPainterRelease> radiate(new TRadiateTextPainter);
+    radiate->Radius = 3;
+    TRect r(0, 0, 0, 0);
+    radiate->CalcRect(canvas, "Pellon", r, kFormat);
+    EXPECT_EQ(TRect(0, 0, plain.Right + 6, plain.Bottom + 6), r);
+
+    std::unique_ptr<TOuterGlowTextPainter, TextPainterRelease> outer(new TOuterGlowTextPainter);
+    outer->Radius = 3;
+    outer->RadiationOffset = TPoint(1, 1);
+    TRect o(0, 0, 0, 0);
+    outer->CalcRect(canvas, L"Pellon", o, kFormat);
+    EXPECT_EQ(TRect(0, 0, plain.Right + 7, plain.Bottom + 7), o);
+
+    TRect empty(5, 5, 5, 5);
+    outer->CalcRect(canvas, "", empty, kFormat);
+    EXPECT_EQ(0, empty.Width());
+}
+
+TEST(TextPainter, SharedPainterOutlivesItsRelease)
+{
+    TTextPainter* shared = TTextPainter::Shared();
+    shared->Release();
+    EXPECT_EQ(shared, TTextPainter::Shared());
+}
+
+TEST(TextPainter, LayerHoldsTheTextInItsColourWithCoverageAsAlpha)
+{
+    auto bitmap = Make(pf32bit, 80, 24);
+    bitmap->Canvas()->Font()->SetColor(RGBColor(200, 100, 50));
+    TTextPainter::Shared()->DrawText(bitmap.get(), "Pellon", TRect(0, 0, 80, 24), kFormat, true);
+    int opaque = 0;
+    for (int y = 0; y < 24; ++y)
+        for (int x = 0; x < 80; ++x) {
+            const Bgra p = Get(*bitmap, x, y);
+            if (p[3] == 0) {
+                ASSERT_EQ((Bgra{0, 0, 0, 0}), p);
+            } else {
+                ASSERT_EQ((Bgra{50, 100, 200, p[3]}), p);
+                opaque += p[3] == 255;
+            }
+        }
+    EXPECT_GT(opaque, 20);
+    EXPECT_EQ(RGBColor(200, 100, 50), bitmap->Canvas()->Font()->Color());
+}
+
+TEST(TextPainter, NarrowAndWideTextDrawTheSame)
+{
+    std::unique_ptr<TOuterGlowTextPainter, TextPainterRelease> painter(new TOuterGlowTextPainter);
+    painter->Radius = 2;
+    auto narrow = Make(pf32bit, 90, 30);
+    auto wide = Make(pf32bit, 90, 30);
+    painter->DrawText(narrow.get(), "Pellon", TRect(0, 0, 90, 30), kFormat, true);
+    painter->DrawText(wide.get(), L"Pellon", TRect(0, 0, 90, 30), kFormat, true);
+    int differ = 0, lit = 0;
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 90; ++x) {
+            differ += Get(*narrow, x, y) != Get(*wide, x, y);
+            lit += Get(*narrow, x, y)[3] != 0;
+        }
+    EXPECT_EQ(0, differ);
+    EXPECT_GT(lit, 100);
+}
+
+// The text's left edge on the row where it reaches furthest left, as (x, y).
+TPoint LeftmostOpaque(TBitmap& layer, TColor letters)
+{
+    TPoint best(layer.Width(), 0);
+    const Bgra want{(letters >> 16) & 0xFF, (letters >> 8) & 0xFF, letters & 0xFF, 255};
+    for (int y = 0; y < layer.Height(); ++y)
+        for (int x = 0; x < best.X; ++x)
+            if (Get(layer, x, y) == want)
+                best = TPoint(x, y);
+    return best;
+}
+
+TEST(OuterGlow, LayerHasAHaloThatFadesOutward)
+{
+    std::unique_ptr<TOuterGlowTextPainter, TextPainterRelease> painter(new TOuterGlowTextPainter);
+    painter->Radius = 3;
+    painter->Color = RGBColor(0, 128, 255);
+    auto layer = Make(pf32bit, 100, 34);
+    layer->Canvas()->Font()->SetColor(clWhite);
+    // Small type is drawn without smoothing, so the letters' edge is fully covered.
+    layer->Canvas()->Font()->SetHeight(-11);
+    layer->Canvas()->Font()->SetStyle(0);
+    // Centred: on a bitmap the glow's text is inset by the radius and the letters' is not.
+    painter->DrawText(layer.get(), "Pellon", TRect(0, 0, 100, 34),
+                      DT_CENTER | DT_VCENTER | DT_SINGLELINE, true);
+
+    const TPoint edge = LeftmostOpaque(*layer, clWhite);
+    ASSERT_LT(edge.X, 100);
+    ASSERT_GE(edge.X, 4);
+    // Kernel of radius 3: 256, 113, 28, 0 along an axis, over a fully covered pixel.
+    const int expected[] = {112, 27, 0, 0};
+    for (int d = 1; d <= 4; ++d) {
+        const Bgra p = Get(*layer, edge.X - d, edge.Y);
+        EXPECT_EQ(expected[d - 1], p[3]) << "distance " << d;
+        if (p[3] != 0) {
+            EXPECT_EQ((Bgra{255, 128, 0, p[3]}), p);
+        }
+    }
+}
+
+TEST(OuterGlow, CanvasDrawingBlendsTheHaloOverTheBackground)
+{
+    std::unique_ptr<TOuterGlowTextPainter, TextPainterRelease> painter(new TOuterGlowTextPainter);
+    painter->Radius = 3;
+    painter->Color = clLime;
+    auto target = Make(pf24bit, 100, 34);
+    TCanvas* canvas = target->Canvas();
+    canvas->Brush()->SetColor(clBlack);
+    canvas->FillRect(TRect(0, 0, 100, 34));
+    canvas->Font()->SetColor(clWhite);
+    painter->DrawText(canvas, "Pellon", TRect(0, 0, 100, 34), kFormat, false);
+
+    // White letters (smoothed at their edges) over a green halo over black: red and blue
+    // stay equal everywhere.
+    int white = 0, green = 0, other = 0;
+    for (int y = 0; y < 34; ++y)
+        for (int x = 0; x < 100; ++x) {
+            const Bgra p = Get(*target, x, y);
+            if (p == Bgra{255, 255, 255, -1})
+                ++white;
+            else if (p[0] == 0 && p[2] == 0 && p[1] > 0)
+                ++green;
+            else if (p[0] != p[2])
+                ++other;
+        }
+    EXPECT_GT(white, 20);
+    EXPECT_GT(green, white);  // the halo is larger than the letters
+    EXPECT_EQ(0, other);
+    EXPECT_EQ(clWhite, canvas->Font()->Color());
+
+    // Radius 0: the letters alone.
+    painter->Radius = 0;
+    auto bare = Make(pf24bit, 100, 34);
+    bare->Canvas()->Font()->SetColor(clWhite);
+    painter->DrawText(bare->Canvas(), "Pellon", TRect(0, 0, 100, 34), kFormat, false);
+    int glowing = 0;
+    for (int y = 0; y < 34; ++y)
+        for (int x = 0; x < 100; ++x) {
+            const Bgra p = Get(*bare, x, y);
+            glowing += p[0] != p[1] || p[1] != p[2];  // anything but grey levels
+        }
+    EXPECT_EQ(0, glowing);
+}
+
+TEST(OuterGlow, CanvasLayerKeepsLettersOverTheGlow)
+{
+    std::unique_ptr<TOuterGlowTextPainter, TextPainterRelease> painter(new TOuterGlowTextPainter);
+    painter->Radius = 3;
+    painter->RadiationOffset = TPoint(1, 1);
+    painter->Color = clRed;
+    auto target = Make(pf32bit, 110, 40);
+    target->Canvas()->Font()->SetColor(clWhite);
+    painter->DrawText(target->Canvas(), "Pellon", TRect(5, 3, 105, 37), kFormat, true);
+    int letters = 0, glow = 0, outside = 0;
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 110; ++x) {
+            const Bgra p = Get(*target, x, y);
+            if (p == Bgra{255, 255, 255, 255})
+                ++letters;
+            else if (p[3] != 0 && p[0] == 0 && p[1] == 0 && p[2] == 255)
+                ++glow;
+            else if (p[3] != 0 && (x < 5 || y < 3 || x >= 105 || y >= 37))
+                ++outside;
+        }
+    EXPECT_GT(letters, 20);
+    EXPECT_GT(glow, letters);
+    EXPECT_EQ(0, outside);
+}

@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, boots the build's Wine prefix and starts the program
+# (build/bin/pellon_demo.exe, or the exe named by PELLON_PROGRAM: a name in build/bin or
+# a path). With $DISPLAY set it runs there until closed; without one it runs under Xvfb,
+# saves a screenshot of the screen to build/screenshot.png and ends.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${PELLON_BUILD_DIR:-$root/build}
+program=${PELLON_PROGRAM:-pellon_demo.exe}
+[[ $program == */* ]] || program=$build/bin/$program
+
+export WINEPREFIX=$build/wineprefix WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
+session=$root/tools/wine-session.sh
+keepalive=$build/bin/wine_keepalive.exe
+
+if [ "${1:-}" != "--screenshot" ]; then
+  bash "$root/tools/install-deps.sh"
+  bash "$root/tools/build.sh"
+  [ -f "$program" ] || { echo "no such program: $program" >&2; exit 1; }
+  bash "$session" create "$WINEPREFIX"
+  if [ -z "${DISPLAY:-}" ]; then
+    exec xvfb-run -a -s "-screen 0 800x500x24 -nolisten tcp" "$0" --screenshot
+  fi
+  # The prefix's server must start on the display the program will use.
+  bash "$session" start "$WINEPREFIX" "$keepalive"
+  trap 'bash "$session" stop "$WINEPREFIX"' EXIT
+  trap 'exit 130' INT TERM
+  wine "$program" &
+  wait $!  # interruptible, so that Ctrl+C or a TERM still stops the prefix
+  exit 0
+fi
+
+# Inside Xvfb: boot the prefix on this display, start the program, wait for its window.
+bash "$session" start "$WINEPREFIX" "$keepalive"
+trap 'bash "$session" stop "$WINEPREFIX"' EXIT
+wine "$program" >/dev/null 2>&1 &
+pid=$!
+if ! timeout 60 xdotool search --sync --onlyvisible --name "^Pellon$" >/dev/null; then
+  echo "the program showed no window named Pellon within 60 s" >&2
+  kill "$pid" 2>/dev/null || true
+  exit 1
+fi
+sleep 2  # let it paint
+import -window root "$build/screenshot.png"
+echo "screenshot: $build/screenshot.png"
+kill "$pid" 2>/dev/null || true
