@@ -397,12 +397,16 @@ TEST(TsTrayIcon, RealClicksOnTheEntryFireTheEventsInOrder)
     ASSERT_NE(nullptr, entry) << "no tray window shows the entry";
     RECT rect{};
     GetWindowRect(entry, &rect);
+    POINT pointerBefore{};
+    GetCursorPos(&pointerBefore);
     SetCursorPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
     ProcessMessagesFor(100);
     ClickLeft();
     ProcessMessagesFor(100);
     ClickLeft();
     ProcessMessagesFor(700);
+    // Later tests expect the pointer where it was, not over the tray.
+    SetCursorPos(pointerBefore.x, pointerBefore.y);
 
     Log clicks;
     std::copy_if(tray.log.begin(), tray.log.end(), std::back_inserter(clicks),

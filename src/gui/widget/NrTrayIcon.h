@@ -11,6 +11,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -54,7 +55,7 @@ private:
     std::unique_ptr<NOTIFYICONDATAA> m_data;
     std::string m_balloonText;
     bool m_shown;
-    bool m_wanted;
+    bool m_wanted;  // the last SetVisible asked for the entry
     ShellNotifyFunction m_notify;
 };
 
