@@ -2,11 +2,14 @@
 
 #include "framework/CustomControls.h"
 #include "framework/Forms.h"
+#include "framework/Hints.h"
 #include "framework/SysUtils.h"
 
 namespace {
 
 const char kApplicationClass[] = "TApplication";
+constexpr UINT_PTR kHintShowTimer = 1;   // the pointer rested on a control with a hint
+constexpr UINT_PTR kHintCheckTimer = 2;  // the hint shows: has the pointer left, time up?
 
 std::string ModuleFileName()
 {
@@ -50,6 +53,7 @@ TApplication::TApplication() : TComponent(nullptr), m_icon(std::make_unique<TIco
 
 TApplication::~TApplication()
 {
+    CancelHint();
     DestroyComponents();  // the forms go while the application window still exists
     if (m_handle) {
         SetWindowLongPtrA(m_handle, GWLP_USERDATA, 0);
@@ -109,8 +113,99 @@ void TApplication::FormCreated(TForm* form)
 void TApplication::Notification(TComponent* component, TOperation operation)
 {
     TComponent::Notification(component, operation);
-    if (operation == opRemove && component == m_mainForm)
+    if (operation != opRemove)
+        return;
+    if (component == m_mainForm)
         m_mainForm = nullptr;
+    if (component == m_hintControl) {
+        m_hintControl = nullptr;
+        CancelHint();
+    }
+}
+
+void TApplication::UpdateVisible()
+{
+    if (!m_handle || IsIconic(m_handle))
+        return;
+    bool anyVisible = false;
+    for (int i = 0; i < ComponentCount() && !anyVisible; ++i) {
+        auto* form = dynamic_cast<TForm*>(Components(i));
+        anyVisible = form && form->Visible();
+    }
+    ShowWindow(m_handle, anyVisible ? SW_SHOWNA : SW_HIDE);
+}
+
+void TApplication::SetShowHint(bool show)
+{
+    if (show == m_showHint)
+        return;
+    m_showHint = show;
+    if (!show)
+        CancelHint();
+}
+
+void TApplication::HintMouseMessage(TControl* control)
+{
+    if (control == m_hintControl || control == m_hintWindow.get())
+        return;
+    CancelHint();
+    if (!m_showHint || !control->ShowHint() || control->Hint().empty())
+        return;
+    m_hintControl = control;
+    FreeNotification(control);
+    SetTimer(Handle(), kHintShowTimer, static_cast<UINT>(m_hintPause), nullptr);
+}
+
+void TApplication::CancelHint()
+{
+    if (m_handle) {
+        KillTimer(m_handle, kHintShowTimer);
+        KillTimer(m_handle, kHintCheckTimer);
+    }
+    if (m_hintWindow)
+        m_hintWindow->ReleaseHint();
+    if (m_hintControl) {
+        RemoveFreeNotification(m_hintControl);
+        m_hintControl = nullptr;
+    }
+}
+
+TControl* TApplication::ControlUnderPointer() const
+{
+    POINT p;
+    if (!GetCursorPos(&p))
+        return nullptr;
+    TWinControl* window = FindControl(WindowFromPoint(p));
+    if (!window)
+        return nullptr;
+    TControl* child = window->ControlAtPos(window->ScreenToClient(TPoint(p.x, p.y)), false);
+    return child ? child : window;
+}
+
+void TApplication::HintTimer(UINT_PTR id)
+{
+    if (!m_hintControl || ControlUnderPointer() != m_hintControl) {
+        CancelHint();
+        return;
+    }
+    if (id == kHintCheckTimer) {
+        if (GetTickCount() - m_hintShownAt >= static_cast<DWORD>(m_hintHidePause)) {
+            // Time is up: the hint goes and stays away while the pointer rests here.
+            KillTimer(m_handle, kHintCheckTimer);
+            m_hintWindow->ReleaseHint();
+        }
+        return;
+    }
+    KillTimer(m_handle, kHintShowTimer);
+    if (!m_hintWindow)
+        m_hintWindow = std::make_unique<THintWindow>(nullptr);
+    POINT p;
+    GetCursorPos(&p);
+    const TRect size = m_hintWindow->CalcHintRect(m_hintControl->Hint());
+    m_hintWindow->ActivateHint(TRect(p.x, p.y + 20, p.x + size.Width(), p.y + 20 + size.Height()),
+                               m_hintControl->Hint());
+    m_hintShownAt = GetTickCount();
+    SetTimer(m_handle, kHintCheckTimer, 100, nullptr);
 }
 
 void TApplication::Run()
@@ -134,6 +229,9 @@ bool TApplication::ProcessMessage(TMsg& msg)
         m_terminated = true;
         return true;
     }
+    if ((msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST) || msg.message == WM_LBUTTONDOWN ||
+        msg.message == WM_RBUTTONDOWN || msg.message == WM_MBUTTONDOWN || msg.message == WM_NCLBUTTONDOWN)
+        CancelHint();
     bool handled = false;
     try {
         Fire(OnMessage, msg, handled);
@@ -210,6 +308,12 @@ void TApplication::WndProc(TMessage& message)
         if (m_mainForm)
             m_mainForm->Close();
         return;
+    case WM_TIMER:
+        if (message.WParam == kHintShowTimer || message.WParam == kHintCheckTimer) {
+            HintTimer(message.WParam);
+            return;
+        }
+        break;
     case WM_SYSCOMMAND:
         switch (message.WParam & 0xFFF0) {
         case SC_MINIMIZE:

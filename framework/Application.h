@@ -11,7 +11,9 @@
 #include <memory>
 #include <string>
 
+class TControl;
 class TForm;
+class THintWindow;
 using TMsg = MSG;
 
 class TApplication : public TComponent {
@@ -58,6 +60,22 @@ public:
     // A message box with the exception's text, captioned with the title.
     void ShowException(const std::exception& e);
 
+    // Hints: the Hint of the control under the pointer pops up after HintPause ms and
+    // goes after HintHidePause ms, when the pointer leaves the control, or on a click or
+    // a key. Controls report every mouse move here.
+    bool ShowHint() const { return m_showHint; }
+    void SetShowHint(bool show);
+    int HintPause() const { return m_hintPause; }
+    void SetHintPause(int ms) { m_hintPause = ms; }
+    int HintHidePause() const { return m_hintHidePause; }
+    void SetHintHidePause(int ms) { m_hintHidePause = ms; }
+    void HintMouseMessage(TControl* control);
+    void CancelHint();
+
+    // Shows the application's window (the taskbar's entry) while one of its forms is
+    // visible, hides it otherwise; forms call it when they are shown or hidden.
+    void UpdateVisible();
+
     std::string ExeName() const;
     // The program's icon: the icon resource "MAINICON" of the program file when it has
     // one. Components that show the program's icon copy this one.
@@ -78,6 +96,8 @@ private:
     void FormCreated(TForm* form);
     bool ProcessMessage(TMsg& msg);
     void WndProc(TMessage& message);
+    void HintTimer(UINT_PTR id);
+    TControl* ControlUnderPointer() const;
 
     HWND m_handle = nullptr;  // owned: destroyed in the destructor
     std::string m_title;
@@ -85,6 +105,12 @@ private:
     bool m_terminated = false;
     TForm* m_mainForm = nullptr;  // borrowed
     std::unique_ptr<TIcon> m_icon;
+    bool m_showHint = true;
+    int m_hintPause = 500;
+    int m_hintHidePause = 2500;
+    TControl* m_hintControl = nullptr;  // borrowed, cleared by free notification
+    DWORD m_hintShownAt = 0;
+    std::unique_ptr<THintWindow> m_hintWindow;
 };
 
 extern TApplication* Application;

@@ -1,5 +1,6 @@
 #include "framework/Controls.h"
 
+#include "framework/Application.h"
 #include "framework/Assert.h"
 #include "framework/Menus.h"
 #include "framework/WinControls.h"
@@ -346,6 +347,7 @@ void TControl::Dispatch(TMessage& message)
         HandleMouse(message, mbMiddle, false);
         break;
     case WM_MOUSEMOVE:
+        Application->HintMouseMessage(this);
         MouseMove(MouseShiftState(message.WParam), GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam));
         break;
     default:
@@ -427,4 +429,9 @@ void TControl::MouseUp(TMouseButton button, TShiftState shift, int x, int y)
 void TControl::MouseMove(TShiftState shift, int x, int y)
 {
     Fire(OnMouseMove, this, shift, x, y);
+}
+
+void TControl::DoContextPopup(TPoint mousePos, bool& handled)
+{
+    Fire(OnContextPopup, this, mousePos, handled);
 }

@@ -42,6 +42,7 @@ using TControlStyle = uint32_t;
 using TMouseEvent = TEvent<TObject* /*Sender*/, TMouseButton, TShiftState, int /*X*/, int /*Y*/>;
 using TMouseMoveEvent = TEvent<TObject* /*Sender*/, TShiftState, int /*X*/, int /*Y*/>;
 using TCanResizeEvent = TEvent<TObject* /*Sender*/, int& /*NewWidth*/, int& /*NewHeight*/, bool& /*Resize*/>;
+using TContextPopupEvent = TEvent<TObject* /*Sender*/, TPoint /*MousePos*/, bool& /*Handled*/>;
 
 // The shift state of a mouse message's key flags, with Alt read from the keyboard.
 TShiftState MouseShiftState(WPARAM keys);
@@ -126,6 +127,9 @@ public:
     TMouseMoveEvent OnMouseMove;
     TCanResizeEvent OnCanResize;
     TNotifyEvent OnResize;
+    // Before the pop-up menu shows, with the point in client coordinates (-1, -1 from the
+    // keyboard); setting Handled keeps the menu away.
+    TContextPopupEvent OnContextPopup;
 
 protected:
     // First stop of every message: mouse capture, then Dispatch.
@@ -145,6 +149,7 @@ protected:
     virtual void MouseDown(TMouseButton button, TShiftState shift, int x, int y);
     virtual void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
     virtual void MouseMove(TShiftState shift, int x, int y);
+    virtual void DoContextPopup(TPoint mousePos, bool& handled);
 
     // Change hooks, called after the property changed.
     virtual void FontChanged(TObject* sender);

@@ -99,6 +99,7 @@ void TForm::VisibleChanged()
         if (HandleAllocated())
             ShowWindow(Handle(), SW_HIDE);
     }
+    Application->UpdateVisible();
 }
 
 void TForm::DoShow()

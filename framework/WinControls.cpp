@@ -533,19 +533,44 @@ void TWinControl::ReflectCommand(TMessage& message)
 
 void TWinControl::ShowContextMenu(TMessage& message)
 {
+    const bool fromKeyboard = message.LParam == -1;
     TPoint screen(GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam));
-    if (message.LParam == -1)  // from the keyboard: the control's centre
+    if (fromKeyboard)
         screen = ClientToScreen(TPoint(Width() / 2, Height() / 2));
     TControl* target = ControlAtPos(ScreenToClient(screen), false);
-    TPopupMenu* menu = target ? target->PopupMenu() : nullptr;
-    if (!menu)
-        menu = PopupMenu();
+    if (!target)
+        target = this;
+    bool handled = false;
+    target->DoContextPopup(fromKeyboard ? TPoint(-1, -1) : target->ScreenToClient(screen), handled);
+    if (handled)
+        return;
+    TPopupMenu* menu = target->PopupMenu() ? target->PopupMenu() : PopupMenu();
     if (!menu) {
         DefaultHandler(message);  // the parent may have one
         return;
     }
     menu->Popup(screen.X, screen.Y);
 }
+
+namespace {
+
+// BeginPaint for one scope: EndPaint also runs when painting throws, or the window
+// would ask to be painted again and again.
+class PaintScope {
+public:
+    explicit PaintScope(HWND window) : m_window(window) { m_dc = BeginPaint(window, &m_ps); }
+    ~PaintScope() { EndPaint(m_window, &m_ps); }
+    PaintScope(const PaintScope&) = delete;
+    PaintScope& operator=(const PaintScope&) = delete;
+    HDC dc() const { return m_dc; }
+
+private:
+    HWND m_window;  // borrowed
+    PAINTSTRUCT m_ps{};
+    HDC m_dc = nullptr;  // borrowed from the window for the scope
+};
+
+}  // namespace
 
 void TWinControl::WMPaint(TMessage& message)
 {
@@ -555,25 +580,24 @@ void TWinControl::WMPaint(TMessage& message)
         PaintControls(dc);
         return;
     }
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(m_handle, &ps);
+    PaintScope paint(m_handle);
+    HDC dc = paint.dc();
     if (!dc)
         return;
-    if (m_doubleBuffered) {
-        const TRect client = ClientRect();
-        MemoryDC buffer(CreateCompatibleDC(dc));
-        BitmapHandle bitmap(CreateCompatibleBitmap(dc, client.Width(), client.Height()));
-        if (buffer && bitmap) {
-            SelectedObject selected(buffer.Get(), bitmap.Get());
-            Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(buffer.Get()), reinterpret_cast<LPARAM>(buffer.Get()));
-            Perform(WM_PAINT, reinterpret_cast<WPARAM>(buffer.Get()), 0);
-            BitBlt(dc, 0, 0, client.Width(), client.Height(), buffer.Get(), 0, 0, SRCCOPY);
-        }
-    } else {
+    if (!m_doubleBuffered) {
         PaintWindow(dc);
         PaintControls(dc);
+        return;
     }
-    EndPaint(m_handle, &ps);
+    const TRect client = ClientRect();
+    MemoryDC buffer(CreateCompatibleDC(dc));
+    BitmapHandle bitmap(CreateCompatibleBitmap(dc, client.Width(), client.Height()));
+    if (!buffer || !bitmap)
+        return;
+    SelectedObject selected(buffer.Get(), bitmap.Get());
+    Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(buffer.Get()), reinterpret_cast<LPARAM>(buffer.Get()));
+    Perform(WM_PAINT, reinterpret_cast<WPARAM>(buffer.Get()), 0);
+    BitBlt(dc, 0, 0, client.Width(), client.Height(), buffer.Get(), 0, 0, SRCCOPY);
 }
 
 void TWinControl::PaintWindow(HDC dc)

@@ -274,3 +274,23 @@ TEST(Menus, ControlForgetsAFreedPopupMenu)
     delete menu;
     EXPECT_EQ(nullptr, form.PopupMenu());
 }
+
+TEST(Application, ItsWindowShowsWhileOneOfItsFormsIsVisible)
+{
+    guitest::ScopedApplication app;
+    TForm* main = nullptr;
+    TForm* other = nullptr;
+    app->CreateForm(main);
+    app->CreateForm(other);
+    main->SetBorderStyle(bsNone);
+    other->SetBorderStyle(bsNone);
+    EXPECT_FALSE(IsWindowVisible(app->Handle()));
+    main->Show();
+    other->Show();
+    EXPECT_TRUE(IsWindowVisible(app->Handle()));
+    EXPECT_EQ(app->Handle(), GetWindow(main->Handle(), GW_OWNER)) << "forms belong to the application window";
+    main->Hide();
+    EXPECT_TRUE(IsWindowVisible(app->Handle()));
+    other->Hide();
+    EXPECT_FALSE(IsWindowVisible(app->Handle()));
+}

@@ -260,3 +260,72 @@ TEST_F(InputTest, KeysGoToTheFocusedControlAndTabMovesTheFocus)
     PressKey(VK_TAB);
     EXPECT_TRUE(second->Focused());
 }
+
+namespace {
+
+// The visible hint window of this process and its text, if one shows.
+HWND VisibleHint(std::string* text)
+{
+    HWND hint = FindWindowA("THintWindow", nullptr);
+    if (!hint || !IsWindowVisible(hint))
+        return nullptr;
+    char buffer[128] = {};
+    GetWindowTextA(hint, buffer, sizeof buffer);
+    *text = buffer;
+    return hint;
+}
+
+}  // namespace
+
+TEST_F(InputTest, HintShowsAfterThePauseUnderThePointerAndGoesWhenItLeaves)
+{
+    Application->SetHintPause(100);
+    Application->SetHintHidePause(600);
+    pad->SetHint("Pad hint");
+    pad->SetShowHint(true);
+    box->SetHint("Box hint");  // takes ShowHint from the form, which has it off
+
+    const TPoint onPad = At(pad, 30, 30);
+    MoveTo(onPad);
+    std::string text;
+    ASSERT_TRUE(guitest::PumpUntil([&] { return VisibleHint(&text) != nullptr; }, 2000));
+    EXPECT_EQ("Pad hint", text);
+    RECT r;
+    GetWindowRect(VisibleHint(&text), &r);
+    EXPECT_EQ(onPad.X, r.left);
+    EXPECT_GT(r.top, onPad.Y);
+    EXPECT_TRUE(guitest::PumpUntil([&] { return VisibleHint(&text) == nullptr; }, 2000))
+        << "it goes after the hide pause";
+    Pump(300);
+    EXPECT_EQ(nullptr, VisibleHint(&text)) << "and stays away while the pointer rests";
+
+    MoveTo(At(box, 30, 30));
+    Pump(400);
+    EXPECT_EQ(nullptr, VisibleHint(&text)) << "the box takes ShowHint from the form";
+    form.SetShowHint(true);
+    MoveTo(At(box, 31, 30));
+    ASSERT_TRUE(guitest::PumpUntil([&] { return VisibleHint(&text) != nullptr; }, 2000));
+    EXPECT_EQ("Box hint", text);
+    MoveTo(At(&form, 290, 190));
+    EXPECT_TRUE(guitest::PumpUntil([&] { return VisibleHint(&text) == nullptr; }, 1000))
+        << "leaving the control takes the hint away";
+}
+
+TEST_F(InputTest, ContextPopupEventCanKeepTheMenuAway)
+{
+    auto* menu = new TPopupMenu(&form);
+    pad->SetPopupMenu(menu);
+    int popups = 0;
+    menu->OnPopup = [&](TObject*) { ++popups; };
+    std::vector<TPoint> asked;
+    pad->OnContextPopup = [&](TObject*, TPoint at, bool& handled) {
+        asked.push_back(at);
+        handled = true;
+    };
+    MoveTo(At(pad, 12, 34));
+    guitest::Click(3);
+    Pump(200);
+    ASSERT_EQ(1u, asked.size());
+    EXPECT_EQ(TPoint(12, 34), asked[0]);
+    EXPECT_EQ(0, popups);
+}

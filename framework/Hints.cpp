@@ -1,0 +1,55 @@
+#include "framework/Hints.h"
+
+namespace {
+
+constexpr TColor clInfoBk = clSystemColor | COLOR_INFOBK;
+constexpr TColor clInfoText = clSystemColor | COLOR_INFOTEXT;
+
+}  // namespace
+
+THintWindow::THintWindow(TComponent* owner) : TCustomControl(owner)
+{
+    SetVisible(false);
+    SetColor(clInfoBk);
+    Font()->SetColor(clInfoText);
+}
+
+void THintWindow::CreateParams(TCreateParams& params)
+{
+    TCustomControl::CreateParams(params);
+    params.Style = WS_POPUP | WS_BORDER;
+    params.ExStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST;
+    params.WndParent = nullptr;
+    params.WindowClass.style |= CS_SAVEBITS;
+}
+
+TRect THintWindow::CalcHintRect(const std::string& text)
+{
+    WindowDC screen(nullptr);
+    SelectedObject font(screen.Get(), Font()->Handle());
+    RECT r{0, 0, 300, 0};
+    DrawTextA(screen.Get(), text.c_str(), static_cast<int>(text.size()), &r,
+              DT_CALCRECT | DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
+    return TRect(0, 0, r.right + 8, r.bottom + 4);
+}
+
+void THintWindow::ActivateHint(const TRect& rect, const std::string& text)
+{
+    SetCaption(text);
+    SetBounds(rect.Left, rect.Top, rect.Width(), rect.Height());
+    SetWindowPos(Handle(), HWND_TOPMOST, rect.Left, rect.Top, rect.Width(), rect.Height(), SWP_NOACTIVATE);
+    SetVisible(true);
+    Invalidate();
+}
+
+void THintWindow::Paint()
+{
+    const TRect client = ClientRect();
+    Canvas()->Brush()->SetColor(Color());
+    Canvas()->FillRect(client);
+    Canvas()->Brush()->SetStyle(bsClear);
+    Canvas()->SetFont(Font());
+    RECT r{client.Left + 2, client.Top + 1, client.Right - 2, client.Bottom - 1};
+    DrawTextA(Canvas()->Handle(), Caption().c_str(), static_cast<int>(Caption().size()), &r,
+              DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
+}
