@@ -378,7 +378,8 @@ void TControl::HandleMouse(TMessage& message, TMouseButton button, bool down)
         MouseDown(button, shift, x, y);
         return;
     }
-    if (!(message.WParam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)))
+    // Only a capture the framework took is given back: a system control keeps its own.
+    if ((m_controlStyle & csCaptureMouse) && !(message.WParam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)))
         SetMouseCapture(false);
     if (button == mbLeft && m_clicked) {
         m_clicked = false;

@@ -433,3 +433,40 @@ TEST(Icons, ApplicationIconComesFromTheProgramAndCopiesAreIndependent)
     EXPECT_THROW(small.LoadFromResourceName(GetModuleHandleA(nullptr), "NOSUCHICON"), EResNotFound);
     EXPECT_EQ(16, small.Width()) << "a failed load keeps the icon";
 }
+
+TEST(StdControls, RadioGroupChecksOneItemAndReportsClicksOfItsSystemButtons)
+{
+    TForm form(nullptr);
+    form.SetBorderStyle(bsNone);
+    auto* group = new TRadioGroup(&form);
+    group->SetParent(&form);
+    group->SetCaption("RadioGroup1");
+    group->SetItems({"One", "Two", "Three"});
+    group->SetItemIndex(1);
+    form.HandleNeeded();
+    ASSERT_EQ(3, group->ControlCount());
+    auto* two = dynamic_cast<TRadioButton*>(group->Controls(1));
+    auto* three = dynamic_cast<TRadioButton*>(group->Controls(2));
+    ASSERT_TRUE(two && three);
+    EXPECT_TRUE(two->Checked());
+    EXPECT_EQ(BST_CHECKED, SendMessageA(two->Handle(), BM_GETCHECK, 0, 0));
+    char className[32] = {};
+    GetClassNameA(three->Handle(), className, sizeof className);
+    EXPECT_STREQ("TRadioButton", className);
+
+    int clicks = 0;
+    group->OnClick = [&](TObject* sender) {
+        EXPECT_EQ(group, sender);
+        ++clicks;
+    };
+    SendMessageA(three->Handle(), BM_CLICK, 0, 0);  // the button reports BN_CLICKED to its parent
+    EXPECT_EQ(2, group->ItemIndex());
+    EXPECT_TRUE(three->Checked());
+    EXPECT_FALSE(two->Checked());
+    EXPECT_EQ(BST_UNCHECKED, SendMessageA(two->Handle(), BM_GETCHECK, 0, 0));
+    EXPECT_EQ(1, clicks);
+
+    group->SetItemIndex(7);
+    EXPECT_EQ(-1, group->ItemIndex());
+    EXPECT_FALSE(three->Checked());
+}
