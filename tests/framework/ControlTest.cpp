@@ -470,3 +470,60 @@ TEST(StdControls, RadioGroupChecksOneItemAndReportsClicksOfItsSystemButtons)
     EXPECT_EQ(-1, group->ItemIndex());
     EXPECT_FALSE(three->Checked());
 }
+
+namespace {
+
+// Paints itself at once when told to, the way skinned controls follow the pointer.
+class DirectBox : public NoEraseControl {
+public:
+    using NoEraseControl::NoEraseControl;
+
+protected:
+    void Dispatch(TMessage& message) override
+    {
+        if (message.Msg == WM_USER + 3) {
+            Paint();
+            message.Result = Canvas()->HandleAllocated();
+            return;
+        }
+        NoEraseControl::Dispatch(message);
+    }
+};
+
+class DirectPad : public GreenPad {
+public:
+    using GreenPad::GreenPad;
+    void PaintNow() { Paint(); }
+};
+
+}  // namespace
+
+TEST(Painting, PaintOutsideWmPaintDrawsOnTheWindowAndGivesTheDcBack)
+{
+    TForm form(nullptr);
+    form.SetBorderStyle(bsNone);
+    form.SetBounds(300, 300, 100, 60);
+    form.SetColor(clRed);
+    auto* box = new DirectBox(&form);
+    box->SetBounds(10, 10, 20, 20);
+    box->SetParent(&form);
+    auto* pad = new DirectPad(&form);
+    pad->SetBounds(50, 10, 20, 20);
+    pad->SetParent(&form);
+    form.Show();
+    guitest::Pump(300);
+    box->painted = 0;
+
+    EXPECT_EQ(1, SendMessageA(box->Handle(), WM_USER + 3, 0, 0)) << "the canvas had a DC while painting";
+    EXPECT_EQ(1, box->painted);
+    EXPECT_FALSE(box->Canvas()->HandleAllocated()) << "given back once the message was handled";
+
+    pad->PaintNow();
+    EXPECT_TRUE(pad->Canvas()->HandleAllocated());
+    TControlCanvas::FreeDeviceContexts();
+    EXPECT_FALSE(pad->Canvas()->HandleAllocated());
+    WindowDC screen(nullptr);
+    EXPECT_EQ(ColorToRGB(clBlue), PixelAt(screen.Get(), 315, 315));
+    EXPECT_EQ(ColorToRGB(clLime), PixelAt(screen.Get(), 355, 315));
+    EXPECT_EQ(ColorToRGB(clRed), PixelAt(screen.Get(), 375, 315)) << "the pad's canvas is clipped to the pad";
+}

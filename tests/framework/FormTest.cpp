@@ -294,3 +294,29 @@ TEST(Application, ItsWindowShowsWhileOneOfItsFormsIsVisible)
     other->Hide();
     EXPECT_FALSE(IsWindowVisible(app->Handle()));
 }
+
+TEST(Application, ShowExceptionShowsTheTextInAMessageBoxCaptionedWithTheTitle)
+{
+    guitest::ScopedApplication app;
+    app->SetTitle("Pellon");
+    std::string caption;
+    std::string text;
+    // The message box runs its own loop, which still delivers the timer's messages.
+    TTimer closer(nullptr);
+    closer.SetInterval(200);
+    closer.OnTimer = [&](TObject*) {
+        HWND box = FindWindowA("#32770", nullptr);
+        if (!box)
+            return;
+        closer.SetEnabled(false);
+        char buffer[256] = {};
+        GetWindowTextA(box, buffer, sizeof buffer);
+        caption = buffer;
+        GetDlgItemTextA(box, 0xFFFF, buffer, sizeof buffer);
+        text = buffer;
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+    };
+    app->ShowException(EFOpenError("C:\\p\\resource\\close_n.png"));
+    EXPECT_EQ("Pellon", caption);
+    EXPECT_EQ("Cannot open file C:\\p\\resource\\close_n.png.", text) << "a final period is added";
+}
