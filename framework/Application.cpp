@@ -34,6 +34,8 @@ LRESULT CALLBACK ApplicationWindowProc(HWND window, UINT msg, WPARAM wParam, LPA
         application->WndProc(message);
     } catch (const std::exception& e) {
         application->HandleException(e);
+    } catch (...) {
+        application->HandleException(Exception("Unknown exception"));
     }
     return message.Result;
 }

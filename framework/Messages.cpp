@@ -23,6 +23,8 @@ LRESULT CALLBACK UtilWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lPa
         (*method)(message);
     } catch (const std::exception& e) {
         Application->HandleException(e);
+    } catch (...) {
+        Application->HandleException(Exception("Unknown exception"));
     }
     return message.Result;
 }

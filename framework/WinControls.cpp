@@ -33,6 +33,8 @@ LRESULT CALLBACK ControlWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM 
         control->WindowProc(message);
     } catch (const std::exception& e) {
         Application->HandleException(e);
+    } catch (...) {
+        Application->HandleException(Exception("Unknown exception"));
     }
     if (--depth == 0)
         TControlCanvas::FreeDeviceContexts();

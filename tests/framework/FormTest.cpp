@@ -320,3 +320,22 @@ TEST(Application, ShowExceptionShowsTheTextInAMessageBoxCaptionedWithTheTitle)
     EXPECT_EQ("Pellon", caption);
     EXPECT_EQ("Cannot open file C:\\p\\resource\\close_n.png.", text) << "a final period is added";
 }
+
+TEST(Application, MinimizeAndRestoreActOnTheApplicationWindow)
+{
+    guitest::ScopedApplication app;
+    TForm* main = nullptr;
+    app->CreateForm(main);
+    main->SetBorderStyle(bsNone);
+    main->Show();
+    std::vector<std::string> events;
+    app->OnMinimize = [&](TObject*) { events.push_back("minimize"); };
+    app->OnRestore = [&](TObject*) { events.push_back("restore"); };
+    app->Minimize();
+    EXPECT_TRUE(IsIconic(app->Handle()));
+    app->Restore();
+    EXPECT_FALSE(IsIconic(app->Handle()));
+    SendMessageA(app->Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    EXPECT_TRUE(IsIconic(app->Handle())) << "the system menu's command takes the same road";
+    EXPECT_EQ((std::vector<std::string>{"minimize", "restore", "minimize"}), events);
+}
