@@ -527,3 +527,76 @@ TEST(Painting, PaintOutsideWmPaintDrawsOnTheWindowAndGivesTheDcBack)
     EXPECT_EQ(ColorToRGB(clLime), PixelAt(screen.Get(), 355, 315));
     EXPECT_EQ(ColorToRGB(clRed), PixelAt(screen.Get(), 375, 315)) << "the pad's canvas is clipped to the pad";
 }
+
+TEST(Painting, LabelsAndImagesPaintOnTheirParent)
+{
+    TForm form(nullptr);
+    form.SetBorderStyle(bsNone);
+    form.SetBounds(0, 0, 200, 100);
+    form.SetColor(clRed);
+    auto* opaque = new TLabel(&form);
+    opaque->SetParent(&form);
+    opaque->SetAutoSize(false);
+    opaque->SetBounds(0, 0, 60, 30);
+    opaque->SetColor(clBlue);
+    opaque->SetCaption("i");
+    auto* transparent = new TLabel(&form);
+    transparent->SetParent(&form);
+    transparent->SetAutoSize(false);
+    transparent->SetBounds(0, 40, 60, 30);
+    transparent->SetColor(clBlue);
+    transparent->SetTransparent(true);
+    transparent->SetCaption("i");
+    auto* image = new TImage(&form);
+    image->SetParent(&form);
+    image->SetBounds(100, 0, 40, 40);
+    TBitmap green;
+    green.SetPixelFormat(pf24bit);
+    green.SetSize(10, 10);
+    green.Canvas()->Brush()->SetColor(clLime);
+    green.Canvas()->FillRect(TRect(0, 0, 10, 10));
+    image->Picture()->SetBitmap(&green);
+    auto* stretched = new TImage(&form);
+    stretched->SetParent(&form);
+    stretched->SetBounds(150, 0, 40, 40);
+    stretched->SetStretch(true);
+    stretched->Picture()->SetBitmap(&green);
+
+    TBitmap buffer;
+    buffer.SetPixelFormat(pf24bit);
+    buffer.SetSize(200, 100);
+    HDC dc = buffer.Canvas()->Handle();
+    form.Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(dc));
+    form.Perform(WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
+    GdiFlush();
+    EXPECT_EQ(ColorToRGB(clBlue), PixelAt(dc, 55, 25)) << "an opaque label fills its area";
+    EXPECT_EQ(ColorToRGB(clRed), PixelAt(dc, 55, 65)) << "a transparent one leaves the parent's";
+    EXPECT_EQ(ColorToRGB(clLime), PixelAt(dc, 105, 5));
+    EXPECT_EQ(ColorToRGB(clRed), PixelAt(dc, 115, 15)) << "an image draws its picture at its own size";
+    EXPECT_EQ(ColorToRGB(clLime), PixelAt(dc, 185, 35)) << "or stretched over the control";
+}
+
+TEST(Label, WordWrapBreaksWithinTheWidthAndGrowsTheHeight)
+{
+    TForm form(nullptr);
+    auto* label = new TLabel(&form);
+    label->SetParent(&form);
+    label->SetCaption("one two three four five six seven eight");
+    const int oneLine = label->Height();
+    label->SetAutoSize(false);
+    label->SetWidth(60);
+    label->SetWordWrap(true);
+    label->SetAutoSize(true);
+    EXPECT_LE(label->Width(), 60);
+    EXPECT_GE(label->Height(), 3 * oneLine);
+}
+
+TEST(Messages, FormWindowIsFoundByItsClassNameAndCaption)
+{
+    ProbeForm form(nullptr);
+    form.SetCaption("Framework probe");
+    HWND window = form.Handle();
+    EXPECT_EQ(window, FindWindowA("ProbeForm", "Framework probe"));
+    form.SetCaption("Renamed");
+    EXPECT_EQ(window, FindWindowA("ProbeForm", "Renamed"));
+}
