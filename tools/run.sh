@@ -1,29 +1,37 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, boots the build's Wine prefix and starts the program
-# (build/bin/pellon_demo.exe, or the exe named by PELLON_PROGRAM: a name in build/bin or
-# a path). With $DISPLAY set it runs there until closed; without one it runs under Xvfb,
-# saves a screenshot of the screen to build/screenshot.png and ends.
+# Installs what is missing, builds, boots the build's 64-bit Wine prefix with the simulated
+# board's driver installed and started, and starts the program there (build/bin/pellon_demo.exe,
+# or the exe named by PELLON_PROGRAM: a name in build/bin or a path). The board starts with
+# PELLON_BOARD_PROFILE (default 8x4) and live temperatures. With $DISPLAY set the program
+# runs there until closed; without one it runs under Xvfb, saves a screenshot of the screen
+# to build/screenshot.png and ends.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${PELLON_BUILD_DIR:-$root/build}
 program=${PELLON_PROGRAM:-pellon_demo.exe}
 [[ $program == */* ]] || program=$build/bin/$program
 
-export WINEPREFIX=$build/wineprefix WINEDEBUG=-all
+# Only a 64-bit prefix carries the board's temperatures to a 32-bit program.
+export WINEPREFIX=$build/wineprefix64 WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
 session=$root/tools/wine-session.sh
 keepalive=$build/bin/wine_keepalive.exe
+driver=$build/drivers/x64/nrvacpi.sys
+profile=${PELLON_BOARD_PROFILE:-8x4}
+# Live temperatures drift, so the bars move; a profile may already ask for them.
+[[ ,$profile, == *,live,* ]] || profile=$profile,live
+export PELLON_BOARD_PROFILE=$profile
 
 if [ "${1:-}" != "--screenshot" ]; then
   bash "$root/tools/install-deps.sh"
   bash "$root/tools/build.sh"
   [ -f "$program" ] || { echo "no such program: $program" >&2; exit 1; }
-  bash "$session" create "$WINEPREFIX"
+  bash "$session" create "$WINEPREFIX" win64
   if [ -z "${DISPLAY:-}" ]; then
     exec xvfb-run -a -s "-screen 0 800x500x24 -nolisten tcp" "$0" --screenshot
   fi
   # The prefix's server must start on the display the program will use.
-  bash "$session" start "$WINEPREFIX" "$keepalive"
+  bash "$session" start "$WINEPREFIX" "$keepalive" win64 "$driver" "$profile" || exit 1
   trap 'bash "$session" stop "$WINEPREFIX"' EXIT
   trap 'exit 130' INT TERM
   wine "$program" &
@@ -32,7 +40,7 @@ if [ "${1:-}" != "--screenshot" ]; then
 fi
 
 # Inside Xvfb: boot the prefix on this display, start the program, wait for its window.
-bash "$session" start "$WINEPREFIX" "$keepalive"
+bash "$session" start "$WINEPREFIX" "$keepalive" win64 "$driver" "$profile" || exit 1
 trap 'bash "$session" stop "$WINEPREFIX"' EXIT
 wine "$program" >/dev/null 2>&1 &
 pid=$!

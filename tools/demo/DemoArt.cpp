@@ -70,12 +70,14 @@ std::unique_ptr<TBitmap> GlassBar(int width, int height, Rgb color, int alpha)
     const Rgb light{std::min(color.r + 90, 255.0), std::min(color.g + 90, 255.0),
                     std::min(color.b + 90, 255.0)};
     const Rgb dark{color.r * 0.55, color.g * 0.55, color.b * 0.55};
+    // Narrow bars (many phases) keep straight sides rather than vanishing in the rounding.
+    const double radius = std::min(4.0, std::min(width, height) / 2.0);
     for (int y = 0; y < height; ++y) {
         uint8_t* p = image->ScanLine(y);
         const double t = height > 1 ? double(y) / (height - 1) : 0;
         const Rgb base = t < 0.15 ? Mix(light, color, t / 0.15) : Mix(color, dark, (t - 0.15) / 0.85);
         for (int x = 0; x < width; ++x, p += 4) {
-            const double d = RoundedDistance(x + 0.5, y + 0.5, width, height, 4);
+            const double d = RoundedDistance(x + 0.5, y + 0.5, width, height, radius);
             const double coverage = std::clamp(0.5 - d, 0.0, 1.0);
             const double u = (x + 0.5) / width;
             const double shine = u > 0.12 && u < 0.38 ? 0.35 * (1 - std::abs(u - 0.25) / 0.13) : 0;

@@ -1,15 +1,18 @@
-// pellon_demo: a borderless window drawn entirely by the graphics layer: generated
-// artwork laid over each other with alpha, and captions with an outer glow. The phase
-// readings are simulated; dragging moves the window, Esc or the cross closes it.
+// pellon_demo: a borderless window drawn entirely by the graphics layer that shows what
+// the phase monitor reads from the board: each phase's deviation from the average of the
+// enabled sensors, read again every 3 s. Dragging moves the window, Esc or the cross
+// closes it; with -autoclose it ends by itself after its first timed read.
 #include "framework/Graphics.h"
 #include "framework/SysUtils.h"
+#include "src/Oc/PtmLib.h"
 #include "src/gui/Painter/TextPainter.h"
 #include "src/gui/graphics/image.h"
 #include "tools/demo/DemoArt.h"
+#include "tools/demo/DemoLayout.h"
 
 #include <windows.h>
 
-#include <cmath>
+#include <algorithm>
 #include <cstdio>
 #include <exception>
 #include <memory>
@@ -20,23 +23,40 @@ namespace {
 constexpr int kWidth = 720;
 constexpr int kHeight = 420;
 constexpr int kCorner = 18;
-constexpr int kPhases = 8;
 constexpr UINT_PTR kPollTimer = 1;
-constexpr UINT kPollMilliseconds = 1500;
+constexpr UINT kPollMilliseconds = 3000;
+
+// The chart: bars stand on kTrackBottom; labels go above the bars and below the track.
+constexpr int kChartLeft = 40;
+constexpr int kChartRight = kWidth - 40;
+constexpr int kTrackTop = 132;
+constexpr int kTrackBottom = 312;
 
 const TRect kCloseBox(670, 14, 702, 46);
-const TRect kPerformanceBox(28, 356, 178, 394);
-const TRect kSavingBox(190, 356, 340, 394);
 
-// Colours of the active and inactive mode captions and their glows.
-const TColor kActiveText = RGBColor(119, 255, 255);
-const TColor kActiveGlow = RGBColor(39, 96, 185);
-const TColor kInactiveText = RGBColor(96, 140, 140);
-const TColor kInactiveGlow = RGBColor(38, 61, 61);
+const Rgb kWarm{255, 128, 48};
+const Rgb kEven{64, 200, 120};
+const Rgb kCool{60, 150, 255};
+const Rgb kDisabled{120, 128, 140};
 
 bool Inside(const TRect& r, int x, int y)
 {
     return x >= r.Left && x < r.Right && y >= r.Top && y < r.Bottom;
+}
+
+TColor ToColor(Rgb c, double scale = 1.0)
+{
+    return RGBColor(static_cast<uint8_t>(c.r * scale), static_cast<uint8_t>(c.g * scale),
+                    static_cast<uint8_t>(c.b * scale));
+}
+
+Rgb DeviationColor(int deviation)
+{
+    if (deviation >= 2)
+        return kWarm;
+    if (deviation <= -2)
+        return kCool;
+    return kEven;
 }
 
 using GlowPainter = std::unique_ptr<TOuterGlowTextPainter, TextPainterRelease>;
@@ -68,6 +88,23 @@ void Blend(TBitmap* frame, TBitmap* image, int x, int y, uint8_t opacity = 255)
                       TPoint(0, 0), opacity);
 }
 
+void PlainText(TCanvas* canvas, const std::wstring& text, const TRect& box, UINT format)
+{
+    TTextPainter::Shared()->DrawText(canvas, text.c_str(), box, format | DT_SINGLELINE, false);
+}
+
+std::wstring Signed(int degrees, bool withUnit)
+{
+    wchar_t text[24];
+    std::swprintf(text, 24, degrees == 0 ? L"%d" : L"%+d", degrees);
+    return withUnit ? std::wstring(text) + L"\u00B0" : std::wstring(text);
+}
+
+std::wstring Plural(int count, const wchar_t* one, const wchar_t* many)
+{
+    return std::to_wstring(count) + L" " + (count == 1 ? one : many);
+}
+
 class DemoWindow {
 public:
     explicit DemoWindow(HINSTANCE instance);
@@ -75,20 +112,21 @@ public:
 private:
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+    void Read();
     void Compose();
     void DrawChrome(TCanvas* canvas);
     void DrawPhases(TCanvas* canvas);
-    void DrawModes(TCanvas* canvas);
+    void DrawNotice(TCanvas* canvas, const std::wstring& title, const std::wstring& detail);
+    void DrawFooter(TCanvas* canvas);
     void Paint();
 
     HWND m_window = nullptr;
     TBitmap m_frame;
-    GlowPainter m_titlePainter = MakeGlow(kActiveGlow, 6, 230, 0, TPoint(1, 1));
+    PtmLib* m_monitor = &PtmLib::Instance();  // borrowed: lives until the process ends
+    std::wstring m_readTime;
+    GlowPainter m_titlePainter = MakeGlow(ToColor({39, 96, 185}), 6, 230, 0, TPoint(1, 1));
     GlowPainter m_valuePainter = MakeGlow(RGBColor(255, 140, 40), 4, 150, 0);
-    GlowPainter m_activePainter = MakeGlow(kActiveGlow, 2, 255, 255);
-    GlowPainter m_inactivePainter = MakeGlow(kInactiveGlow, 2, 255, 255);
-    bool m_performance = true;
-    int m_tick = 0;
+    bool m_autoClose = FindCmdLineSwitch("autoclose", {'-'}, true);
 };
 
 DemoWindow::DemoWindow(HINSTANCE instance)
@@ -105,6 +143,7 @@ DemoWindow::DemoWindow(HINSTANCE instance)
 
     m_frame.SetPixelFormat(pf24bit);
     m_frame.SetSize(kWidth, kHeight);
+    Read();
     Compose();
 
     const int left = (GetSystemMetrics(SM_CXSCREEN) - kWidth) / 2;
@@ -116,7 +155,8 @@ DemoWindow::DemoWindow(HINSTANCE instance)
     RegionHandle outline(CreateRoundRectRgn(0, 0, kWidth + 1, kHeight + 1, 2 * kCorner, 2 * kCorner));
     if (SetWindowRgn(m_window, outline.Get(), FALSE))
         outline.Release();  // the window owns its region now
-    SetTimer(m_window, kPollTimer, kPollMilliseconds, nullptr);
+    if (!SetTimer(m_window, kPollTimer, kPollMilliseconds, nullptr))
+        throw Exception("Cannot start the read timer");
     ShowWindow(m_window, SW_SHOW);
     UpdateWindow(m_window);
 }
@@ -146,32 +186,24 @@ LRESULT DemoWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_NCHITTEST: {
         POINT p{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
         ScreenToClient(m_window, &p);
-        if (Inside(kCloseBox, p.x, p.y) || Inside(kPerformanceBox, p.x, p.y) ||
-            Inside(kSavingBox, p.x, p.y))
-            return HTCLIENT;
-        return HTCAPTION;  // drag the window by any other part
+        return Inside(kCloseBox, p.x, p.y) ? HTCLIENT : HTCAPTION;  // drag by any other part
     }
-    case WM_LBUTTONUP: {
-        const int x = static_cast<short>(LOWORD(lParam));
-        const int y = static_cast<short>(HIWORD(lParam));
-        if (Inside(kCloseBox, x, y)) {
+    case WM_LBUTTONUP:
+        if (Inside(kCloseBox, static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))))
             PostMessageA(m_window, WM_CLOSE, 0, 0);
-        } else if (Inside(kPerformanceBox, x, y) || Inside(kSavingBox, x, y)) {
-            m_performance = Inside(kPerformanceBox, x, y);
-            Compose();
-            InvalidateRect(m_window, nullptr, FALSE);
-        }
         return 0;
-    }
     case WM_KEYDOWN:
         if (wParam == VK_ESCAPE)
             PostMessageA(m_window, WM_CLOSE, 0, 0);
         return 0;
     case WM_TIMER:
         if (wParam == kPollTimer) {
-            ++m_tick;
+            Read();
             Compose();
             InvalidateRect(m_window, nullptr, FALSE);
+            UpdateWindow(m_window);
+            if (m_autoClose)
+                PostMessageA(m_window, WM_CLOSE, 0, 0);
         }
         return 0;
     case WM_ERASEBKGND:
@@ -204,6 +236,18 @@ void DemoWindow::Paint()
     EndPaint(m_window, &ps);
 }
 
+void DemoWindow::Read()
+{
+    if (!m_monitor->IsFeatureEnabled())
+        return;
+    m_monitor->Refresh();
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    wchar_t text[16];
+    std::swprintf(text, 16, L"%02u:%02u:%02u", now.wHour, now.wMinute, now.wSecond);
+    m_readTime = text;
+}
+
 void DemoWindow::Compose()
 {
     TCanvas* canvas = m_frame.Canvas();
@@ -217,8 +261,16 @@ void DemoWindow::Compose()
     Blend(&m_frame, light.get(), -120, -110);
 
     DrawChrome(canvas);
-    DrawPhases(canvas);
-    DrawModes(canvas);
+    if (m_monitor->PhaseCount() <= 0)
+        DrawNotice(canvas, L"No phase sensors on this board",
+                   L"The BIOS reports no phase temperature items, so there is nothing to show.");
+    else if (!m_monitor->IsFeatureEnabled())
+        DrawNotice(canvas, L"Feature switched off in the BIOS",
+                   L"The board has " + Plural(m_monitor->PhaseCount(), L"phase", L"phases") +
+                       L", but their temperatures are read only while the feature is on.");
+    else
+        DrawPhases(canvas);
+    DrawFooter(canvas);
 }
 
 void DemoWindow::DrawChrome(TCanvas* canvas)
@@ -227,111 +279,137 @@ void DemoWindow::DrawChrome(TCanvas* canvas)
     m_titlePainter->DrawText(canvas, "Pellon", TRect(22, 14, 240, 66),
                              DT_LEFT | DT_TOP | DT_SINGLELINE, false);
     SetFont(canvas, "Arial", -12, 0, RGBColor(128, 140, 160));
-    TTextPainter::Shared()->DrawText(canvas, "Power phase monitor  \xB7  8 phases  \xB7  poll 3 s",
-                                     TRect(30, 62, 400, 80), DT_LEFT | DT_TOP | DT_SINGLELINE,
-                                     false);
+    PlainText(canvas, L"Power phase monitor  \u00B7  deviation from the average of the enabled sensors",
+              TRect(30, 62, 560, 80), DT_LEFT | DT_TOP);
 
     SetFont(canvas, "Arial", -20, 0, RGBColor(150, 160, 178));
-    TTextPainter::Shared()->DrawText(canvas, L"\u00D7", kCloseBox,
-                                     DT_CENTER | DT_VCENTER | DT_SINGLELINE, false);
+    PlainText(canvas, L"\u00D7", kCloseBox, DT_CENTER | DT_VCENTER);
 
     auto line = FadingLine(kWidth - 48, {120, 170, 255}, 110);
     Blend(&m_frame, line.get(), 24, 94);
 }
 
-void DemoWindow::DrawPhases(TCanvas* canvas)
+void DemoWindow::DrawNotice(TCanvas* canvas, const std::wstring& title, const std::wstring& detail)
 {
-    const int chartLeft = 48;
-    const int slotWidth = 78;
-    const int barWidth = 28;
-    const int trackTop = 128;
-    const int trackBottom = 318;
-    const int zeroLevel = 228;
-
-    // Simulated readings: deviations from the average, in degrees.
-    double average = 52.4 + 0.6 * std::sin(m_tick * 0.7);
-    auto zero = FadingLine(kWidth - 80, {255, 255, 255}, 60);
-    Blend(&m_frame, zero.get(), 40, zeroLevel);
-
-    for (int i = 0; i < kPhases; ++i) {
-        const double deviation = 4.2 * std::sin(i * 1.3 + 0.6 + m_tick * 0.45) +
-                                 1.1 * std::cos(i * 2.1 + m_tick * 0.3);
-        const int x = chartLeft + i * slotWidth + (slotWidth - barWidth) / 2;
-        auto track = RoundedPanel(barWidth, trackBottom - trackTop, 5, {255, 255, 255},
-                                  {255, 255, 255}, 14, {255, 255, 255}, 24);
-        Blend(&m_frame, track.get(), x, trackTop);
-
-        const int lit = std::max(8, static_cast<int>(trackBottom - zeroLevel + deviation * 14));
-        const int top = std::max(trackTop, trackBottom - lit);
-        Rgb color{64, 200, 120};  // near the average
-        if (deviation > 1.5)
-            color = {255, 128, 48};
-        else if (deviation < -1.5)
-            color = {60, 150, 255};
-        auto bar = GlassBar(barWidth, trackBottom - top, color, 235);
-        Blend(&m_frame, bar.get(), x, top);
-
-        wchar_t value[16];
-        std::swprintf(value, 16, L"%+.1f\u00B0", deviation);
-        SetFont(canvas, "Arial", -12, fsBold,
-                RGBColor(static_cast<uint8_t>(color.r), static_cast<uint8_t>(color.g),
-                         static_cast<uint8_t>(color.b)));
-        m_valuePainter->Color = RGBColor(static_cast<uint8_t>(color.r * 0.6),
-                                         static_cast<uint8_t>(color.g * 0.6),
-                                         static_cast<uint8_t>(color.b * 0.6));
-        const TRect valueBox(x - 24, top - 26, x + barWidth + 24, top - 4);
-        m_valuePainter->DrawText(canvas, value, valueBox, DT_CENTER | DT_VCENTER | DT_SINGLELINE,
-                                 false);
-
-        char name[8];
-        std::snprintf(name, sizeof name, "P%d", i + 1);
-        SetFont(canvas, "Arial", -12, 0, RGBColor(120, 132, 150));
-        TTextPainter::Shared()->DrawText(canvas, name, TRect(x - 10, 324, x + barWidth + 10, 342),
-                                         DT_CENTER | DT_TOP | DT_SINGLELINE, false);
-    }
-
-    wchar_t readout[32];
-    std::swprintf(readout, 32, L"%.1f \u00B0C", average);
-    SetFont(canvas, "Arial", -26, fsBold, RGBColor(255, 226, 190));
-    m_valuePainter->Color = RGBColor(200, 90, 20);
-    m_valuePainter->DrawText(canvas, readout, TRect(470, 40, 696, 80),
-                             DT_RIGHT | DT_VCENTER | DT_SINGLELINE, false);
-    SetFont(canvas, "Arial", -11, 0, RGBColor(128, 140, 160));
-    TTextPainter::Shared()->DrawText(canvas, "average phase temperature", TRect(470, 80, 690, 94),
-                                     DT_RIGHT | DT_TOP | DT_SINGLELINE, false);
+    const TRect box(90, 150, kWidth - 90, 290);
+    auto panel = RoundedPanel(box.Width(), box.Height(), 16, {255, 255, 255}, {255, 255, 255}, 12,
+                              {140, 150, 170}, 90);
+    Blend(&m_frame, panel.get(), box.Left, box.Top);
+    SetFont(canvas, "Arial", -22, fsBold, RGBColor(255, 214, 170));
+    m_valuePainter->Color = RGBColor(150, 70, 20);
+    m_valuePainter->DrawText(canvas, title.c_str(), TRect(box.Left, box.Top + 28, box.Right, box.Top + 66),
+                             DT_CENTER | DT_VCENTER | DT_SINGLELINE, false);
+    SetFont(canvas, "Arial", -12, 0, RGBColor(150, 160, 178));
+    PlainText(canvas, detail, TRect(box.Left + 16, box.Top + 78, box.Right - 16, box.Top + 100),
+              DT_CENTER | DT_VCENTER);
 }
 
-void DemoWindow::DrawModes(TCanvas* canvas)
+void DemoWindow::DrawPhases(TCanvas* canvas)
 {
-    struct Mode {
-        const char* caption;
-        TRect box;
-        bool active;
-    };
-    const Mode modes[] = {{"Performance", kPerformanceBox, m_performance},
-                          {"Power saving", kSavingBox, !m_performance}};
-    for (const Mode& mode : modes) {
-        auto pill = mode.active
-                        ? RoundedPanel(mode.box.Width(), mode.box.Height(), 19, {44, 96, 170},
-                                       {22, 52, 104}, 210, {110, 170, 255}, 200)
-                        : RoundedPanel(mode.box.Width(), mode.box.Height(), 19, {255, 255, 255},
-                                       {255, 255, 255}, 12, {140, 150, 170}, 70);
-        Blend(&m_frame, pill.get(), mode.box.Left, mode.box.Top);
-        SetFont(canvas, "Arial", -13, fsBold, mode.active ? kActiveText : kInactiveText);
-        TOuterGlowTextPainter* painter =
-            mode.active ? m_activePainter.get() : m_inactivePainter.get();
-        painter->DrawText(canvas, mode.caption, mode.box, DT_CENTER | DT_VCENTER | DT_SINGLELINE,
-                          false);
+    const int phases = m_monitor->PhaseCount();
+    const int perSensor = std::max(1, m_monitor->PhasesPerSensor());
+    const PhaseBarLayout layout = LayoutPhaseBars(phases, kChartLeft, kChartRight);
+    if (layout.slotWidth == 0)
+        return;
+    const int zeroLevel = ZeroLevel(kTrackTop, kTrackBottom);
+    auto zero = FadingLine(kChartRight - kChartLeft, {255, 255, 255}, 60);
+    Blend(&m_frame, zero.get(), kChartLeft, zeroLevel);
+
+    // Values above the bars only where they fit; the sensor captions below carry them
+    // otherwise (the phases of one sensor share its reading).
+    const bool valuePerBar = layout.slotWidth >= 36;
+    const bool namePerBar = layout.slotWidth >= 16;
+    for (int i = 0; i < phases; ++i) {
+        const bool enabled = m_monitor->IsPhaseEnabled(static_cast<unsigned>(i));
+        const int deviation = m_monitor->PhaseDeviation(static_cast<unsigned>(i));
+        const int x = PhaseBarLeft(layout, i);
+        auto track = RoundedPanel(layout.barWidth, kTrackBottom - kTrackTop,
+                                  std::min(5, layout.barWidth / 2), {255, 255, 255},
+                                  {255, 255, 255}, 14, {255, 255, 255}, 24);
+        Blend(&m_frame, track.get(), x, kTrackTop);
+
+        const int top = enabled ? DeviationTop(deviation, kTrackTop, kTrackBottom)
+                                : kTrackBottom - kMinBarHeight;
+        const Rgb color = enabled ? DeviationColor(deviation) : kDisabled;
+        auto bar = GlassBar(layout.barWidth, kTrackBottom - top, color, enabled ? 235 : 150);
+        Blend(&m_frame, bar.get(), x, top);
+
+        const int centre = x + layout.barWidth / 2;
+        const int half = layout.slotWidth / 2;
+        if (valuePerBar) {
+            SetFont(canvas, "Arial", -12, fsBold, ToColor(color));
+            m_valuePainter->Color = ToColor(color, 0.6);
+            m_valuePainter->DrawText(canvas, (enabled ? Signed(deviation, true) : L"off").c_str(),
+                                     TRect(centre - half, top - 24, centre + half, top - 4),
+                                     DT_CENTER | DT_VCENTER | DT_SINGLELINE, false);
+        }
+        if (namePerBar) {
+            SetFont(canvas, "Arial", layout.slotWidth >= 30 ? -12 : -10, 0,
+                    enabled ? RGBColor(120, 132, 150) : RGBColor(84, 92, 106));
+            const std::wstring name =
+                (layout.slotWidth >= 30 ? L"P" : L"") + std::to_wstring(i + 1);
+            PlainText(canvas, name, TRect(centre - half, kTrackBottom + 6, centre + half, kTrackBottom + 22),
+                      DT_CENTER | DT_TOP);
+        }
     }
+
+    // One caption per sensor under its group of phases.
+    const int groupWidth = layout.slotWidth * perSensor;
+    for (int first = 0, sensor = 0; first < phases; first += perSensor, ++sensor) {
+        const int left = layout.firstSlot + first * layout.slotWidth;
+        const bool enabled = m_monitor->IsPhaseEnabled(static_cast<unsigned>(first));
+        auto bracket = FadingLine(std::max(1, groupWidth - 8), {160, 180, 220}, 90);
+        Blend(&m_frame, bracket.get(), left + 4, kTrackBottom + 28);
+        std::wstring caption = (groupWidth >= 64 ? L"Sensor " : L"S") + std::to_wstring(sensor + 1);
+        if (!valuePerBar)
+            caption += enabled ? L"  " + Signed(m_monitor->PhaseDeviation(static_cast<unsigned>(first)), true)
+                               : L"  off";
+        SetFont(canvas, "Arial", -11, 0, enabled ? RGBColor(150, 164, 186) : RGBColor(90, 98, 112));
+        PlainText(canvas, caption, TRect(left, kTrackBottom + 32, left + groupWidth, kTrackBottom + 48),
+                  DT_CENTER | DT_TOP);
+    }
+
+    // The spread between the warmest and the coolest enabled phase, in whole degrees.
+    int warmest = 0, coolest = 0, counted = 0;
+    for (int i = 0; i < phases; ++i) {
+        if (!m_monitor->IsPhaseEnabled(static_cast<unsigned>(i)))
+            continue;
+        const int deviation = m_monitor->PhaseDeviation(static_cast<unsigned>(i));
+        warmest = counted ? std::max(warmest, deviation) : deviation;
+        coolest = counted ? std::min(coolest, deviation) : deviation;
+        ++counted;
+    }
+    SetFont(canvas, "Arial", -26, fsBold, RGBColor(255, 226, 190));
+    m_valuePainter->Color = RGBColor(200, 90, 20);
+    m_valuePainter->DrawText(canvas,
+                             (counted ? std::to_wstring(warmest - coolest) + L"\u00B0" : L"\u2013").c_str(),
+                             TRect(440, 30, 660, 66), DT_RIGHT | DT_VCENTER | DT_SINGLELINE, false);
+    SetFont(canvas, "Arial", -11, 0, RGBColor(128, 140, 160));
+    PlainText(canvas, L"spread between the enabled phases", TRect(400, 66, 660, 80),
+              DT_RIGHT | DT_TOP);
+}
+
+void DemoWindow::DrawFooter(TCanvas* canvas)
+{
+    const int phases = m_monitor->PhaseCount();
+    const int perSensor = m_monitor->PhasesPerSensor();
+    std::wstring board = L"Board: " + Plural(phases, L"phase", L"phases");
+    if (phases > 0 && perSensor > 0)
+        board += L"  \u00B7  " + std::to_wstring(perSensor) + L" per sensor  \u00B7  " +
+                 Plural(phases / perSensor, L"sensor", L"sensors");
+    SetFont(canvas, "Arial", -12, 0, RGBColor(128, 140, 160));
+    PlainText(canvas, board, TRect(30, 376, 400, 400), DT_LEFT | DT_VCENTER);
+
+    std::wstring reading = L"Not read: the feature is off";
+    if (phases > 0 && m_monitor->IsFeatureEnabled())
+        reading = L"Read every 3 s  \u00B7  last read " + m_readTime;
+    else if (phases <= 0)
+        reading = L"Nothing to read";
     SetFont(canvas, "Arial", -11, 0, RGBColor(110, 122, 140));
-    TTextPainter::Shared()->DrawText(
-        canvas, m_performance ? "Mode written to the BIOS and kept for the next start"
-                              : "Saving mode: phases are shed at light load",
-        TRect(356, 356, 692, 394), DT_RIGHT | DT_VCENTER | DT_SINGLELINE, false);
+    PlainText(canvas, reading, TRect(380, 376, 692, 400), DT_RIGHT | DT_VCENTER);
 }
 
 }  // namespace
-
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
     try {
