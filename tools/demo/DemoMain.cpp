@@ -13,7 +13,7 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <cstdio>
+#include <cwchar>
 #include <exception>
 #include <memory>
 #include <string>
@@ -93,11 +93,11 @@ void PlainText(TCanvas* canvas, const std::wstring& text, const TRect& box, UINT
     TTextPainter::Shared()->DrawText(canvas, text.c_str(), box, format | DT_SINGLELINE, false);
 }
 
-std::wstring Signed(int degrees, bool withUnit)
+std::wstring Signed(int degrees)
 {
     wchar_t text[24];
-    std::swprintf(text, 24, degrees == 0 ? L"%d" : L"%+d", degrees);
-    return withUnit ? std::wstring(text) + L"\u00B0" : std::wstring(text);
+    std::swprintf(text, 24, degrees == 0 ? L"%d\u00B0" : L"%+d\u00B0", degrees);
+    return text;
 }
 
 std::wstring Plural(int count, const wchar_t* one, const wchar_t* many)
@@ -339,7 +339,7 @@ void DemoWindow::DrawPhases(TCanvas* canvas)
         if (valuePerBar) {
             SetFont(canvas, "Arial", -12, fsBold, ToColor(color));
             m_valuePainter->Color = ToColor(color, 0.6);
-            m_valuePainter->DrawText(canvas, (enabled ? Signed(deviation, true) : L"off").c_str(),
+            m_valuePainter->DrawText(canvas, (enabled ? Signed(deviation) : L"off").c_str(),
                                      TRect(centre - half, top - 24, centre + half, top - 4),
                                      DT_CENTER | DT_VCENTER | DT_SINGLELINE, false);
         }
@@ -362,7 +362,7 @@ void DemoWindow::DrawPhases(TCanvas* canvas)
         Blend(&m_frame, bracket.get(), left + 4, kTrackBottom + 28);
         std::wstring caption = (groupWidth >= 64 ? L"Sensor " : L"S") + std::to_wstring(sensor + 1);
         if (!valuePerBar)
-            caption += enabled ? L"  " + Signed(m_monitor->PhaseDeviation(static_cast<unsigned>(first)), true)
+            caption += enabled ? L"  " + Signed(m_monitor->PhaseDeviation(static_cast<unsigned>(first)))
                                : L"  off";
         SetFont(canvas, "Arial", -11, 0, enabled ? RGBColor(150, 164, 186) : RGBColor(90, 98, 112));
         PlainText(canvas, caption, TRect(left, kTrackBottom + 32, left + groupWidth, kTrackBottom + 48),
