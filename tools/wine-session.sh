@@ -87,6 +87,9 @@ case $cmd in
     if [ $# -ge 6 ]; then
       start_driver "$arch" "$5" "$6" || exit 1
     fi
+    # The desktop process must exist before any test runs (see keepalive.c).
+    wine "$keepalive" -ready </dev/null >>"$log" 2>&1 ||
+      { echo "the prefix's desktop did not start, see $log" >&2; exit 1; }
     setsid wine "$keepalive" </dev/null >>"$log" 2>&1 &
     exit 0 ;;
   stop) stop ;;
