@@ -264,18 +264,23 @@ void TBitmap::SetTransparentColor(TColor color)
     Changed();
 }
 
+void TBitmap::ReleaseImage()
+{
+    GdiFlush();  // GDI may still be drawing into the DIB
+    if (m_canvas)
+        m_canvas->FreeContext();
+    m_dib.Reset();
+    m_bits = nullptr;
+    m_width = 0;
+    m_height = 0;
+}
+
 void TBitmap::Assign(const TPersistent* source)
 {
     if (source == this)
         return;
     if (!source) {
-        GdiFlush();
-        if (m_canvas)
-            m_canvas->FreeContext();
-        m_dib.Reset();
-        m_bits = nullptr;
-        m_width = 0;
-        m_height = 0;
+        ReleaseImage();
         Changed();
         return;
     }
@@ -284,14 +289,8 @@ void TBitmap::Assign(const TPersistent* source)
         TPersistent::Assign(source);
         return;
     }
-    // Start from an empty image of the source's format so that Rebuild copies nothing.
-    GdiFlush();
-    if (m_canvas)
-        m_canvas->FreeContext();
-    m_dib.Reset();
-    m_bits = nullptr;
-    m_width = 0;
-    m_height = 0;
+    // Start from an empty image so that Rebuild copies nothing.
+    ReleaseImage();
     Rebuild(bitmap->m_width, bitmap->m_height, bitmap->m_pixelFormat);
     if (m_bits && bitmap->m_bits)
         std::memcpy(m_bits, bitmap->m_bits, static_cast<size_t>(Stride()) * m_height);

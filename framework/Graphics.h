@@ -242,6 +242,7 @@ protected:
 
 private:
     void Rebuild(int width, int height, TPixelFormat format);
+    void ReleaseImage();
     int BitsPerPixel() const;
     int Stride() const;
 
