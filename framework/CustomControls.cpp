@@ -12,6 +12,23 @@ std::vector<TControlCanvas*>& CanvasesWithDC()
     return list;
 }
 
+// Lends the paint DC to a control's canvas for one Paint call and takes it back on
+// every path, so the canvas never keeps a DC that WM_PAINT's caller will release.
+class LentPaintDC {
+public:
+    LentPaintDC(TControlCanvas* canvas, HDC dc) : m_canvas(canvas)
+    {
+        m_canvas->FreeHandle();
+        m_canvas->SetHandle(dc);
+    }
+    ~LentPaintDC() { m_canvas->SetHandle(nullptr); }
+    LentPaintDC(const LentPaintDC&) = delete;
+    LentPaintDC& operator=(const LentPaintDC&) = delete;
+
+private:
+    TControlCanvas* m_canvas;  // borrowed
+};
+
 }  // namespace
 
 TControlCanvas::~TControlCanvas()
@@ -71,15 +88,8 @@ void TCustomControl::Paint() {}
 
 void TCustomControl::PaintWindow(HDC dc)
 {
-    m_canvas->FreeHandle();
-    m_canvas->SetHandle(dc);
-    try {
-        Paint();
-    } catch (...) {
-        m_canvas->SetHandle(nullptr);
-        throw;
-    }
-    m_canvas->SetHandle(nullptr);
+    LentPaintDC lent(m_canvas.get(), dc);
+    Paint();
 }
 
 TGraphicControl::TGraphicControl(TComponent* owner)
@@ -97,13 +107,6 @@ void TGraphicControl::Dispatch(TMessage& message)
         TControl::Dispatch(message);
         return;
     }
-    m_canvas->FreeHandle();
-    m_canvas->SetHandle(reinterpret_cast<HDC>(message.WParam));
-    try {
-        Paint();
-    } catch (...) {
-        m_canvas->SetHandle(nullptr);
-        throw;
-    }
-    m_canvas->SetHandle(nullptr);
+    LentPaintDC lent(m_canvas.get(), reinterpret_cast<HDC>(message.WParam));
+    Paint();
 }
