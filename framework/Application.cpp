@@ -30,13 +30,7 @@ LRESULT CALLBACK ApplicationWindowProc(HWND window, UINT msg, WPARAM wParam, LPA
     if (!application)
         return DefWindowProcA(window, msg, wParam, lParam);
     TMessage message{msg, wParam, lParam, 0};
-    try {
-        application->WndProc(message);
-    } catch (const std::exception& e) {
-        application->HandleException(e);
-    } catch (...) {
-        application->HandleException(Exception("Unknown exception"));
-    }
+    application->Guarded([&] { application->WndProc(message); });
     return message.Result;
 }
 

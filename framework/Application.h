@@ -4,6 +4,7 @@
 #include "framework/Classes.h"
 #include "framework/Icons.h"
 #include "framework/Messages.h"
+#include "framework/SysUtils.h"
 
 #include <windows.h>
 
@@ -57,6 +58,19 @@ public:
     // Where exceptions that reach a window procedure, a timer or the loop end up:
     // OnException when assigned, else ShowException.
     void HandleException(const std::exception& e);
+    // Runs a handler where no exception may pass (a window procedure): whatever it
+    // throws goes to HandleException.
+    template <class Handler>
+    void Guarded(Handler&& handler)
+    {
+        try {
+            handler();
+        } catch (const std::exception& e) {
+            HandleException(e);
+        } catch (...) {
+            HandleException(Exception("Unknown exception"));
+        }
+    }
     // A message box with the exception's text, captioned with the title.
     void ShowException(const std::exception& e);
 

@@ -19,13 +19,7 @@ LRESULT CALLBACK UtilWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lPa
     if (!method)
         return DefWindowProcA(window, msg, wParam, lParam);
     TMessage message{msg, wParam, lParam, 0};
-    try {
-        (*method)(message);
-    } catch (const std::exception& e) {
-        Application->HandleException(e);
-    } catch (...) {
-        Application->HandleException(Exception("Unknown exception"));
-    }
+    Application->Guarded([&] { (*method)(message); });
     return message.Result;
 }
 

@@ -29,13 +29,7 @@ LRESULT CALLBACK ControlWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM 
     static int depth = 0;  // messages sent while one is handled nest
     TMessage message{msg, wParam, lParam, 0};
     ++depth;
-    try {
-        control->WindowProc(message);
-    } catch (const std::exception& e) {
-        Application->HandleException(e);
-    } catch (...) {
-        Application->HandleException(Exception("Unknown exception"));
-    }
+    Application->Guarded([&] { control->WindowProc(message); });
     if (--depth == 0)
         TControlCanvas::FreeDeviceContexts();
     if (msg == WM_NCDESTROY) {
