@@ -1,10 +1,12 @@
 #include "framework/Classes.h"
 #include "framework/Menus.h"
 #include "framework/SysUtils.h"
+#include "framework/WindowProcHook.h"
 #include "GuiTestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -216,4 +218,65 @@ TEST(CommandLine, SwitchSearchHonoursSwitchCharactersAndCase)
     };
     for (const auto& c : cases)
         EXPECT_EQ(c.found, guitest::RunProgram("framework_probe.exe", c.args)) << c.args;
+}
+
+// Messages sent with Perform go through the WindowProc chain of a bare control.
+TEST(WindowProcHook, HooksLeaveTheChainInAnyOrderAndNeverRunOnceGone)
+{
+    for (const bool outerFirst : {false, true}) {
+        std::vector<std::string> log;
+        auto control = std::make_unique<TControl>(nullptr);
+        const TWndMethod original = control->WindowProc;
+        control->WindowProc = [&](TMessage& m) { log.push_back("control"); original(m); };
+        auto inner = std::make_unique<TWindowProcHook>(control.get(), [&](TMessage& m, const TWndMethod& next) {
+            log.push_back("inner");
+            next(m);
+        });
+        auto outer = std::make_unique<TWindowProcHook>(control.get(), [&](TMessage& m, const TWndMethod& next) {
+            log.push_back("outer");
+            if (m.Msg == WM_USER + 2) {
+                m.Result = 7;  // answered here: nothing further down sees it
+                return;
+            }
+            next(m);
+        });
+        control->Perform(WM_USER + 1);
+        EXPECT_EQ(7, control->Perform(WM_USER + 2));
+        EXPECT_EQ((std::vector<std::string>{"outer", "inner", "control", "outer"}), log);
+
+        log.clear();
+        (outerFirst ? outer : inner).reset();
+        control->Perform(WM_USER + 1);
+        EXPECT_EQ((std::vector<std::string>{outerFirst ? "inner" : "outer", "control"}), log);
+
+        log.clear();
+        (outerFirst ? inner : outer).reset();
+        control->Perform(WM_USER + 1);
+        EXPECT_EQ(std::vector<std::string>{"control"}, log);
+    }
+}
+
+TEST(WindowProcHook, AControlFreedFirstEndsTheHookAndAHookMayUnhookWhileItRuns)
+{
+    auto control = std::make_unique<TControl>(nullptr);
+    TWindowProcHook hook(control.get(), [](TMessage& m, const TWndMethod& next) { next(m); });
+    EXPECT_EQ(control.get(), hook.Control());
+    control.reset();
+    EXPECT_EQ(nullptr, hook.Control());
+    hook.Unhook();  // touches nothing that is gone
+    EXPECT_FALSE(hook.Hooked());
+
+    TControl second(nullptr);
+    int passedOn = 0;
+    const TWndMethod original = second.WindowProc;
+    second.WindowProc = [&](TMessage& m) { ++passedOn; original(m); };
+    TWindowProcHook self;
+    self.Hook(&second, [&](TMessage& m, const TWndMethod& next) {
+        self.Unhook();
+        next(m);
+    });
+    second.Perform(WM_USER);
+    second.Perform(WM_USER);
+    EXPECT_EQ(2, passedOn);
+    EXPECT_FALSE(self.Hooked());
 }
