@@ -76,7 +76,17 @@ void GsCustomControl::WMMouseLeave(TMessage&)
 
 void GsCustomControl::WMMouseHover(TMessage& message)
 {
-    const WPARAM keys = message.WParam;
+    WPARAM keys = message.WParam;
+    // Wine posts the message without the button flags; the queue's key state has them,
+    // and on Windows it agrees with wParam.
+    if (!(keys & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON))) {
+        if (GetKeyState(VK_LBUTTON) < 0)
+            keys |= MK_LBUTTON;
+        if (GetKeyState(VK_RBUTTON) < 0)
+            keys |= MK_RBUTTON;
+        if (GetKeyState(VK_MBUTTON) < 0)
+            keys |= MK_MBUTTON;
+    }
     TShiftState shift = 0;
     if (keys & MK_LBUTTON)
         shift |= ssLeft;
