@@ -3,14 +3,16 @@
 #include "framework/Classes.h"
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
+class PellonBar;
 class TMainForm;
-class TsTrayIcon;
 
 class DirectorImp {
 public:
     explicit DirectorImp(TMainForm* form);
+    ~DirectorImp();
     DirectorImp(const DirectorImp&) = delete;
     DirectorImp& operator=(const DirectorImp&) = delete;
 
@@ -22,14 +24,20 @@ public:
     void ApplyMode(std::uint32_t mode);
 
 private:
+    void AdjustForLanguage(const LayoutSpec& layout);
+    void CreateBars(const LayoutSpec& layout, int phaseCount, int phasesPerSensor);
+
     void TrayClick(TObject* sender);
     void RunAtStartupClick(TObject* sender);
     void ExitClick(TObject* sender);
+    void CloseButtonClick(TObject* sender);
+    void RadioClick(TObject* sender);
+    void LabelClick(TObject* sender);
     void FormShow(TObject* sender);
     void FormHide(TObject* sender);
-    void AdjustForLanguage(const LayoutSpec& layout);
 
-    TMainForm* m_form;  // borrowed: owns everything the controller makes
-    std::vector<int> m_slots;  // the bar of each phase
-    TsTrayIcon* m_trayIcon = nullptr;  // borrowed: owned by the form
+    TMainForm* m_form;  // borrowed: owns every control the controller makes
+    // Index = screen slot, slot 0 leftmost. A bar's image and number are the form's.
+    std::vector<std::unique_ptr<PellonBar>> m_bars;
+    std::vector<int> m_slots;  // the slot of each phase
 };

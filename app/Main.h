@@ -13,6 +13,13 @@
 #include <memory>
 
 class Director;
+class TsTrayIcon;
+namespace gs {
+class GsButton;
+class GsImage;
+class GsLabel;
+class GsRadioButton;
+}  // namespace gs
 
 // The commands of other processes carry this letter ("U") in the low byte of wParam.
 constexpr WPARAM kCommandTag = 85;
@@ -55,6 +62,17 @@ public:
     TMenuItem* MenuItem1;
     TRadioGroup* RadioGroup1;
     TRadioButton* RadioButton1;
+
+    // Made by the controller; owned by the form like the design-time components.
+    TsTrayIcon* TrayIcon = nullptr;
+    gs::GsButton* CloseButton = nullptr;
+    gs::GsRadioButton* PerformanceRadio = nullptr;
+    gs::GsRadioButton* SavingRadio = nullptr;
+    gs::GsLabel* PerformanceLabel = nullptr;
+    gs::GsLabel* SavingLabel = nullptr;
+    gs::GsImage* BigFigure = nullptr;
+    gs::GsImage* TempPicture = nullptr;
+    gs::GsImage* PhaseImage = nullptr;
 
 protected:
     void Dispatch(TMessage& message) override;
