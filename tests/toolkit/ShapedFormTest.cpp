@@ -247,3 +247,29 @@ TEST(ShapedFormDeathTest, AttachingTwiceIsAProgrammingError)
     EXPECT_DEATH(drag.Attach(made.form.get(), made.image),
                  "Assertion failed: !IsAttached\\(\\), file src/gui/widget/TShapedForm.cpp");
 }
+
+TEST(ShapedForm, AMakerFreedBeforeItsFormGivesBackTheImageHandlerAndTheFormProcedure)
+{
+    ShapedForm made = MakeForm("EarlyForm", 10, 10);
+    PaintBackground(made.image, pf24bit);
+    std::vector<TMouseButton> presses;
+    made.image->OnMouseDown = [&](TObject*, TMouseButton button, TShiftState, int, int) {
+        presses.push_back(button);
+    };
+    int erases = 0;
+    TWindowProcHook recorder(made.form.get(), [&](TMessage& message, const TWndMethod& next) {
+        erases += message.Msg == WM_ERASEBKGND;
+        next(message);
+    });
+    auto maker = std::make_unique<gs::TLayeredFormMaker>();
+    ASSERT_TRUE(maker->Attach(made.image));
+    maker->SetDraggable(false);
+    maker->SetDraggable(true);
+    maker.reset();
+    made.image->OnMouseDown(made.image, mbLeft, 0, 1, 1);
+    EXPECT_EQ((std::vector<TMouseButton>{mbLeft}), presses);
+    HDC dc = GetDC(made.form->Handle());
+    SendMessageA(made.form->Handle(), WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    ReleaseDC(made.form->Handle(), dc);
+    EXPECT_EQ(1, erases);
+}
