@@ -422,3 +422,71 @@ TEST_F(Form, LabelMeasuresThroughTheGlowPainter)
     EXPECT_EQ(label->Width(), copy->Width());
     EXPECT_EQ(5u, copy->Radiation()->Radius());
 }
+
+namespace {
+
+// Records what the caption painter is asked to draw.
+struct CaptionCall {
+    UINT format;
+    TColor fontColor;
+    TRect rect;
+    int faceIndex;
+};
+
+class SpyPainter : public TTextPainter {
+public:
+    void DrawText(TBitmap* bitmap, const char*, const TRect& rect, UINT format, bool) override
+    {
+        calls.push_back({format, bitmap->Canvas()->Font()->Color(), rect, faceIndex});
+    }
+    std::vector<CaptionCall> calls;
+    int faceIndex = -1;
+};
+
+class SpyButton : public GsButton {
+public:
+    using GsButton::GsButton;
+    SpyPainter spy;
+
+protected:
+    TTextPainter* GetCaptionPainter(int8_t faceIndex) override
+    {
+        spy.faceIndex = faceIndex;
+        return &spy;
+    }
+};
+
+}  // namespace
+
+TEST_F(Form, CaptionFollowsTheDrawnFaceWithFormatAndGreyWhenDisabled)
+{
+    auto* button = new SpyButton(&form);
+    button->SetParent(&form);
+    auto picture = Sized(50, 20);
+    button->Appearance()->Raised()->Assign(picture.get());
+    button->Appearance()->Hovered()->Assign(picture.get());
+    button->Font()->SetColor(clLime);
+    form.Show();
+    std::vector<CaptionCall>& calls = button->spy.calls;
+    auto paint = [&] {
+        calls.clear();
+        button->Repaint();
+        return calls.empty() ? CaptionCall{0, 0, TRect(), -9} : calls.back();
+    };
+    EXPECT_EQ(-9, paint().faceIndex) << "no caption, no text drawing";
+    button->SetCaption("Ok");
+    button->SetFocus();
+    button->Perform(WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));  // Active, drawn with the Hovered face
+    const CaptionCall active = paint();
+    EXPECT_EQ(0x25u, active.format);
+    EXPECT_EQ(2, active.faceIndex);
+    EXPECT_EQ(clLime, active.fontColor);
+    EXPECT_EQ(TRect(0, 0, 50, 20), active.rect);
+    button->SetWordWrap(true);
+    EXPECT_EQ(0x11u, paint().format);
+    button->SetEnabled(false);
+    const CaptionCall disabled = paint();
+    EXPECT_EQ(clGrayText, disabled.fontColor);
+    EXPECT_EQ(0, disabled.faceIndex) << "no Disabled picture: the Raised face and its caption";
+    EXPECT_EQ(Disabled, button->State());
+}

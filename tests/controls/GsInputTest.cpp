@@ -271,3 +271,26 @@ TEST_F(GsInputTest, ImageBlendsOverItsParentAndLabelGlowsUnlessDisabled)
     label->Invalidate();
     EXPECT_EQ(std::set<COLORREF>{GetSysColor(COLOR_GRAYTEXT)}, colours());
 }
+
+TEST_F(GsInputTest, FaceIsLaidOverThePieceOfTheBackgroundUnderTheButton)
+{
+    // Background: a vertical ramp, red = x, so the piece under the button is visible.
+    TBitmap background;
+    background.SetPixelFormat(pf24bit);
+    background.SetSize(400, 200);
+    for (int y = 0; y < 200; ++y) {
+        uint8_t* p = background.ScanLine(y);
+        for (int x = 0; x < 400; ++x, p += 3)
+            p[0] = 40, p[1] = 0, p[2] = static_cast<uint8_t>(x / 2);
+    }
+    auto* button = new GsButton(&form);
+    button->SetParent(&form);
+    button->SetBounds(200, 120, 0, 0);
+    Solid(button->Appearance()->Raised(), 40, 30, RGB(0, 200, 0), 128);
+    button->SetInputBkgnd(&background);
+    // Under the button's (20, 10) lies background (220, 130): red 110 * 127/255 -> 54,
+    // blue 40 * 127/255 -> 19, and the face's green 200 * 128/255 -> 100.
+    EXPECT_TRUE(Shows(100 + 220, 100 + 130, RGB(54, 100, 19))) << std::hex << ScreenPixel(320, 230);
+    button->SetInputBkgnd(nullptr);
+    EXPECT_TRUE(Shows(100 + 220, 100 + 130, RGB(0, 200, 0))) << "the bare face";
+}
