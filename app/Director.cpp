@@ -3,6 +3,8 @@
 #include "app/DirectorImp.h"
 #include "app/Factory.h"
 #include "app/Main.h"
+#include "app/Shadow.h"
+#include "src/gui/widget/TShapedForm.h"
 #include "app/control/PellonBar.h"
 #include "src/gui/widget/GsButton.h"
 #include "src/gui/widget/GsImage.h"
@@ -25,7 +27,10 @@ void Director::Resume() { m_imp->Resume(); }
 void Director::ShowMainWindow() { m_imp->ShowMainWindow(); }
 void Director::HideMainWindow() { m_imp->HideMainWindow(); }
 
-DirectorImp::DirectorImp(TMainForm* form) : m_form(form) {}
+DirectorImp::DirectorImp(TMainForm* form)
+    : m_form(form), m_formMaker(std::make_unique<gs::TLayeredFormMaker>())
+{
+}
 DirectorImp::~DirectorImp() = default;
 
 void DirectorImp::Build()
@@ -40,8 +45,7 @@ void DirectorImp::Build()
                      : kind == WindowLayout::Medium ? m_form->MediumBk
                                                     : m_form->SmallBk;
     m_form->Background->SetPicture(source->Picture());
-    m_form->SetClientWidth(m_form->Background->Width());
-    m_form->SetClientHeight(m_form->Background->Height());
+    m_formMaker->Attach(m_form->Background);
     m_form->SetLeft((Screen->Width() - m_form->Width()) / 2);
     m_form->SetTop((Screen->Height() - m_form->Height()) / 2);
 
@@ -219,10 +223,12 @@ void DirectorImp::LabelClick(TObject* sender)
 
 void DirectorImp::FormShow(TObject*)
 {
+    ShadowForm->Show();
     m_form->PollingTimer->SetEnabled(true);
 }
 
 void DirectorImp::FormHide(TObject*)
 {
+    ShadowForm->Hide();
     m_form->PollingTimer->SetEnabled(false);
 }

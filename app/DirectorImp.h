@@ -7,6 +7,9 @@
 #include <vector>
 
 class PellonBar;
+namespace gs {
+class TLayeredFormMaker;
+}
 class TMainForm;
 
 class DirectorImp {
@@ -37,6 +40,7 @@ private:
     void FormHide(TObject* sender);
 
     TMainForm* m_form;  // borrowed: owns every control the controller makes
+    std::unique_ptr<gs::TLayeredFormMaker> m_formMaker;
     // Index = screen slot, slot 0 leftmost. A bar's image and number are the form's.
     std::vector<std::unique_ptr<PellonBar>> m_bars;
     std::vector<int> m_slots;  // the slot of each phase

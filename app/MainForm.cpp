@@ -1,6 +1,9 @@
+#include "app/Dialog.h"
 #include "app/Director.h"
 #include "app/Main.h"
+#include "app/Shadow.h"
 #include "framework/Resources.h"
+#include "src/System/IniAccess.h"
 
 const char kBroadcastMessageName[] = "WM_NORVANE_BROADCAST_MESSAGE";
 
@@ -155,7 +158,11 @@ void TMainForm::PollingTimerTimer(TObject*)
 
 void TMainForm::WarningTimerTimer(TObject*)
 {
+    dali::NrMultiLang& texts = dali::NrMultiLang::Instance();
+    const std::string title = texts.GetText("Warning");
+    const std::string message = texts.GetText("PellonDisabled");
     WarningTimer->SetEnabled(false);
+    WarnForm->ShowWarning(title, message);
     Close();
 }
 
@@ -163,6 +170,8 @@ void TMainForm::ShowRequested()
 {
     if (m_director)
         m_director->ShowMainWindow();
+    else if (WarnForm && WarnForm->Visible())
+        BringWindowToFront(WarnForm->Handle());
 }
 
 void TMainForm::ApplicationMessageHook(TMsg& msg, bool& handled)
@@ -185,6 +194,10 @@ void TMainForm::ApplicationMessageHook(TMsg& msg, bool& handled)
 void TMainForm::Dispatch(TMessage& message)
 {
     switch (message.Msg) {
+    case WM_MOVE:
+        if (ShadowForm)
+            ShadowForm->SetBounds(Left(), Top(), ShadowForm->Width(), ShadowForm->Height());
+        break;
     case WM_POWERBROADCAST:
         if ((message.WParam == PBT_APMRESUMECRITICAL || message.WParam == PBT_APMRESUMESUSPEND ||
              message.WParam == PBT_APMRESUMEAUTOMATIC) &&

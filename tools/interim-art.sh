@@ -29,14 +29,12 @@ line() { # line NAME W
   name=$1
   png -size "$2x1" xc:'rgba(120,200,255,0.45)'
 }
-shadow() { # shadow NAME W H: a dark fringe right of and below a W x H body
+shadow() { # shadow NAME W H: a dark fringe right of and below a W x H body, clear over it
   name=$1
-  png -size "$(($2 + 8))x$(($3 + 8))" xc:none -fill 'rgba(0,0,0,0.5)' \
-      -draw "roundrectangle 6,6,$(($2 + 5)),$(($3 + 5)),18,18" -blur 0x3 \
-      -fill none -draw "rectangle 0,0,$(($2 - 1)),$(($3 - 1))" \
-      \( -size "$(($2 + 8))x$(($3 + 8))" xc:white -fill black \
-         -draw "roundrectangle 0,0,$(($2 - 1)),$(($3 - 1)),18,18" \) \
-      -compose multiply -channel A -composite
+  local size="$(($2 + 8))x$(($3 + 8))" body="roundrectangle 0,0,$(($2 - 1)),$(($3 - 1)),18,18"
+  png -size "$size" xc:none -fill 'rgba(0,0,0,0.6)' \
+      -draw "roundrectangle 5,5,$(($2 + 4)),$(($3 + 4)),18,18" -blur 0x3 \
+      \( -size "$size" xc:white -fill black -draw "$body" -alpha copy \) -compose DstIn -composite
 }
 cross close_n.png '#9aa4b4'; cross close_d.png '#3298d9'; cross close_o.png '#4bcbfe'
 box button01_n.png 90 26 '#2a3446' '#5c6880'; box button01_d.png 90 26 '#1c2330' '#3298d9'
