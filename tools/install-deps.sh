@@ -10,7 +10,7 @@ PACKAGES=(
   mingw-w64-tools
   googletest libstb-dev clang libclang-rt-14-dev
   wine wine32:i386 wine64
-  xvfb xauth xdotool imagemagick fonts-liberation
+  xvfb xauth xdotool imagemagick fonts-liberation fonts-wqy-zenhei
 )
 
 missing=()

@@ -67,6 +67,9 @@ click() { xdotool mousemove "$1" "$2" sleep 0.2 click "${3:-1}"; sleep 0.5; }
 shot() { import -window root "$log/shot.png"; }
 # pixel X Y: "R,G,B" of the last shot.
 pixel() { convert "$log/shot.png" -format "%[fx:int(255*p{$1,$2}.r)],%[fx:int(255*p{$1,$2}.g)],%[fx:int(255*p{$1,$2}.b)]" info:; }
+ink() { # ink X Y W H: the bounding box "WxH+X+Y" of the bright pixels of that area
+  convert "$log/shot.png" -crop "$3x$4+$1+$2" +repage -colorspace gray -threshold 40% -format "%@" info:
+}
 writes() { board show | awk -v id="$1" '$1 == "item" && $2 == id { print $NF }'; }
 # lit X TOP: on the last shot, the lit height of the bar whose column is X and top TOP;
 # its white cap marks the top of the lit part.
@@ -262,6 +265,21 @@ start conflictboot -b
 ended 10 || { fail "-b on a conflict board did not end"; kill "$pid"; wait "$pid"; }
 probe msgbox Pellon >/dev/null && fail "a message box showed with -b"
 
+# --- Languages by the system's language: the "Phase" title keeps 28 pixels to the right
+# edge in English, 20 in Japanese and 14 in Chinese (plus the 10 it is widened by).
+board profile 8x4 >/dev/null
+for lang in "en_US.UTF-8 377" "ja_JP.UTF-8 385" "zh_CN.UTF-8 391" "zh_TW.UTF-8 391"; do
+  set -- $lang
+  LANG=$1 LC_ALL=$1 start "lang-$1"
+  window "$(centred 415 347)"
+  sleep 0.5
+  shot
+  box=$(ink $((left + 330)) $((top + 276)) 80 24)
+  right=$((${box%%x*} + $(cut -d+ -f2 <<<"$box") + 330))
+  [ $((right - $2)) -ge -2 ] && [ $((right - $2)) -le 2 ] || fail "$1: the phase title ends at $right, expected $2"
+  stop
+done
+
 # --- Feature off: the warning dialog, centred, with its shadow; a second start brings
 # it to the front; "Ok", its close button and a close from the taskbar each end it.
 board profile 8x4,off >/dev/null
@@ -273,9 +291,6 @@ dialog() { # waits for the dialog; sets dleft and dtop
   done
   read -r _ _ dleft dtop _ <<<"$got"
   [ "$got" = "$(centred 414 192)" ] || fail "dialog: '$got'"
-}
-ink() { # ink X Y W H: the bounding box "WxH+X+Y" of the bright pixels of that area
-  convert "$log/shot.png" -crop "$3x$4+$1+$2" +repage -colorspace gray -threshold 40% -format "%@" info:
 }
 start warning
 dialog
