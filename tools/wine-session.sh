@@ -49,10 +49,14 @@ create() {
   # Liberation Sans has no CJK glyphs: link its faces (the bold one is looked up by its
   # own name) to WenQuanYi Zen Hei, as an East Asian Windows links Arial to its CJK
   # font, so Chinese, Japanese and Korean texts are measured and drawn.
-  local face
-  for face in "Liberation Sans" "Liberation Sans Bold"; do
-    "$wine" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
-      /v "$face" /t REG_MULTI_SZ /d 'wqy-zenhei.ttc,WenQuanYi Zen Hei' /f >>"$log" 2>&1
+  # A 64-bit prefix keeps the key apart for 32-bit programs: write both views.
+  local face view
+  for view in 32 64; do
+    [ "$arch" = win32 ] && [ $view = 64 ] && continue
+    for face in "Liberation Sans" "Liberation Sans Bold"; do
+      "$wine" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
+        /v "$face" /t REG_MULTI_SZ /d 'wqy-zenhei.ttc,WenQuanYi Zen Hei' /reg:$view /f >>"$log" 2>&1
+    done
   done
   wineserver -w >>"$log" 2>&1
   touch "$prefix/.pellon-ready-3"
