@@ -102,7 +102,7 @@ main() {
 }
 
 main Large 800 685 24 01 line03 line04 big_figure01 tbg_00_shadow
-main Medium 680 565 16 02 line01 line02 big_figure tbg_01_shadow
+main Medium 680 565 24 02 line01 line02 big_figure tbg_01_shadow
 main Small 415 299 8 01 line01_s line02_s big_figure02 tbg_02_shadow
 
 win=$tmp/win.png
