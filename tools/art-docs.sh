@@ -119,6 +119,44 @@ convert -size 474x252 xc:"$desk" "$win" -geometry +30+30 -composite \
         "$res/pop_01_shadow.png" -geometry +30+30 -composite "$tmp/mock.png"
 out "$tmp/mock.png" "$docs/art-mockup-dialog.png"
 
+# Every language in the small window's top rows and under its bars, and on the
+# dialog's button: the texts from the language files, in their code pages.
+langtext() { iconv -f "$2" -t UTF-8 "$root/LangFiles/$1/$1.ini" | sed -n "s/^$3=//p" | tr -d '\r'; }
+rows=()
+for entry in English:CP1252 German:CP1252 French:CP1252 Spanish:CP1252 Russian:CP1251 \
+             Japanese:CP932 SChinese:GBK TChinese:BIG5 Korean:CP949; do
+  lang=${entry%%:*} cp=${entry#*:} f=$font fb=$bold
+  case $lang in Japanese | SChinese | TChinese | Korean) f=WenQuanYi-Zen-Hei fb=WenQuanYi-Zen-Hei ;; esac
+  win=$tmp/lang.png
+  convert "$appres/SmallBk.bmp" -alpha set "$win"
+  place "$win" "$res/close_n.png" 365 15
+  place "$win" "$res/radio_button_chack_n.png" 135 22
+  place "$win" "$res/radio_button_n.png" 135 46
+  text "$win" 161 23 $fb 11 '#77ffff' "$(langtext $lang $cp PreformanceMode)" '#2760b9'
+  text "$win" 161 47 $fb 11 '#335c5c' "$(langtext $lang $cp SavingMode)" '#263d3d'
+  phase=$(langtext $lang $cp Phase)
+  tw=$(convert -font $f -pointsize 11 label:"$phase" -format %w info:)
+  place "$win" "$res/phase.png" 342 250
+  case $lang in  # the program's own shifts of the title for these languages
+    Japanese) text "$win" $((415 - tw - 10 - 20)) 280 $f 11 '#cfcfcf' "$phase" ;;
+    SChinese | TChinese) text "$win" $((415 - tw - 10 - 14)) 282 $f 10 '#cfcfcf' "$phase" ;;
+    *) text "$win" $((415 - tw - 10 - 28)) 280 $f 11 '#cfcfcf' "$phase" ;;
+  esac
+  convert "$win" -fill none -opaque '#FF00FF' "$win"
+  dialog=$tmp/dialog.png
+  convert "$appres/WarnBk.bmp" -alpha set "$dialog"
+  place "$dialog" "$res/button01_n.png" 150 140
+  ok=$(langtext $lang $cp Ok)
+  tw=$(convert -font $f -pointsize 11 label:"$ok" -format %w info:)
+  text "$dialog" $((150 + (114 - tw) / 2)) 147 $f 11 '#cccccc' "$ok"
+  convert "$win" \( +clone -crop 415x68+0+0 \) \( -clone 0 -crop 100x60+315+245 \) \
+          \( "$dialog" -crop 134x40+140+134 \) -delete 0 -background "$panel" -gravity center \
+          +append -bordercolor "$panel" -border 4 "$tmp/row-$lang.png"
+  rows+=("$tmp/row-$lang.png")
+done
+convert "${rows[@]}" -append "$tmp/langs.png"
+out "$tmp/langs.png" "$docs/art-mockup-languages.png"
+
 # The contact sheet: every picture at 100 %, over what it is drawn on (the window's
 # body; the desktop for shadows and icons), named with its size, one group a band.
 # group OUT BACKGROUND COLUMNS MIN-WIDTH FILES...: one band of the sheet; each picture
