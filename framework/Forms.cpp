@@ -27,7 +27,7 @@ void TForm::SetBorderStyle(TFormBorderStyle style)
     DestroyHandle();
     HandleNeeded();
     if (wasVisible)
-        ShowWindow(Handle(), SW_SHOWNORMAL);
+        ShowWindow(Handle(), ShowCommand());
 }
 
 void TForm::CreateParams(TCreateParams& params)
@@ -86,14 +86,20 @@ void TForm::Show()
 {
     SetVisible(true);
     if (HandleAllocated())
-        SetWindowPos(Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        SetWindowPos(Handle(), HWND_TOP, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | (m_showActivate ? 0 : SWP_NOACTIVATE));
+}
+
+int TForm::ShowCommand() const
+{
+    return m_showActivate ? SW_SHOWNORMAL : SW_SHOWNOACTIVATE;
 }
 
 void TForm::VisibleChanged()
 {
     if (Visible()) {
         DoShow();
-        ShowWindow(Handle(), SW_SHOWNORMAL);
+        ShowWindow(Handle(), ShowCommand());
     } else {
         DoHide();
         if (HandleAllocated())
@@ -211,6 +217,13 @@ void TForm::Dispatch(TMessage& message)
     switch (message.Msg) {
     case WM_CLOSE:
         Close();
+        return;
+    case WM_MOUSEACTIVATE:
+        if (!m_showActivate) {
+            message.Result = MA_NOACTIVATE;
+            return;
+        }
+        TWinControl::Dispatch(message);
         return;
     default:
         TWinControl::Dispatch(message);

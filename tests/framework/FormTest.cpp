@@ -339,3 +339,72 @@ TEST(Application, MinimizeAndRestoreActOnTheApplicationWindow)
     EXPECT_TRUE(IsIconic(app->Handle())) << "the system menu's command takes the same road";
     EXPECT_EQ((std::vector<std::string>{"minimize", "restore", "minimize"}), events);
 }
+
+namespace {
+
+// A pop-up owned by another form, the way a drop shadow is made: borderless, layered,
+// click-through or not, its creation parameters naming the owner's window.
+class OwnedPopup : public TForm {
+public:
+    OwnedPopup(TForm* ownerForm, bool clickThrough) : TForm(nullptr), m_ownerForm(ownerForm), m_clickThrough(clickThrough)
+    {
+        SetBorderStyle(bsNone);
+    }
+
+protected:
+    void CreateParams(TCreateParams& params) override
+    {
+        TForm::CreateParams(params);
+        params.Style |= WS_POPUP;
+        params.ExStyle |= WS_EX_LAYERED | (m_clickThrough ? WS_EX_TRANSPARENT : 0);
+        params.WndParent = m_ownerForm->Handle();
+    }
+
+private:
+    TForm* m_ownerForm;  // borrowed
+    bool m_clickThrough;
+};
+
+}  // namespace
+
+TEST(Forms, APopUpShownWithoutActivationLeavesItsOwnerActiveWhenShownMovedAndClicked)
+{
+    for (const bool clickThrough : {true, false}) {
+        TForm owner(nullptr);
+        owner.SetBorderStyle(bsNone);
+        owner.SetBounds(100, 100, 300, 200);
+        owner.Show();
+        SetForegroundWindow(owner.Handle());
+        Pump(50);
+        ASSERT_EQ(owner.Handle(), GetActiveWindow());
+        OwnedPopup popup(&owner, clickThrough);
+        popup.SetShowActivate(false);
+        popup.SetBounds(100, 100, 340, 240);
+        SetLayeredWindowAttributes(popup.Handle(), 0, 255, LWA_ALPHA);
+        EXPECT_EQ(owner.Handle(), GetWindow(popup.Handle(), GW_OWNER));
+        int popupClicks = 0;
+        int ownerClicks = 0;
+        popup.OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int, int) { ++popupClicks; };
+        owner.OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int, int) { ++ownerClicks; };
+
+        popup.Show();
+        Pump(50);
+        EXPECT_TRUE(IsWindowVisible(popup.Handle()));
+        EXPECT_EQ(owner.Handle(), GetActiveWindow()) << "shown, click-through " << clickThrough;
+        popup.SetBounds(110, 110, 340, 240);
+        popup.Show();
+        Pump(50);
+        EXPECT_EQ(owner.Handle(), GetActiveWindow()) << "moved, click-through " << clickThrough;
+        // A click-through pop-up passes the click to its owner beneath; another one takes
+        // it beside its owner.
+        if (clickThrough)
+            guitest::MoveMouse(200, 200);
+        else
+            guitest::MoveMouse(420, 320);
+        guitest::Click();
+        EXPECT_EQ(owner.Handle(), GetActiveWindow()) << "clicked, click-through " << clickThrough;
+        EXPECT_EQ(owner.Handle(), GetFocus());
+        EXPECT_EQ(clickThrough ? 0 : 1, popupClicks) << clickThrough;
+        EXPECT_EQ(clickThrough ? 1 : 0, ownerClicks) << clickThrough;
+    }
+}
