@@ -282,3 +282,46 @@ TEST(WindowProcHook, AControlFreedFirstEndsTheHookAndAHookMayUnhookWhileItRuns)
     EXPECT_EQ(2, passedOn);
     EXPECT_FALSE(self.Hooked());
 }
+
+namespace {
+
+// Notes in `gone` when it is destroyed.
+struct Sentinel {
+    explicit Sentinel(bool* gone) : m_gone(gone) {}
+    ~Sentinel() { *m_gone = true; }
+    bool* m_gone;
+};
+
+}  // namespace
+
+TEST(WindowProcHook, AHandlerThatUnhooksItselfKeepsWhatItHoldsUntilItReturnsAndTheHookCanBeUsedAgain)
+{
+    TControl control(nullptr);
+    bool captureGone = false;
+    bool goneWhileRunning = true;
+    TWindowProcHook hook;
+    {
+        auto sentinel = std::make_shared<Sentinel>(&captureGone);
+        hook.Hook(&control, [&hook, &goneWhileRunning, &captureGone, sentinel](TMessage& m, const TWndMethod& next) {
+            hook.Unhook();
+            goneWhileRunning = captureGone;
+            next(m);
+        });
+    }
+    control.Perform(WM_USER);
+    EXPECT_FALSE(goneWhileRunning) << "the handler's captures outlive its own call";
+    EXPECT_TRUE(captureGone) << "and go once it returns";
+
+    // A hook whose control was freed is no longer hooked and may hook another.
+    auto first = std::make_unique<TControl>(nullptr);
+    hook.Hook(first.get(), [](TMessage& m, const TWndMethod& next) { next(m); });
+    first.reset();
+    EXPECT_FALSE(hook.Hooked());
+    int seen = 0;
+    hook.Hook(&control, [&](TMessage& m, const TWndMethod& next) {
+        ++seen;
+        next(m);
+    });
+    control.Perform(WM_USER);
+    EXPECT_EQ(1, seen);
+}
