@@ -73,6 +73,8 @@ protected:
 private:
     void CloseModal();
     int ShowCommand() const;
+    // The window styles that make the frame of the border style.
+    void FrameStyles(DWORD& style, DWORD& exStyle) const;
 
     TFormBorderStyle m_borderStyle = bsSizeable;
     bool m_scaled = true;

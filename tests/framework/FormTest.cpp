@@ -4,6 +4,7 @@
 #include "framework/Forms.h"
 #include "framework/Menus.h"
 #include "framework/Timers.h"
+#include "framework/WindowProcHook.h"
 #include "framework/SysUtils.h"
 #include "GuiTestSupport.h"
 
@@ -407,4 +408,55 @@ TEST(Forms, APopUpShownWithoutActivationLeavesItsOwnerActiveWhenShownMovedAndCli
         EXPECT_EQ(clickThrough ? 0 : 1, popupClicks) << clickThrough;
         EXPECT_EQ(clickThrough ? 1 : 0, ownerClicks) << clickThrough;
     }
+}
+
+TEST(Forms, TheClientSizeOfAFormWithoutAWindowCreatesNoOtherWindow)
+{
+    TForm owner(nullptr);
+    OwnedPopup popup(&owner, true);
+    popup.SetClientWidth(688);
+    popup.SetClientHeight(446);
+    EXPECT_EQ(688, popup.ClientWidth());
+    EXPECT_EQ(446, popup.Height()) << "borderless: no frame";
+    EXPECT_FALSE(owner.HandleAllocated()) << "the pop-up's creation parameters name the owner's window";
+    EXPECT_FALSE(popup.HandleAllocated());
+    popup.HandleNeeded();
+    EXPECT_EQ(688, popup.ClientWidth()) << "the window agrees";
+    EXPECT_EQ(446, popup.ClientHeight());
+}
+
+TEST(Forms, ANewBorderStyleKeepsTheWindowAndWhatWasSetOnIt)
+{
+    TForm form(nullptr);
+    form.SetBorderStyle(bsNone);
+    form.SetBounds(100, 100, 300, 200);
+    form.Show();
+    HWND window = form.Handle();
+    SetWindowLongA(window, GWL_EXSTYLE, GetWindowLongA(window, GWL_EXSTYLE) | WS_EX_LAYERED);
+    ASSERT_TRUE(SetLayeredWindowAttributes(window, RGB(255, 0, 255), 0, LWA_COLORKEY));
+    int hooked = 0;
+    TWindowProcHook hook(&form, [&](TMessage& m, const TWndMethod& next) {
+        if (m.Msg == WM_USER + 3)
+            ++hooked;
+        next(m);
+    });
+
+    form.SetBorderStyle(bsSingle);
+    EXPECT_EQ(window, form.Handle());
+    EXPECT_TRUE(GetWindowLongA(window, GWL_STYLE) & WS_CAPTION);
+    EXPECT_FALSE(GetWindowLongA(window, GWL_STYLE) & WS_POPUP);
+    EXPECT_LT(form.ClientWidth(), 300) << "the frame takes its share";
+    EXPECT_TRUE(IsWindowVisible(window));
+    COLORREF key = 0;
+    DWORD flags = 0;
+    EXPECT_TRUE(GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_LAYERED);
+    ASSERT_TRUE(GetLayeredWindowAttributes(window, &key, nullptr, &flags));
+    EXPECT_EQ(RGB(255, 0, 255), key);
+    EXPECT_EQ(static_cast<DWORD>(LWA_COLORKEY), flags);
+    SendMessageA(window, WM_USER + 3, 0, 0);
+    EXPECT_EQ(1, hooked);
+
+    form.SetBorderStyle(bsNone);
+    EXPECT_EQ(300, form.ClientWidth());
+    EXPECT_EQ(200, form.ClientHeight());
 }
