@@ -387,10 +387,19 @@ void TWinControl::SelectNext(TWinControl* current, bool forward)
 
 void TWinControl::Realign()
 {
-    if (IsDestroying())
+    // While its description is read, Loaded aligns once at the end; the children that
+    // an alignment moves ask for none of their own.
+    if (IsDestroying() || (ComponentState() & csLoading) || m_aligning)
         return;
+    TFlagScope aligning(m_aligning);
     TRect rect = ClientRect();
     AlignControls(rect);
+}
+
+void TWinControl::Loaded()
+{
+    TControl::Loaded();
+    Realign();
 }
 
 void TWinControl::AlignControls(TRect& rect)

@@ -131,6 +131,50 @@ TEST(Bounds, AlignedChildrenShareTheClientArea)
 
 namespace {
 
+// Counts how often it lays out its aligned children.
+class CountingAlignForm : public TForm {
+public:
+    using TForm::TForm;
+    int alignments = 0;
+
+protected:
+    void AlignControls(TRect& rect) override
+    {
+        ++alignments;
+        TForm::AlignControls(rect);
+    }
+};
+
+}  // namespace
+
+TEST(Bounds, AFormBeingReadAlignsOnceWhenItsDescriptionEnds)
+{
+    CountingAlignForm form(nullptr);
+    form.SetBorderStyle(bsNone);
+    SizedControl* top = nullptr;
+    SizedControl* client = nullptr;
+    {
+        TReader reader(&form);
+        form.SetBounds(0, 0, 200, 100);
+        form.HandleNeeded();
+        top = new SizedControl(&form);
+        top->SetBounds(0, 0, 10, 20);
+        top->SetAlign(alTop);
+        top->SetParent(&form);
+        client = new SizedControl(&form);
+        client->SetAlign(alClient);
+        client->SetParent(&form);
+        client->SetBounds(5, 5, 50, 50);
+        form.SetBounds(0, 0, 240, 120);
+        EXPECT_EQ(0, form.alignments) << "nothing aligns while the description is read";
+    }
+    EXPECT_EQ(1, form.alignments);
+    EXPECT_EQ(TRect(0, 0, 240, 20), top->BoundsRect());
+    EXPECT_EQ(TRect(0, 20, 240, 120), client->BoundsRect());
+}
+
+namespace {
+
 TRect MeasuredText(const std::string& text, TFont* font)
 {
     WindowDC screen(nullptr);
