@@ -590,6 +590,7 @@ public:
     PaintScope(const PaintScope&) = delete;
     PaintScope& operator=(const PaintScope&) = delete;
     HDC dc() const { return m_dc; }
+    const RECT& update() const { return m_ps.rcPaint; }
 
 private:
     HWND m_window;  // borrowed
@@ -616,15 +617,23 @@ void TWinControl::WMPaint(TMessage& message)
         PaintControls(dc);
         return;
     }
-    const TRect client = ClientRect();
+    // The buffer covers only the area to repaint, with its origin moved so that client
+    // coordinates land on it: what lies outside is neither drawn nor copied.
+    const RECT& update = paint.update();
+    const int width = update.right - update.left;
+    const int height = update.bottom - update.top;
+    if (width <= 0 || height <= 0)
+        return;
     MemoryDC buffer(CreateCompatibleDC(dc));
-    BitmapHandle bitmap(CreateCompatibleBitmap(dc, client.Width(), client.Height()));
+    BitmapHandle bitmap(CreateCompatibleBitmap(dc, width, height));
     if (!buffer || !bitmap)
         return;
     SelectedObject selected(buffer.Get(), bitmap.Get());
+    SetViewportOrgEx(buffer.Get(), -update.left, -update.top, nullptr);
+    IntersectClipRect(buffer.Get(), update.left, update.top, update.right, update.bottom);
     Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(buffer.Get()), reinterpret_cast<LPARAM>(buffer.Get()));
     Perform(WM_PAINT, reinterpret_cast<WPARAM>(buffer.Get()), 0);
-    BitBlt(dc, 0, 0, client.Width(), client.Height(), buffer.Get(), 0, 0, SRCCOPY);
+    BitBlt(dc, update.left, update.top, width, height, buffer.Get(), update.left, update.top, SRCCOPY);
 }
 
 void TWinControl::PaintWindow(HDC dc)

@@ -421,6 +421,55 @@ TEST(Painting, DoubleBufferedFormShowsItsComposedPictureOnScreen)
     EXPECT_GE(windowed->painted, 1);
 }
 
+namespace {
+
+// A green pad that counts its paints.
+class CountingPad : public GreenPad {
+public:
+    using GreenPad::GreenPad;
+    int painted = 0;
+
+protected:
+    void Paint() override
+    {
+        ++painted;
+        GreenPad::Paint();
+    }
+};
+
+}  // namespace
+
+TEST(Painting, DoubleBufferingRepaintsOnlyTheUpdateArea)
+{
+    TForm form(nullptr);
+    form.SetBorderStyle(bsNone);
+    form.SetBounds(200, 200, 300, 100);
+    form.SetColor(clRed);
+    form.SetDoubleBuffered(true);
+    std::vector<CountingPad*> pads;
+    for (int i = 0; i < 6; ++i) {
+        auto* pad = new CountingPad(&form);
+        pad->SetBounds(10 + i * 48, 30, 40, 40);
+        pad->SetParent(&form);
+        pads.push_back(pad);
+    }
+    form.Show();
+    guitest::Pump(300);
+    form.Repaint();
+    for (CountingPad* pad : pads)
+        pad->painted = 0;
+    // The third pad changes: only its area is painted again, and lands where it belongs.
+    pads[2]->Invalidate();
+    form.Update();
+    for (size_t i = 0; i < pads.size(); ++i)
+        EXPECT_EQ(i == 2 ? 1 : 0, pads[i]->painted) << i;
+    WindowDC screen(nullptr);
+    EXPECT_EQ(ColorToRGB(clLime), PixelAt(screen.Get(), 200 + 106, 200 + 30));
+    EXPECT_EQ(ColorToRGB(clLime), PixelAt(screen.Get(), 200 + 145, 200 + 69));
+    EXPECT_EQ(ColorToRGB(clRed), PixelAt(screen.Get(), 200 + 105, 200 + 50));
+    EXPECT_EQ(ColorToRGB(clRed), PixelAt(screen.Get(), 200 + 146, 200 + 50));
+}
+
 TEST(UtilityWindow, DeliversMessagesToItsMethodUntilDeallocated)
 {
     std::vector<TMessage> seen;
