@@ -138,6 +138,39 @@ TEST(Component, ReaderEndedByAnExceptionLeavesNothingLoading)
     EXPECT_EQ(0u, child->ComponentState() & (csLoading | csReading));
 }
 
+namespace {
+
+// Its Loaded throws.
+class FailsToLoad : public TComponent {
+public:
+    using TComponent::TComponent;
+    void Loaded() override { throw EReadError("bad value"); }
+};
+
+}  // namespace
+
+TEST(Component, ALoadedThatThrowsLeavesNoComponentLoadingAtAnyDepth)
+{
+    std::vector<std::string> log;
+    Logged root(nullptr, "root", &log);
+    std::vector<TComponent*> all;
+    bool thrown = false;
+    try {
+        TReader reader(&root);
+        auto* first = new Logged(&root, "first", &log);
+        all.push_back(first);
+        all.push_back(new Logged(first, "nested", &log));
+        all.push_back(new FailsToLoad(&root));
+        all.push_back(new Logged(&root, "last", &log));
+    } catch (const EReadError&) {
+        thrown = true;
+    }
+    EXPECT_TRUE(thrown) << "the exception comes out of the reader's end";
+    EXPECT_EQ((std::vector<std::string>{"loaded root", "loaded first", "loaded nested", "loaded last"}), log);
+    for (TComponent* component : all)
+        EXPECT_EQ(0u, component->ComponentState() & (csLoading | csReading)) << component->ClassName();
+}
+
 namespace gs_like {
 class TNamed : public TComponent {
 public:

@@ -470,6 +470,87 @@ TEST(Painting, DoubleBufferingRepaintsOnlyTheUpdateArea)
     EXPECT_EQ(ColorToRGB(clRed), PixelAt(screen.Get(), 200 + 146, 200 + 50));
 }
 
+namespace {
+
+class ThrowingPad : public TGraphicControl {
+public:
+    using TGraphicControl::TGraphicControl;
+
+protected:
+    void Paint() override
+    {
+        Canvas()->Brush()->SetColor(clLime);
+        Canvas()->FillRect(ClientRect());
+        throw Exception("paint failed");
+    }
+};
+
+}  // namespace
+
+TEST(Painting, APaintOrAPictureChangeThatThrowsLeavesNoStateBehind)
+{
+    TForm form(nullptr);
+    form.SetBorderStyle(bsNone);
+    form.SetBounds(0, 0, 100, 60);
+    auto* pad = new ThrowingPad(&form);
+    pad->SetBounds(10, 20, 30, 30);
+    pad->SetParent(&form);
+    TBitmap buffer;
+    buffer.SetPixelFormat(pf24bit);
+    buffer.SetSize(100, 60);
+    HDC dc = buffer.Canvas()->Handle();
+    EXPECT_THROW(form.Perform(WM_PAINT, reinterpret_cast<WPARAM>(dc), 0), Exception);
+    POINT origin{-1, -1};
+    GetViewportOrgEx(dc, &origin);
+    EXPECT_EQ(0, origin.x) << "the DC's owner gets its origin back";
+    EXPECT_EQ(0, origin.y);
+    RECT clip{};
+    GetClipBox(dc, &clip);
+    EXPECT_EQ(100, clip.right - clip.left) << "and its clip";
+
+    auto* image = new TImage(&form);
+    image->SetParent(&form);
+    image->SetAutoSize(true);
+    bool refuse = true;
+    image->OnCanResize = [&](TObject*, int&, int&, bool&) {
+        if (refuse)
+            throw Exception("no resize now");
+    };
+    EXPECT_THROW(image->Picture()->Bitmap()->SetSize(20, 10), Exception);
+    refuse = false;
+    image->Picture()->Bitmap()->SetSize(30, 40);
+    EXPECT_EQ(TRect(0, 0, 30, 40), image->BoundsRect()) << "the next change of the picture sizes it again";
+}
+
+namespace {
+
+WNDPROC g_subclassed = nullptr;
+
+LRESULT CALLBACK Subclass(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    return CallWindowProcA(g_subclassed, window, msg, wParam, lParam);
+}
+
+}  // namespace
+
+TEST(Messages, FindControlSeesThroughAWin32SubclassAndOnlyFindsOurControls)
+{
+    TForm form(nullptr);
+    HWND window = form.Handle();
+    EXPECT_EQ(&form, FindControl(window));
+    g_subclassed = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Subclass)));
+    EXPECT_EQ(&form, FindControl(window)) << "subclassed at Win32 level";
+    SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_subclassed));
+
+    HWND other = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(nullptr, other);
+    SetWindowLongPtrA(other, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&form));
+    EXPECT_EQ(nullptr, FindControl(other)) << "a window of ours that is no control";
+    DestroyWindow(other);
+    EXPECT_EQ(nullptr, FindControl(GetDesktopWindow()));
+}
+
 TEST(UtilityWindow, DeliversMessagesToItsMethodUntilDeallocated)
 {
     std::vector<TMessage> seen;
