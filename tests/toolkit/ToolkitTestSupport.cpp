@@ -4,16 +4,13 @@
 #include "framework/SysUtils.h"
 #include "GuiTestSupport.h"
 
-#include <cstdio>
 #include <cstring>
 #include <fstream>
-#include <iterator>
-#include <sstream>
 
 namespace toolkittest {
 
-std::vector<SetAttributesCall> g_setAttributesCalls;
-std::vector<UpdateCall> g_updateCalls;
+std::vector<std::string> g_systemCalls;
+HDC g_lastMemoryDC = nullptr;
 
 namespace {
 
@@ -31,19 +28,23 @@ FARPROC Entry(Function function)
 
 BOOL WINAPI RecordSetAttributes(HWND window, COLORREF key, BYTE alpha, DWORD flags)
 {
-    g_setAttributesCalls.push_back({window, key, alpha, flags});
-    auto real = Real<decltype(&RecordSetAttributes)>("SetLayeredWindowAttributes");
-    return real(window, key, alpha, flags);
+    g_systemCalls.push_back(Format("SetLayeredWindowAttributes key %08lx alpha %d flags %lu", key, alpha, flags));
+    return Real<decltype(&RecordSetAttributes)>("SetLayeredWindowAttributes")(window, key, alpha, flags);
 }
 
 BOOL WINAPI RecordUpdate(HWND window, HDC windowDC, POINT* destination, SIZE* size, HDC memoryDC,
                          POINT* source, COLORREF key, BLENDFUNCTION* blend, DWORD flags)
 {
-    g_updateCalls.push_back({window, *destination, *size, *source, key, *blend, flags,
-                             static_cast<HBITMAP>(GetCurrentObject(memoryDC, OBJ_BITMAP)), windowDC,
-                             memoryDC});
-    auto real = Real<decltype(&RecordUpdate)>("UpdateLayeredWindow");
-    return real(window, windowDC, destination, size, memoryDC, source, key, blend, flags);
+    BITMAP selected{};
+    GetObjectA(GetCurrentObject(memoryDC, OBJ_BITMAP), sizeof selected, &selected);
+    g_systemCalls.push_back(Format("UpdateLayeredWindow at %ld,%ld size %ldx%ld from %ld,%ld key %08lx "
+                                   "blend %d %d %d %d flags %lu, selected %ldx%ld",
+                                   destination->x, destination->y, size->cx, size->cy, source->x, source->y,
+                                   key, blend->BlendOp, blend->BlendFlags, blend->SourceConstantAlpha,
+                                   blend->AlphaFormat, flags, selected.bmWidth, selected.bmHeight));
+    g_lastMemoryDC = memoryDC;
+    return Real<decltype(&RecordUpdate)>("UpdateLayeredWindow")(window, windowDC, destination, size, memoryDC,
+                                                                source, key, blend, flags);
 }
 
 std::string CurrentFolder()
@@ -66,8 +67,7 @@ std::string UnixPath(const std::string& windowsPath)
 
 ScopedLookup::ScopedLookup(gs::User32Lookup lookup) : m_previous(gs::SetUser32Lookup(lookup))
 {
-    g_setAttributesCalls.clear();
-    g_updateCalls.clear();
+    g_systemCalls.clear();
 }
 
 ScopedLookup::~ScopedLookup()
