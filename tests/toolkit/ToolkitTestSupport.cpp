@@ -133,7 +133,7 @@ std::unique_ptr<TForm> MakeBackdrop(TColor color, const TRect& bounds)
 Screenshot::Screenshot(const std::string& name)
 {
     const std::string file = CurrentFolder() + "\\" + name + ".ppm";
-    RunUnixCommand("import -window root -depth 8 ppm:" + UnixPath(file));
+    guitest::RunUnix("import -window root -depth 8 ppm:" + UnixPath(file), true);
     std::ifstream in(file, std::ios::binary);
     std::string magic;
     int maxValue = 0;
@@ -162,29 +162,9 @@ std::string Rgb(COLORREF color)
     return Format("rgb(%d, %d, %d)", GetRValue(color), GetGValue(color), GetBValue(color));
 }
 
-bool RunUnixCommand(const std::string& command)
-{
-    const std::string marker = CurrentFolder() + "\\unix-command.done";
-    DeleteFileA(marker.c_str());
-    std::string commandLine = "Z:\\bin\\sh -c \"" + command + "; touch " + UnixPath(marker) + "\"";
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-        return false;
-    if (pi.hThread)
-        CloseHandle(pi.hThread);
-    if (pi.hProcess)
-        CloseHandle(pi.hProcess);
-    const bool done = guitest::PumpUntil(
-        [&] { return GetFileAttributesA(marker.c_str()) != INVALID_FILE_ATTRIBUTES; }, 15000);
-    DeleteFileA(marker.c_str());
-    return done;
-}
-
 void XdotoolWhilePumping(const std::string& args)
 {
-    RunUnixCommand("xdotool " + args);
+    guitest::RunUnix("xdotool " + args, true);
     guitest::Pump(60);
 }
 

@@ -66,10 +66,6 @@ private:
 };
 std::string Rgb(COLORREF color);
 
-// Runs a shell command line on the Unix side and waits for its end while processing
-// messages (Wine gives no process to wait on for a Unix program). False when it did not
-// end within 15 seconds.
-bool RunUnixCommand(const std::string& command);
 // Real pointer input, run while messages are processed: the system's move loop must see
 // the button's release.
 void XdotoolWhilePumping(const std::string& args);
