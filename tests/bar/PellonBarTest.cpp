@@ -1,16 +1,22 @@
 // The phase bar: its scale, and the composed picture compared pixel by pixel with one
-// built here from the bar and cap pictures the test writes into its resource folder.
+// built here from the bar and cap pictures the test writes into its resource folder;
+// and no leak from many bars and skinned controls.
 #include "app/control/PellonBar.h"
 #include "app/PngReader.h"
 #include "framework/Forms.h"
 #include "framework/StdCtrls.h"
+#include "framework/Application.h"
+#include "src/gui/widget/GsButton.h"
 #include "src/gui/widget/GsImage.h"
+#include "src/gui/widget/GsLabel.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <cstdio>
 #include <functional>
+#include <memory>
+#include <vector>
 #include <string>
 
 namespace {
@@ -227,4 +233,123 @@ TEST(PellonBarDeathTest, BlendsAndAlphaSetterRequire32BitPixels)
                  "Assertion failed: dst->PixelFormat == pf32bit, file app/control/PellonBar.cpp, line");
     EXPECT_DEATH(BarFillAlpha(&narrow, 180),
                  "Assertion failed: bitmap->PixelFormat == pf32bit, file app/control/PellonBar.cpp, line");
+}
+
+namespace {
+
+// How many more objects of a kind the process can still make before its table is full.
+template <class Make, class Free>
+int Room(Make make, Free free)
+{
+    std::vector<decltype(make(0))> objects;
+    while (objects.size() < 200000) {
+        auto object = make(objects.size());
+        if (!object)
+            break;
+        objects.push_back(object);
+    }
+    for (auto object : objects)
+        free(object);
+    return static_cast<int>(objects.size());
+}
+
+int GdiRoom()
+{
+    return Room([](size_t i) { return CreateSolidBrush(static_cast<COLORREF>(i & 0xFFFFFF)); },
+                [](HBRUSH b) { DeleteObject(b); });
+}
+
+int UserRoom()
+{
+    return Room([](size_t) { return CreatePopupMenu(); }, [](HMENU m) { DestroyMenu(m); });
+}
+
+size_t HeapBytesInUse()
+{
+    HANDLE heaps[64];
+    const DWORD count = GetProcessHeaps(64, heaps);
+    size_t total = 0;
+    for (DWORD i = 0; i < count && i < 64; ++i) {
+        if (!HeapLock(heaps[i]))
+            continue;
+        PROCESS_HEAP_ENTRY entry{};
+        while (HeapWalk(heaps[i], &entry))
+            if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY)
+                total += entry.cbData;
+        HeapUnlock(heaps[i]);
+    }
+    return total;
+}
+
+// One form with 20 of each skinned control and 20 bars: made, painted, hovered, freed.
+void MakePaintHoverAndFree()
+{
+    TBitmap face;
+    face.SetPixelFormat(pf32bit);
+    face.SetSize(30, 12);
+    TBitmap background;
+    background.SetSize(400, 300);
+    auto* form = new TForm(nullptr);
+    form->SetBorderStyle(bsNone);
+    form->SetBounds(50, 50, 400, 300);
+    std::vector<std::unique_ptr<PellonBar>> bars;
+    std::vector<gs::GsCustomButton*> hoverable;
+    for (int i = 0; i < 20; ++i) {
+        auto* button = new gs::GsButton(form);
+        button->SetParent(form);
+        button->SetBounds(i * 19 % 370, 10, 0, 0);
+        button->Appearance()->SetRaised(&face);
+        button->Appearance()->SetHovered(&face);
+        button->SetInputBkgnd(&background);
+        button->SetCaption("Ok");
+        auto* radio = new gs::GsRadioButton(form);
+        radio->SetParent(form);
+        radio->SetBounds(i * 19 % 370, 40, 0, 0);
+        radio->Appearance()->Unchecked()->SetRaised(&face);
+        radio->Appearance()->Checked()->SetHovered(&face);
+        radio->SetCaption("Mode");
+        radio->SetChecked(i % 2 == 0);
+        auto* label = new gs::GsLabel(form);
+        label->SetParent(form);
+        label->SetBounds(i * 19 % 370, 70, 0, 0);
+        label->SetCaption("Glow");
+        label->SetEnabled(i % 3 != 0);
+        bars.push_back(std::make_unique<PellonBar>(form, i + 1, 4));
+        bars.back()->SetLeft(i * 19 % 370);
+        bars.back()->SetValue(i - 10);
+        bars.back()->SetEnabled(i % 4 != 0);
+        hoverable.push_back(button);
+        hoverable.push_back(radio);
+    }
+    form->Show();
+    form->Repaint();
+    for (gs::GsCustomButton* control : hoverable) {
+        control->Perform(WM_MOUSEMOVE, 0, MAKELPARAM(3, 3));
+        control->Perform(WM_MOUSELEAVE, 0, 0);
+    }
+    Application->ProcessMessages();
+    bars.clear();
+    delete form;
+}
+
+}  // namespace
+
+TEST_F(PellonBarTest, AThousandControlsAndBarsLeaveNoObjectBehind)
+{
+    for (int i = 0; i < 3; ++i)  // classes registered, caches filled
+        MakePaintHoverAndFree();
+    Application->ProcessMessages();
+    const int gdiBefore = GdiRoom();
+    const int userBefore = UserRoom();
+    const size_t heapBefore = HeapBytesInUse();
+    for (int i = 0; i < 50; ++i)
+        MakePaintHoverAndFree();
+    Application->ProcessMessages();
+    const size_t heapAfter = HeapBytesInUse();
+    EXPECT_GT(gdiBefore, 1000) << "the probe must see the table fill up";
+    EXPECT_EQ(gdiBefore, GdiRoom());
+    EXPECT_EQ(userBefore, UserRoom());
+    EXPECT_LT(heapAfter, heapBefore + 4096);
+    std::printf("heap bytes in use %lu -> %lu\n", static_cast<unsigned long>(heapBefore),
+                static_cast<unsigned long>(heapAfter));
 }

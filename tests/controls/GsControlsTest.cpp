@@ -490,3 +490,23 @@ TEST_F(Form, CaptionFollowsTheDrawnFaceWithFormatAndGreyWhenDisabled)
     EXPECT_EQ(0, disabled.faceIndex) << "no Disabled picture: the Raised face and its caption";
     EXPECT_EQ(Disabled, button->State());
 }
+
+TEST_F(Form, ButtonFirstTrackedBeforeItsFormHasAWindowGetsOneWindow)
+{
+    auto* button = new GsButton(&form);
+    button->SetParent(&form);
+    auto picture = Sized(30, 12);
+    button->Appearance()->Raised()->Assign(picture.get());
+    button->Perform(WM_MOUSEMOVE, 0, MAKELPARAM(3, 3));  // makes the windows: the form's first
+    button->Perform(WM_MOUSELEAVE, 0, 0);
+    form.Show();
+    EXPECT_EQ(button->Handle(), GetWindow(form.Handle(), GW_CHILD));
+    EXPECT_EQ(nullptr, GetWindow(button->Handle(), GW_HWNDNEXT)) << "a second window for the button";
+    int paints = 0;
+    MSG m;
+    for (int i = 0; i < 200 && PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE); ++i) {
+        paints += m.message == WM_PAINT;
+        DispatchMessageA(&m);
+    }
+    EXPECT_LT(paints, 5) << "every window's paint is answered";
+}
