@@ -9,6 +9,7 @@
 #include "src/gui/widget/GsButton.h"
 #include "src/gui/widget/GsImage.h"
 #include "src/gui/widget/GsLabel.h"
+#include "BarPictures.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -21,10 +22,7 @@
 
 namespace {
 
-struct Rgba {
-    uint8_t r, g, b, a;
-};
-using PixelFn = std::function<Rgba(int x, int y)>;
+using bartest::Rgba;
 
 // A channel value of the bar pictures: never a multiple of 17 (the veil then never
 // lands exactly on an integer), never below 20 nor 255 (a half-transparent cap over it
@@ -63,46 +61,16 @@ struct Set {
     {2, "color_bar02.png", "color_bar_top02.png", 10, 184, 8, 5},
 };
 
-int __stdcall WriteToFile(void* context, const void* buffer, int count)
-{
-    return static_cast<int>(std::fwrite(buffer, 1, static_cast<size_t>(count), static_cast<FILE*>(context)));
-}
-
-void WritePicture(const std::string& path, int width, int height, const PixelFn& pixel)
-{
-    using Allocate = int(__stdcall*)(PngData*, uint32_t, uint32_t, uint32_t);
-    using Write = int(__stdcall*)(const PngData*, int(__stdcall*)(void*, const void*, int), void*);
-    using Free = void(__stdcall*)(PngData*);
-    static HMODULE codec = LoadLibraryA((ResourceFolder() + "..\\imgcodec.dll").c_str());
-    ASSERT_NE(nullptr, codec);
-    auto allocate = reinterpret_cast<Allocate>(reinterpret_cast<void*>(GetProcAddress(codec, "AllocatePngData")));
-    auto write = reinterpret_cast<Write>(reinterpret_cast<void*>(GetProcAddress(codec, "WritePngEx")));
-    auto release = reinterpret_cast<Free>(reinterpret_cast<void*>(GetProcAddress(codec, "FreePngData")));
-    PngData data{};
-    ASSERT_NE(0, allocate(&data, width, height, 6));
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            const Rgba p = pixel(x, y);
-            uint8_t* d = data.rows[y] + x * 4;
-            d[0] = p.r, d[1] = p.g, d[2] = p.b, d[3] = p.a;
-        }
-    FILE* file = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(nullptr, file);
-    EXPECT_NE(0, write(&data, WriteToFile, file));
-    std::fclose(file);
-    release(&data);
-}
-
 class PellonBarTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
         CreateDirectoryA(ResourceFolder().c_str(), nullptr);
         for (const Set& set : kSets) {
-            WritePicture(ResourceFolder() + set.bar, set.width, set.height, BarPixel);
+            ASSERT_TRUE(bartest::WritePicture(ResourceFolder() + set.bar, set.width, set.height, BarPixel));
             const int capWidth = set.capWidth;
-            WritePicture(ResourceFolder() + set.cap, set.capWidth, set.capHeight,
-                         [capWidth](int x, int y) { return CapPixel(x, y, capWidth); });
+            ASSERT_TRUE(bartest::WritePicture(ResourceFolder() + set.cap, set.capWidth, set.capHeight,
+                                              [capWidth](int x, int y) { return CapPixel(x, y, capWidth); }));
         }
     }
     TForm form{nullptr};
