@@ -70,6 +70,7 @@ pixel() { convert "$log/shot.png" -format "%[fx:int(255*p{$1,$2}.r)],%[fx:int(25
 ink() { # ink X Y W H: the bounding box "WxH+X+Y" of the bright pixels of that area
   convert "$log/shot.png" -crop "$3x$4+$1+$2" +repage -colorspace gray -threshold 40% -format "%@" info:
 }
+pngsize() { identify -format "%w %h" "$bin/resource/$1"; }
 writes() { board show | awk -v id="$1" '$1 == "item" && $2 == id { print $NF }'; }
 # lit X TOP: on the last shot, the lit height of the bar whose column is X and top TOP;
 # its white cap marks the top of the lit part.
@@ -87,7 +88,7 @@ window "$(centred 415 347)"
 [ "$(item 0x1103001C)" = 0x00000001 ] || fail "the stored default mode 1 is not written at start"
 [ "$(regget Mode)" = 0x1 ] || fail "registry Mode is $(regget Mode), expected 0x1"
 read -r _ _ left top _ <<<"$(centred 415 347)"
-[ "$(probe owned TMainForm Pellon)" = "TShadowForm 1 0 $left $top 423 355" ] ||
+[ "$(probe owned TMainForm Pellon)" = "TShadowForm 1 0 $left $top $(pngsize tbg_02_shadow.png)" ] ||
   fail "shadow: $(probe owned TMainForm Pellon)"
 [ "$(probe foreground)" = "TMainForm|Pellon" ] || fail "the shadow took the activation"
 
@@ -296,7 +297,7 @@ start warning
 dialog
 [ "$(probe count TMainForm Pellon)" = 1 ] || fail "no hidden main form"
 [ "$(probe find TMainForm Pellon | cut -d' ' -f1)" = 0 ] || fail "the main form shows with the feature off"
-[ "$(probe owned TWarnForm WarnForm)" = "TWarnShadow 1 0 $dleft $dtop 422 200" ] ||
+[ "$(probe owned TWarnForm WarnForm)" = "TWarnShadow 1 0 $dleft $dtop $(pngsize pop_01_shadow.png)" ] ||
   fail "dialog shadow: $(probe owned TWarnForm WarnForm)"
 shot
 message=$(ink $((dleft + 155)) $((dtop + 52)) 230 80)
