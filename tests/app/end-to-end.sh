@@ -24,6 +24,7 @@ restore() {
             tr -d '\r' | awk '$1 == "Profile" { print $3 }')
   board profile "${profile:-8x4}" >/dev/null
   wine reg delete "$key" /f >/dev/null 2>&1
+  [ -f "$log/phase.png" ] && mv "$log/phase.png" "$bin/resource/phase.png"
 }
 
 # start NAME ARGS...: pellon.exe in the background, its trace lines in $log/NAME.
@@ -317,6 +318,16 @@ start warning3
 dialog
 probe post TApplication Pellon 274 0xF060 >/dev/null
 ended 10 || { fail "a close from the taskbar did not end the program"; kill "$pid"; wait "$pid"; }
+
+# --- A missing picture: the file-open error is shown, then the program ends with 0.
+board profile 8x4 >/dev/null
+mv "$bin/resource/phase.png" "$log/phase.png"
+start missing
+for ((i = 0; i < 50; i++)); do text=$(probe msgbox Pellon) && break; sleep 0.2; done
+[[ "$text" == "Cannot open file "*'\resource\phase.png.' ]] || fail "missing picture: '$text'"
+probe press Pellon || fail "no message box for the missing picture"
+ended 10 || { fail "did not end after the missing picture"; kill "$pid"; wait "$pid"; }
+mv "$log/phase.png" "$bin/resource/phase.png"
 
 # --- Feature off, boot start: ends at once without a window.
 board profile 8x4,off >/dev/null
