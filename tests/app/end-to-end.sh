@@ -186,6 +186,7 @@ window "$(centred 415 347)"
 
 # A second instance hands over and quits; no second window opens.
 probe send TMainForm Pellon 1025 85 >/dev/null  # minimise, so the handover has something to undo
+[ "$(probe find TApplication Pellon | cut -d' ' -f2)" = 1 ] || fail "1025 did not minimise the application"
 wine "$bin/pellon.exe" >/dev/null 2>&1; status=$?
 [ $status -eq 0 ] || fail "second instance exit status $status"
 [ "$(probe count TMainForm Pellon)" = 1 ] || fail "a second main window opened"
