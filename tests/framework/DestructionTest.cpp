@@ -116,3 +116,39 @@ TEST(Destruction, TheApplicationFreesItsFormsAtExitBeforeTheirDestructorsRun)
     EXPECT_TRUE(g_late.destroyed);
     EXPECT_EQ(std::vector<std::string>{}, g_late.calls);
 }
+
+namespace {
+
+// Frees whatever it hears is going, as a careless handler might.
+class FreesAgain : public TComponent {
+public:
+    using TComponent::TComponent;
+    int notified = 0;
+
+protected:
+    void Notification(TComponent* component, TOperation operation) override
+    {
+        TComponent::Notification(component, operation);
+        if (operation == opRemove) {
+            ++notified;
+            component->Free();
+        }
+    }
+};
+
+}  // namespace
+
+TEST(Destruction, FreeOnAComponentAlreadyGoingDoesNothing)
+{
+    for (const bool bare : {false, true}) {
+        FreesAgain watcher(nullptr);
+        auto* form = new TForm(nullptr);
+        new TCustomControl(form);
+        watcher.FreeNotification(form);
+        if (bare)
+            delete form;
+        else
+            form->Free();
+        EXPECT_EQ(1, watcher.notified) << bare;
+    }
+}
