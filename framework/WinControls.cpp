@@ -206,6 +206,11 @@ void TWinControl::CreateHandle()
 {
     if (m_handle)
         return;
+    // A parent that makes its window now makes its children's too, this one's included.
+    if (Parent())
+        Parent()->HandleNeeded();
+    if (m_handle)
+        return;
     CreateWnd();
     SendMessageA(m_handle, WM_SETFONT, reinterpret_cast<WPARAM>(Font()->Handle()), FALSE);
     for (TWinControl* child : m_tabList)
