@@ -3,6 +3,8 @@
 #include "framework/Assert.h"
 #include "src/gui/graphics/image.h"
 
+#include <emmintrin.h>
+
 #include <algorithm>
 #include <cmath>
 
@@ -134,9 +136,12 @@ void Filter::ApplyFilter(const IntMatrix& source, int sourceRow, int sourceColum
 NeighborWeightedFilter::NeighborWeightedFilter(IntMatrix kernel, int32_t divisor,
                                                int32_t rowRadius, int32_t columnRadius)
     : m_kernel(std::move(kernel)), m_divisor(divisor), m_rowRadius(rowRadius),
-      m_columnRadius(columnRadius)
+      m_columnRadius(columnRadius), m_stamps(256)
 {
     ASSERT(divisor > 0);
+    for (int i = 0; i < m_kernel.Rows(); ++i)
+        for (int j = 0; j < m_kernel.Columns(); ++j)
+            m_bytesSuffice = m_bytesSuffice && m_kernel[i][j] <= m_divisor;
 }
 
 int32_t NeighborWeightedFilter::FilterAt(const IntMatrix& source, int rowOffset,
@@ -160,6 +165,97 @@ int32_t NeighborWeightedFilter::FilterAt(const IntMatrix& source, int rowOffset,
     return m / m_divisor;
 }
 
+int NeighborWeightedFilter::StampWidth() const
+{
+    return (2 * m_columnRadius + 1 + 15) / 16 * 16;
+}
+
+const uint8_t* NeighborWeightedFilter::Stamp(int32_t value) const
+{
+    // The kernel turned by half a turn (cell q reaches p = q + d with the weight FilterAt
+    // gives p's neighbour at -d), times the value, in rows padded to whole 16-byte blocks.
+    std::vector<uint8_t>& stamp = m_stamps[static_cast<size_t>(value)];
+    if (stamp.empty()) {
+        const int kernelRows = 2 * m_rowRadius + 1;
+        const int kernelColumns = 2 * m_columnRadius + 1;
+        const int stampWidth = StampWidth();
+        stamp.assign(static_cast<size_t>(kernelRows) * stampWidth, 0);
+        for (int i = 0; i < kernelRows; ++i)
+            for (int j = 0; j < kernelColumns; ++j) {
+                const int32_t product = value * m_kernel[kernelRows - 1 - i][kernelColumns - 1 - j];
+                stamp[static_cast<size_t>(i) * stampWidth + j] =
+                    static_cast<uint8_t>(std::max(product, 0) / m_divisor);
+            }
+    }
+    return stamp.data();
+}
+
+void NeighborWeightedFilter::ApplyFilter(const IntMatrix& source, int sourceRow,
+                                         int sourceColumn, int rows, int columns,
+                                         IntMatrix& dest, int destRow, int destColumn) const
+{
+    if (rows <= 0 || columns <= 0)
+        return;
+    const int kernelRows = 2 * m_rowRadius + 1;
+    const int kernelColumns = 2 * m_columnRadius + 1;
+    // The spread is done on bytes: max(v x weight, 0) / divisor, which is monotone in the
+    // product, so the maximum of the quotients is the quotient of FilterAt's maximum (a
+    // maximum that starts at 0). That needs cells of 0 to 255 and weights of at most the
+    // divisor, as the glow's luminance and kernels are; anything else takes the walk
+    // cell by cell.
+    if (!m_bytesSuffice) {
+        Filter::ApplyFilter(source, sourceRow, sourceColumn, rows, columns, dest, destRow,
+                            destColumn);
+        return;
+    }
+    for (int i = 0; i < rows; ++i) {
+        const int32_t* values = source[sourceRow + i] + sourceColumn;
+        for (int j = 0; j < columns; ++j)
+            if (values[j] < 0 || values[j] > 255) {
+                Filter::ApplyFilter(source, sourceRow, sourceColumn, rows, columns, dest,
+                                    destRow, destColumn);
+                return;
+            }
+    }
+
+    const int stampWidth = StampWidth();
+    // Area cell (i, j) is plane cell (i + row radius, j + column radius); the margins
+    // take what falls outside the area.
+    const int planeWidth = columns + kernelColumns + stampWidth;
+    std::vector<uint8_t> plane(static_cast<size_t>(rows + kernelRows) * planeWidth, 0);
+    // Cells stampWidth apart write blocks that do not overlap; visiting the cells in that
+    // order keeps each read of a block from waiting on the write just before it.
+    for (int phase = 0; phase < stampWidth; ++phase) {
+        for (int i = 0; i < rows; ++i) {
+            const int32_t* values = source[sourceRow + i] + sourceColumn;
+            for (int j = phase; j < columns; j += stampWidth) {
+                if (values[j] == 0)
+                    continue;
+                const uint8_t* stamp = Stamp(values[j]);
+                for (int k = 0; k < kernelRows; ++k) {
+                    uint8_t* out = &plane[static_cast<size_t>(i + k) * planeWidth + j];
+                    const uint8_t* in = stamp + static_cast<size_t>(k) * stampWidth;
+                    for (int block = 0; block < stampWidth; block += 16) {
+                        const __m128i was =
+                            _mm_loadu_si128(reinterpret_cast<const __m128i*>(out + block));
+                        const __m128i add =
+                            _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + block));
+                        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + block),
+                                         _mm_max_epu8(was, add));
+                    }
+                }
+            }
+        }
+    }
+    for (int i = 0; i < rows; ++i) {
+        const uint8_t* from =
+            &plane[static_cast<size_t>(i + m_rowRadius) * planeWidth + m_columnRadius];
+        int32_t* out = dest[destRow + i] + destColumn;
+        for (int j = 0; j < columns; ++j)
+            out[j] = from[j];
+    }
+}
+
 void OuterGlowFilterFactory::SetSpread(float spread)
 {
     if (spread == m_spread)
@@ -176,7 +272,7 @@ void OuterGlowFilterFactory::SetOpacity(float opacity)
     m_cached.reset();
 }
 
-Filter* OuterGlowFilterFactory::CreateFilter(int32_t r, int32_t c)
+NeighborWeightedFilter* OuterGlowFilterFactory::CreateFilter(int32_t r, int32_t c)
 {
     ASSERT(r == c);
     if (m_cached)
@@ -327,7 +423,7 @@ IntMatrix TRadiateTextPainter::GlowMatrix(TBitmap* bitmap, const TRect& area)
     m_factory->SetSpread(static_cast<float>(Spread * kReciprocal255));
     m_factory->SetOpacity(static_cast<float>(Opacity * kReciprocal255));
     const int32_t radius = static_cast<int32_t>(Radius);
-    Filter* filter = m_factory->CreateFilter(radius, radius);
+    NeighborWeightedFilter* filter = m_factory->CreateFilter(radius, radius);
     filter->ApplyFilter(luminance, 0, 0, glow.Rows(), glow.Columns(), glow, 0, 0);
     m_factory->ReleaseFilter(filter);
     return glow;
@@ -340,6 +436,17 @@ void TRadiateTextPainter::GlowLayer(TBitmap* bitmap, const TRect& area, TColor c
     AlphaFromMatrix(bitmap, area, glow);
 }
 
+TBitmap* TRadiateTextPainter::Layer(int w, int h, const TFont* font)
+{
+    if (!m_layer) {
+        m_layer = std::make_unique<TBitmap>();
+        m_layer->SetPixelFormat(pf32bit);
+    }
+    m_layer->SetSize(w, h);
+    m_layer->Canvas()->Font()->Assign(font);
+    return m_layer.get();
+}
+
 template <class Char>
 void TRadiateTextPainter::DrawGlow(TCanvas* canvas, const Char* text, const TRect& rect,
                                    UINT format, bool asLayer)
@@ -349,16 +456,16 @@ void TRadiateTextPainter::DrawGlow(TCanvas* canvas, const Char* text, const TRec
     if (w <= 0 || h <= 0)
         return;
     const int r = static_cast<int>(Radius);
-    auto glow = NewLayer(w, h, canvas->Font());
+    TBitmap* glow = Layer(w, h, canvas->Font());
     TCanvas* layer = glow->Canvas();
     FillSolid(layer, TRect(0, 0, w, h), clBlack);
     layer->Font()->SetColor(clWhite);
     PlainText(layer, text, TRect(r, r, w - r, h - r), format);
-    GlowLayer(glow.get(), TRect(0, 0, w, h), canvas->Font()->Color());
+    GlowLayer(glow, TRect(0, 0, w, h), canvas->Font()->Color());
     if (asLayer)
-        PutRect(canvas, rect, glow.get(), TPoint(0, 0));
+        PutRect(canvas, rect, glow, TPoint(0, 0));
     else
-        DrawAlphaClipped(canvas, rect, glow.get(), TPoint(0, 0), 255);
+        DrawAlphaClipped(canvas, rect, glow, TPoint(0, 0), 255);
 }
 
 template <class Char>
@@ -372,13 +479,13 @@ void TRadiateTextPainter::DrawGlow(TBitmap* bitmap, const Char* text, const TRec
         const int h = rect.Height();
         if (w <= 0 || h <= 0)
             return;
-        auto glow = NewLayer(w, h, canvas->Font());
+        TBitmap* glow = Layer(w, h, canvas->Font());
         TCanvas* layer = glow->Canvas();
         FillSolid(layer, TRect(0, 0, w, h), clBlack);
         layer->Font()->SetColor(clWhite);
         PlainText(layer, text, TRect(r, r, w - r, h - r), format);
-        GlowLayer(glow.get(), TRect(0, 0, w, h), canvas->Font()->Color());
-        BlendAlphaClipped(bitmap, rect, glow.get(), TPoint(0, 0), 255);
+        GlowLayer(glow, TRect(0, 0, w, h), canvas->Font()->Color());
+        BlendAlphaClipped(bitmap, rect, glow, TPoint(0, 0), 255);
         return;
     }
     FillSolid(canvas, rect, clBlack);

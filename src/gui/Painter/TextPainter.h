@@ -54,15 +54,28 @@ public:
                            int32_t columnRadius);
     int32_t FilterAt(const IntMatrix& source, int rowOffset, int columnOffset, int rows,
                      int columns, int i, int j) const override;
+    // Filter::ApplyFilter's figures, cell for cell, found the other way round: each
+    // non-zero source cell spreads its weighted values over the cells in its reach (a
+    // zero cell adds nothing to a maximum that starts at 0), so mostly dark text costs
+    // little.
+    void ApplyFilter(const IntMatrix& source, int sourceRow, int sourceColumn, int rows,
+                     int columns, IntMatrix& dest, int destRow, int destColumn) const;
 
     const IntMatrix& Kernel() const { return m_kernel; }
     int32_t Divisor() const { return m_divisor; }
 
 private:
+    int StampWidth() const;
+    // What a cell of the value spreads, as bytes; made on first use and kept.
+    const uint8_t* Stamp(int32_t value) const;
+
     IntMatrix m_kernel;
     int32_t m_divisor;
     int32_t m_rowRadius;
     int32_t m_columnRadius;
+    // Weights of at most the divisor keep every spread value of a byte a byte.
+    bool m_bytesSuffice = true;
+    mutable std::vector<std::vector<uint8_t>> m_stamps;
 };
 
 class FilterFactory {
@@ -83,7 +96,7 @@ public:
     void SetOpacity(float opacity);
 
     // Requires equal radii ("r == c").
-    Filter* CreateFilter(int32_t r, int32_t c) override;
+    NeighborWeightedFilter* CreateFilter(int32_t r, int32_t c) override;
     // Frees the filter unless it is the cached one.
     void ReleaseFilter(Filter* filter) override;
 
@@ -177,9 +190,14 @@ protected:
     IntMatrix GlowMatrix(TBitmap* bitmap, const TRect& area);
     // Fills area with colour and gives it the glow of what area showed as alpha.
     void GlowLayer(TBitmap* bitmap, const TRect& area, TColor color);
+    // The w x h layer a glow is built in, with the given font. Kept from call to call:
+    // a new DIB, DC and font for every caption cost more than the glow itself. Every
+    // pixel of it is written again on each use.
+    TBitmap* Layer(int w, int h, const TFont* font);
 
 private:
     std::unique_ptr<OuterGlowFilterFactory> m_factory;
+    std::unique_ptr<TBitmap> m_layer;
 };
 
 // Draws the glow in Color, shifted by RadiationOffset, and the letters on top in the
