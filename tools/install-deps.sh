@@ -10,8 +10,13 @@ PACKAGES=(
   mingw-w64-tools
   googletest libstb-dev clang libclang-rt-14-dev
   wine wine32:i386 wine64
-  xvfb xauth xdotool imagemagick fonts-liberation
+  xvfb xauth xdotool imagemagick fonts-liberation fonts-wqy-zenhei
 )
+# "install-deps.sh art" also installs what tools/make-art.sh renders the artwork with;
+# the build and the tests use the rendered files and need none of it.
+if [ "${1:-}" = art ]; then
+  PACKAGES+=(librsvg2-bin icoutils)
+fi
 
 missing=()
 for p in "${PACKAGES[@]}"; do

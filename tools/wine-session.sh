@@ -25,7 +25,7 @@ wine_for() {
 
 create() {
   local arch=${1:-win32}
-  [ -f "$prefix/system.reg" ] && [ -f "$prefix/.pellon-ready-2" ] && return 0
+  [ -f "$prefix/system.reg" ] && [ -f "$prefix/.pellon-ready-3" ] && return 0
   rm -rf "$prefix"
   export WINEARCH=$arch
   local wine
@@ -46,8 +46,20 @@ create() {
   } >"$reg"
   "$wine" regedit /S "$(winepath -w "$reg" 2>/dev/null)" >>"$log" 2>&1
   rm -f "$reg"
+  # Liberation Sans has no CJK glyphs: link its faces (the bold one is looked up by its
+  # own name) to WenQuanYi Zen Hei, as an East Asian Windows links Arial to its CJK
+  # font, so Chinese, Japanese and Korean texts are measured and drawn.
+  # A 64-bit prefix keeps the key apart for 32-bit programs: write both views.
+  local face view
+  for view in 32 64; do
+    [ "$arch" = win32 ] && [ $view = 64 ] && continue
+    for face in "Liberation Sans" "Liberation Sans Bold"; do
+      "$wine" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
+        /v "$face" /t REG_MULTI_SZ /d 'wqy-zenhei.ttc,WenQuanYi Zen Hei' /reg:$view /f >>"$log" 2>&1
+    done
+  done
   wineserver -w >>"$log" 2>&1
-  touch "$prefix/.pellon-ready-2"
+  touch "$prefix/.pellon-ready-3"
 }
 
 # The simulated board: a kernel driver Wine runs in its device host. Its service
