@@ -6,6 +6,7 @@
 #include <emmintrin.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace {
@@ -116,11 +117,12 @@ void TextLayerOnCanvas(TCanvas* canvas, const Char* text, int left, int top, int
 // IntMatrix and filters
 
 IntMatrix::IntMatrix(int rows, int columns)
-    : m_rows(std::max(rows, 0)), m_columns(std::max(columns, 0))
+    : m_rows(std::max(rows, 0)), m_columns(std::max(columns, 0)),
+      m_cells(std::make_unique<int32_t[]>(static_cast<size_t>(m_rows) * m_columns))
 {
-    m_data.reserve(static_cast<size_t>(m_rows));
+    m_rowStarts.reserve(static_cast<size_t>(m_rows));
     for (int i = 0; i < m_rows; ++i)
-        m_data.push_back(std::make_unique<int32_t[]>(static_cast<size_t>(m_columns)));
+        m_rowStarts.push_back(m_cells.get() + static_cast<size_t>(i) * m_columns);
 }
 
 void Filter::ApplyFilter(const IntMatrix& source, int sourceRow, int sourceColumn, int rows,
@@ -139,9 +141,17 @@ NeighborWeightedFilter::NeighborWeightedFilter(IntMatrix kernel, int32_t divisor
       m_columnRadius(columnRadius), m_stamps(256)
 {
     ASSERT(divisor > 0);
+    // Rows of the turned kernel without a positive weight spread nothing.
+    m_firstLiveRow = m_kernel.Rows();
     for (int i = 0; i < m_kernel.Rows(); ++i)
-        for (int j = 0; j < m_kernel.Columns(); ++j)
+        for (int j = 0; j < m_kernel.Columns(); ++j) {
             m_bytesSuffice = m_bytesSuffice && m_kernel[i][j] <= m_divisor;
+            if (m_kernel[i][j] > 0) {
+                const int turned = m_kernel.Rows() - 1 - i;
+                m_firstLiveRow = std::min(m_firstLiveRow, turned);
+                m_endLiveRow = std::max(m_endLiveRow, turned + 1);
+            }
+        }
 }
 
 int32_t NeighborWeightedFilter::FilterAt(const IntMatrix& source, int rowOffset,
@@ -232,7 +242,7 @@ void NeighborWeightedFilter::ApplyFilter(const IntMatrix& source, int sourceRow,
                 if (values[j] == 0)
                     continue;
                 const uint8_t* stamp = Stamp(values[j]);
-                for (int k = 0; k < kernelRows; ++k) {
+                for (int k = m_firstLiveRow; k < m_endLiveRow; ++k) {
                     uint8_t* out = &plane[static_cast<size_t>(i + k) * planeWidth + j];
                     const uint8_t* in = stamp + static_cast<size_t>(k) * stampWidth;
                     for (int block = 0; block < stampWidth; block += 16) {
@@ -310,6 +320,26 @@ void OuterGlowFilterFactory::ReleaseFilter(Filter* filter)
 // ---------------------------------------------------------------------------------------
 // Luminance and alpha passes
 
+namespace {
+
+int32_t Luminance(const uint8_t* bgr)
+{
+    return static_cast<int32_t>(0.299 * bgr[2] + 0.587 * bgr[1] + 0.114 * bgr[0] + 0.5);
+}
+
+// The luminance of every grey, the same sum: rendered text is grey on black.
+const std::array<int32_t, 256> kGrey = [] {
+    std::array<int32_t, 256> grey{};
+    for (int v = 0; v < 256; ++v) {
+        const uint8_t bgr[3] = {static_cast<uint8_t>(v), static_cast<uint8_t>(v),
+                                static_cast<uint8_t>(v)};
+        grey[static_cast<size_t>(v)] = Luminance(bgr);
+    }
+    return grey;
+}();
+
+}  // namespace
+
 IntMatrix LuminanceMatrix(TBitmap* bitmap, const TRect& area)
 {
     const int rows = std::max(area.Height(), 0);
@@ -322,7 +352,7 @@ IntMatrix LuminanceMatrix(TBitmap* bitmap, const TRect& area)
         const uint8_t* p = bitmap->ScanLine(area.Top + i) + (area.Left + in.firstColumn) * step;
         int32_t* out = matrix[i];
         for (int j = in.firstColumn; j < in.endColumn; ++j, p += step)
-            out[j] = static_cast<int32_t>(0.299 * p[2] + 0.587 * p[1] + 0.114 * p[0] + 0.5);
+            out[j] = p[0] == p[1] && p[1] == p[2] ? kGrey[p[0]] : Luminance(p);
     }
     return matrix;
 }

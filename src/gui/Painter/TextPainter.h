@@ -15,7 +15,8 @@
 // a macro; the painters call DrawTextA and DrawTextW by their own names.
 #undef DrawText
 
-// A rows x columns matrix of signed 32-bit integers, one array per row, zero-filled.
+// A rows x columns matrix of signed 32-bit integers reached through row pointers,
+// zero-filled. The rows share one block: the glow makes two for every caption.
 class IntMatrix {
 public:
     IntMatrix(int rows, int columns);
@@ -26,13 +27,14 @@ public:
 
     int Rows() const { return m_rows; }
     int Columns() const { return m_columns; }
-    int32_t* operator[](int row) { return m_data[row].get(); }
-    const int32_t* operator[](int row) const { return m_data[row].get(); }
+    int32_t* operator[](int row) { return m_rowStarts[static_cast<size_t>(row)]; }
+    const int32_t* operator[](int row) const { return m_rowStarts[static_cast<size_t>(row)]; }
 
 private:
     int m_rows;
     int m_columns;
-    std::vector<std::unique_ptr<int32_t[]>> m_data;
+    std::unique_ptr<int32_t[]> m_cells;
+    std::vector<int32_t*> m_rowStarts;
 };
 
 class Filter {
@@ -75,6 +77,8 @@ private:
     int32_t m_columnRadius;
     // Weights of at most the divisor keep every spread value of a byte a byte.
     bool m_bytesSuffice = true;
+    int m_firstLiveRow = 0;  // of the turned kernel
+    int m_endLiveRow = 0;
     mutable std::vector<std::vector<uint8_t>> m_stamps;
 };
 
