@@ -8,13 +8,15 @@
 struct PairFigure {
     double subjectMedian;   // microseconds per call
     double baselineMedian;  // microseconds per call
-    double ratio;           // subjectMedian / baselineMedian
+    double ratio;           // median of the per-round ratios subject / baseline
     double spread;          // half the interquartile range of the per-round ratios, relative
 };
 
 struct BenchOptions {
-    int rounds = 101;           // alternating rounds of subject and baseline
-    double roundMicros = 2000;  // aim of one timed batch
+    // Short batches, many rounds: on a loaded machine a batch that the scheduler
+    // interrupts is an outlier the medians leave out.
+    int rounds = 301;          // alternating rounds of subject and baseline
+    double roundMicros = 400;  // aim of one timed batch
 };
 
 // Times both in alternating rounds (which of the two goes first alternates too), each

@@ -182,12 +182,21 @@ __m128i BlendFour(const uint8_t* s, const uint8_t* d, int dstStep, AlphaEntry* t
         dstStep == 4 ? _mm_loadu_si128(reinterpret_cast<const __m128i*>(d))
                      : _mm_setr_epi32(static_cast<int>(Load32(d)), static_cast<int>(Load32(d + 3)),
                                       static_cast<int>(Load32(d + 6)), static_cast<int>(Load32(d + 9)));
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i alphaBytes = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+    const __m128i alphas = _mm_and_si128(source, alphaBytes);
+    // Skins are mostly opaque or clear: four such pixels need no arithmetic.
+    const int opaque = _mm_movemask_epi8(_mm_cmpeq_epi32(alphas, alphaBytes));
+    if (opaque == 0xFFFF && opacity == 255)
+        return _mm_or_si128(_mm_andnot_si128(alphaBytes, source), _mm_and_si128(alphaBytes, dest));
+    if (_mm_movemask_epi8(_mm_cmpeq_epi32(alphas, zero)) == 0xFFFF)
+        return dest;
+
     const AlphaEntry& e0 = EntryOf(table, opacity, s[3]);
     const AlphaEntry& e1 = EntryOf(table, opacity, s[7]);
     const AlphaEntry& e2 = EntryOf(table, opacity, s[11]);
     const AlphaEntry& e3 = EntryOf(table, opacity, s[15]);
 
-    const __m128i zero = _mm_setzero_si128();
     const __m128i sourceLow = _mm_unpacklo_epi8(source, zero);
     const __m128i sourceHigh = _mm_unpackhi_epi8(source, zero);
     const __m128i destLow = _mm_unpacklo_epi8(dest, zero);
@@ -221,8 +230,6 @@ __m128i BlendFour(const uint8_t* s, const uint8_t* d, int dstStep, AlphaEntry* t
         mixed = _mm_load_si128(reinterpret_cast<const __m128i*>(bytes));
     }
 
-    const __m128i alphaBytes = _mm_set1_epi32(static_cast<int>(0xFF000000u));
-    const __m128i alphas = _mm_and_si128(source, alphaBytes);
     const __m128i copy = opacity == 255 ? _mm_cmpeq_epi32(alphas, alphaBytes) : zero;
     mixed = _mm_or_si128(_mm_and_si128(copy, source), _mm_andnot_si128(copy, mixed));
     // Transparent pixels and every fourth byte stay as they were.
