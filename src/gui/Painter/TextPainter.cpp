@@ -233,26 +233,29 @@ void NeighborWeightedFilter::ApplyFilter(const IntMatrix& source, int sourceRow,
     // take what falls outside the area.
     const int planeWidth = columns + kernelColumns + stampWidth;
     std::vector<uint8_t> plane(static_cast<size_t>(rows + kernelRows) * planeWidth, 0);
-    // Cells stampWidth apart write blocks that do not overlap; visiting the cells in that
-    // order keeps each read of a block from waiting on the write just before it.
-    for (int phase = 0; phase < stampWidth; ++phase) {
-        for (int i = 0; i < rows; ++i) {
-            const int32_t* values = source[sourceRow + i] + sourceColumn;
-            for (int j = phase; j < columns; j += stampWidth) {
-                if (values[j] == 0)
-                    continue;
-                const uint8_t* stamp = Stamp(values[j]);
-                for (int k = m_firstLiveRow; k < m_endLiveRow; ++k) {
-                    uint8_t* out = &plane[static_cast<size_t>(i + k) * planeWidth + j];
-                    const uint8_t* in = stamp + static_cast<size_t>(k) * stampWidth;
-                    for (int block = 0; block < stampWidth; block += 16) {
-                        const __m128i was =
-                            _mm_loadu_si128(reinterpret_cast<const __m128i*>(out + block));
-                        const __m128i add =
-                            _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + block));
-                        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + block),
-                                         _mm_max_epu8(was, add));
-                    }
+    // The lit cells of a row are listed first, without a branch per cell: text leaves
+    // most cells dark in no pattern a branch could foresee.
+    std::vector<int> lit(static_cast<size_t>(columns));
+    for (int i = 0; i < rows; ++i) {
+        const int32_t* values = source[sourceRow + i] + sourceColumn;
+        int count = 0;
+        for (int j = 0; j < columns; ++j) {
+            lit[static_cast<size_t>(count)] = j;
+            count += values[j] != 0;
+        }
+        for (int n = 0; n < count; ++n) {
+            const int j = lit[static_cast<size_t>(n)];
+            const uint8_t* stamp = Stamp(values[j]);
+            for (int k = m_firstLiveRow; k < m_endLiveRow; ++k) {
+                uint8_t* out = &plane[static_cast<size_t>(i + k) * planeWidth + j];
+                const uint8_t* in = stamp + static_cast<size_t>(k) * stampWidth;
+                for (int block = 0; block < stampWidth; block += 16) {
+                    const __m128i was =
+                        _mm_loadu_si128(reinterpret_cast<const __m128i*>(out + block));
+                    const __m128i add =
+                        _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + block));
+                    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + block),
+                                     _mm_max_epu8(was, add));
                 }
             }
         }
