@@ -38,15 +38,15 @@ constexpr uint32_t kFractionMask = (1u << kFractionBits) - 1;
 constexpr uint32_t kShortfall = 2 * 255;
 
 struct FixedWeights {
-    uint32_t source = 0;
-    uint32_t dest = 0;
-    bool copy = false;  // source weight exactly 1, destination weight exactly 0
+    uint32_t source;
+    uint32_t dest;
+    bool copy;  // source weight exactly 1, destination weight exactly 0
 };
 
 FixedWeights FixedOf(const Weights& w)
 {
     const double scale = 1 << kFractionBits;
-    FixedWeights fixed;
+    FixedWeights fixed{};
     fixed.source = static_cast<uint32_t>(w.source * scale);
     fixed.dest = static_cast<uint32_t>(w.dest * scale);
     fixed.copy = w.source == 1.0 && w.dest == 0.0;
@@ -102,7 +102,12 @@ struct AlphaEntry {
     __m128i high, low;
     Weights weights;
     FixedWeights fixed;
-    bool ready = false;
+};
+
+// The entries of one call, each made on first use; only the marks are cleared per call.
+struct AlphaTable {
+    AlphaEntry entries[256];
+    bool ready[256] = {};
 };
 
 __attribute__((noinline)) void Prepare(AlphaEntry& entry, uint8_t opacity, uint8_t alpha)
@@ -117,19 +122,20 @@ __attribute__((noinline)) void Prepare(AlphaEntry& entry, uint8_t opacity, uint8
     const short sl = low(entry.fixed.source), dl = low(entry.fixed.dest);
     entry.high = _mm_setr_epi16(sh, dh, sh, dh, sh, dh, 0, 0);
     entry.low = _mm_setr_epi16(sl, dl, sl, dl, sl, dl, 0, 0);
-    entry.ready = true;
 }
 
-const AlphaEntry& EntryOf(AlphaEntry* table, uint8_t opacity, uint8_t alpha)
+const AlphaEntry& EntryOf(AlphaTable& table, uint8_t opacity, uint8_t alpha)
 {
-    AlphaEntry& entry = table[alpha];
-    if (!entry.ready)
+    AlphaEntry& entry = table.entries[alpha];
+    if (!table.ready[alpha]) {
         Prepare(entry, opacity, alpha);
+        table.ready[alpha] = true;
+    }
     return entry;
 }
 
 // One pixel, channel by channel. All of it is read before the first write.
-void BlendPixel(const uint8_t* s, uint8_t* d, AlphaEntry* table, uint8_t opacity)
+void BlendPixel(const uint8_t* s, uint8_t* d, AlphaTable& table, uint8_t opacity)
 {
     const uint8_t alpha = s[3];
     if (alpha == 0)  // weights 0 and 1 whatever the opacity: the pixel stays
@@ -174,7 +180,7 @@ void Store32(uint8_t* p, uint32_t value)
 // fourth byte of each as it was (for a 3-byte destination the next pixel's first). A
 // 3-byte destination is read four bytes a pixel, so dst must hold one byte past the
 // fourth pixel.
-__m128i BlendFour(const uint8_t* s, const uint8_t* d, int dstStep, AlphaEntry* table,
+__m128i BlendFour(const uint8_t* s, const uint8_t* d, int dstStep, AlphaTable& table,
                   uint8_t opacity)
 {
     const __m128i source = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
@@ -224,7 +230,7 @@ __m128i BlendFour(const uint8_t* s, const uint8_t* d, int dstStep, AlphaEntry* t
             const int lane = __builtin_ctz(static_cast<unsigned>(lanes));
             const int pixel = lane / 4;
             const uint8_t dest = dstStep == 4 ? d[lane] : d[3 * pixel + lane % 4];
-            const AlphaEntry& entry = table[s[4 * pixel + 3]];
+            const AlphaEntry& entry = table.entries[s[4 * pixel + 3]];
             bytes[lane] = NearIntegerChannel(s[lane], dest, bytes[lane], entry.weights);
         }
         mixed = _mm_load_si128(reinterpret_cast<const __m128i*>(bytes));
@@ -254,7 +260,7 @@ void StoreFour(uint8_t* d, int dstStep, __m128i pixels)
 }
 
 // Sixteen pixels (64 source bytes), all read before any is written.
-void BlendSixteen(const uint8_t* s, uint8_t* d, int dstStep, AlphaEntry* table,
+void BlendSixteen(const uint8_t* s, uint8_t* d, int dstStep, AlphaTable& table,
                   uint8_t opacity)
 {
     __m128i pixels[4];
@@ -272,7 +278,7 @@ void Blend(TBitmap* dst, int dstStep, const TRect& rect, TBitmap* src, const TPo
         InsideBoth(rect, dst->Width(), dst->Height(), origin, src->Width(), src->Height());
     if (span.Empty())
         return;
-    AlphaEntry table[256];
+    AlphaTable table;
     // A 3-byte destination's group also reads the first byte of the pixel after it,
     // which must lie inside the rectangle's row.
     const int group = dstStep == 4 ? 16 : 17;
