@@ -1,4 +1,5 @@
 #include "src/gui/Painter/TextPainter.h"
+#include "src/gui/graphics/image.h"
 
 #include <gtest/gtest.h>
 
@@ -471,4 +472,59 @@ TEST(OuterGlow, APainterThatDrewBeforeDrawsAsANewOne)
         }
     EXPECT_EQ(0, differ);
     EXPECT_GT(glowing, 200);
+}
+
+TEST(RadiateGlow, BlendedGlowIsItsGlowLayerLaidOverTheTarget)
+{
+    // The non-layer drawing builds its glow in a kept bitmap of its own; it must equal
+    // the layer drawing into a new bitmap (black fill, inset text, glow layer) blended
+    // over the target.
+    struct Case {
+        uint32_t radius;
+        uint8_t spread, opacity;
+        TColor color;
+    };
+    for (const Case& c : {Case{5, 0, 160, clWhite}, Case{2, 255, 160, RGBColor(255, 255, 191)},
+                          Case{3, 100, 255, RGBColor(10, 200, 90)}, Case{1, 0, 40, clRed}}) {
+        std::unique_ptr<TRadiateTextPainter, TextPainterRelease> painter(new TRadiateTextPainter);
+        painter->Radius = c.radius;
+        painter->Spread = c.spread;
+        painter->Opacity = c.opacity;
+        const TRect rect(3, 2, 113, 32);
+        auto target = Make(pf24bit, 120, 36);
+        target->Canvas()->Brush()->SetColor(RGBColor(40, 60, 90));
+        target->Canvas()->FillRect(TRect(0, 0, 120, 36));
+        target->Canvas()->Font()->SetColor(c.color);
+        TBitmap expected;
+        expected.Assign(target.get());
+
+        auto layer = Make(pf32bit, rect.Width(), rect.Height());
+        layer->Canvas()->Font()->SetColor(c.color);
+        painter->DrawText(layer.get(), "Performance Mode", TRect(0, 0, rect.Width(), rect.Height()),
+                          kFormat, true);
+        BlendAlphaClipped(&expected, rect, layer.get(), TPoint(0, 0), 255);
+        for (int twice = 0; twice < 2; ++twice)  // the second time in the kept bitmap
+            painter->DrawText(target.get(), "Performance Mode", rect, kFormat, false);
+        // Drawn twice over itself: the reference is blended twice as well.
+        BlendAlphaClipped(&expected, rect, layer.get(), TPoint(0, 0), 255);
+        int differ = 0, glowing = 0;
+        for (int y = 0; y < 36; ++y)
+            for (int x = 0; x < 120; ++x) {
+                differ += Get(*target, x, y) != Get(expected, x, y);
+                glowing += Get(expected, x, y) != Bgra{90, 60, 40, -1};
+            }
+        EXPECT_EQ(0, differ) << "radius " << c.radius;
+        EXPECT_GT(glowing, 300);
+
+        // Put as a layer on a canvas, the kept bitmap shows through whole.
+        auto put = Make(pf32bit, rect.Width(), rect.Height());
+        put->Canvas()->Font()->SetColor(c.color);
+        painter->DrawText(put->Canvas(), "Performance Mode",
+                          TRect(0, 0, rect.Width(), rect.Height()), kFormat, true);
+        int layerDiffers = 0;
+        for (int y = 0; y < rect.Height(); ++y)
+            for (int x = 0; x < rect.Width(); ++x)
+                layerDiffers += Get(*put, x, y) != Get(*layer, x, y);
+        EXPECT_EQ(0, layerDiffers) << "radius " << c.radius;
+    }
 }

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -476,8 +477,40 @@ TBitmap* TRadiateTextPainter::Layer(int w, int h, const TFont* font)
         m_layer->SetPixelFormat(pf32bit);
     }
     m_layer->SetSize(w, h);
-    m_layer->Canvas()->Font()->Assign(font);
+    // White from the start: the same face as last time then changes nothing in the DC.
+    TFont white;
+    white.Assign(font);
+    white.SetColor(clWhite);
+    m_layer->Canvas()->Font()->Assign(&white);
     return m_layer.get();
+}
+
+template <class Char>
+TBitmap* TRadiateTextPainter::GlowInLayer(const TFont* font, const Char* text, int w, int h,
+                                          UINT format, TColor color)
+{
+    const int r = static_cast<int>(Radius);
+    TBitmap* glow = Layer(w, h, font);
+    // The layer's pixels are written directly, to the bytes a black fill, and later a
+    // fill in the glow colour, leave in a 32-bit DIB: no brush is made for either fill.
+    for (int y = 0; y < h; ++y)
+        std::memset(glow->ScanLine(y), 0, static_cast<size_t>(w) * 4);
+    PlainText(glow->Canvas(), text, TRect(r, r, w - r, h - r), format);
+    IntMatrix matrix = GlowMatrix(glow, TRect(0, 0, w, h));
+    const COLORREF rgb = ColorToRGB(color);
+    const uint8_t blue = GetBValue(rgb), green = GetGValue(rgb), red = GetRValue(rgb);
+    for (int y = 0; y < h; ++y) {
+        uint8_t* p = glow->ScanLine(y);
+        const int32_t* values = matrix[y];
+        for (int x = 0; x < w; ++x, p += 4) {
+            const uint8_t value = static_cast<uint8_t>(std::min(values[x], 255));
+            p[0] = value ? blue : 0;
+            p[1] = value ? green : 0;
+            p[2] = value ? red : 0;
+            p[3] = value;
+        }
+    }
+    return glow;
 }
 
 template <class Char>
@@ -488,13 +521,7 @@ void TRadiateTextPainter::DrawGlow(TCanvas* canvas, const Char* text, const TRec
     const int h = rect.Height();
     if (w <= 0 || h <= 0)
         return;
-    const int r = static_cast<int>(Radius);
-    TBitmap* glow = Layer(w, h, canvas->Font());
-    TCanvas* layer = glow->Canvas();
-    FillSolid(layer, TRect(0, 0, w, h), clBlack);
-    layer->Font()->SetColor(clWhite);
-    PlainText(layer, text, TRect(r, r, w - r, h - r), format);
-    GlowLayer(glow, TRect(0, 0, w, h), canvas->Font()->Color());
+    TBitmap* glow = GlowInLayer(canvas->Font(), text, w, h, format, canvas->Font()->Color());
     if (asLayer)
         PutRect(canvas, rect, glow, TPoint(0, 0));
     else
@@ -512,12 +539,7 @@ void TRadiateTextPainter::DrawGlow(TBitmap* bitmap, const Char* text, const TRec
         const int h = rect.Height();
         if (w <= 0 || h <= 0)
             return;
-        TBitmap* glow = Layer(w, h, canvas->Font());
-        TCanvas* layer = glow->Canvas();
-        FillSolid(layer, TRect(0, 0, w, h), clBlack);
-        layer->Font()->SetColor(clWhite);
-        PlainText(layer, text, TRect(r, r, w - r, h - r), format);
-        GlowLayer(glow, TRect(0, 0, w, h), canvas->Font()->Color());
+        TBitmap* glow = GlowInLayer(canvas->Font(), text, w, h, format, canvas->Font()->Color());
         BlendAlphaClipped(bitmap, rect, glow, TPoint(0, 0), 255);
         return;
     }

@@ -194,10 +194,15 @@ protected:
     IntMatrix GlowMatrix(TBitmap* bitmap, const TRect& area);
     // Fills area with colour and gives it the glow of what area showed as alpha.
     void GlowLayer(TBitmap* bitmap, const TRect& area, TColor color);
-    // The w x h layer a glow is built in, with the given font. Kept from call to call:
-    // a new DIB, DC and font for every caption cost more than the glow itself. Every
-    // pixel of it is written again on each use.
+    // The w x h layer a glow is built in, with the given font in white. Kept from call
+    // to call: a new DIB, DC and font for every caption cost more than the glow itself.
+    // Every pixel of it is written again on each use.
     TBitmap* Layer(int w, int h, const TFont* font);
+    // The glow of the text in the layer, as a new bitmap with the font would hold it:
+    // the text white on black inset by Radius, then the colour with the glow as alpha.
+    template <class Char>
+    TBitmap* GlowInLayer(const TFont* font, const Char* text, int w, int h, UINT format,
+                         TColor color);
 
 private:
     std::unique_ptr<OuterGlowFilterFactory> m_factory;
