@@ -515,13 +515,13 @@ TBitmap* TRadiateTextPainter::GlowInLayer(const TFont* font, const Char* text, i
 
 template <class Char>
 void TRadiateTextPainter::DrawGlow(TCanvas* canvas, const Char* text, const TRect& rect,
-                                   UINT format, bool asLayer)
+                                   UINT format, bool asLayer, TColor color)
 {
     const int w = rect.Width();
     const int h = rect.Height();
     if (w <= 0 || h <= 0)
         return;
-    TBitmap* glow = GlowInLayer(canvas->Font(), text, w, h, format, canvas->Font()->Color());
+    TBitmap* glow = GlowInLayer(canvas->Font(), text, w, h, format, color);
     if (asLayer)
         PutRect(canvas, rect, glow, TPoint(0, 0));
     else
@@ -530,7 +530,7 @@ void TRadiateTextPainter::DrawGlow(TCanvas* canvas, const Char* text, const TRec
 
 template <class Char>
 void TRadiateTextPainter::DrawGlow(TBitmap* bitmap, const Char* text, const TRect& rect,
-                                   UINT format, bool asLayer)
+                                   UINT format, bool asLayer, TColor color)
 {
     const int r = static_cast<int>(Radius);
     TCanvas* canvas = bitmap->Canvas();
@@ -539,17 +539,17 @@ void TRadiateTextPainter::DrawGlow(TBitmap* bitmap, const Char* text, const TRec
         const int h = rect.Height();
         if (w <= 0 || h <= 0)
             return;
-        TBitmap* glow = GlowInLayer(canvas->Font(), text, w, h, format, canvas->Font()->Color());
+        TBitmap* glow = GlowInLayer(canvas->Font(), text, w, h, format, color);
         BlendAlphaClipped(bitmap, rect, glow, TPoint(0, 0), 255);
         return;
     }
     FillSolid(canvas, rect, clBlack);
-    const TColor color = canvas->Font()->Color();
+    const TColor fontColor = canvas->Font()->Color();
     canvas->Font()->SetColor(clWhite);
     PlainText(canvas, text, TRect(rect.Left + r, rect.Top + r, rect.Right - r, rect.Bottom - r),
               format);
     GlowLayer(bitmap, rect, color);
-    canvas->Font()->SetColor(color);
+    canvas->Font()->SetColor(fontColor);
 }
 
 template <class Char>
@@ -566,25 +566,25 @@ void TRadiateTextPainter::MeasureGlow(TCanvas* canvas, const Char* text, TRect& 
 void TRadiateTextPainter::DrawText(TCanvas* canvas, const char* text, const TRect& rect,
                                    UINT format, bool asLayer)
 {
-    DrawGlow(canvas, text, rect, format, asLayer);
+    DrawGlow(canvas, text, rect, format, asLayer, canvas->Font()->Color());
 }
 
 void TRadiateTextPainter::DrawText(TCanvas* canvas, const wchar_t* text, const TRect& rect,
                                    UINT format, bool asLayer)
 {
-    DrawGlow(canvas, text, rect, format, asLayer);
+    DrawGlow(canvas, text, rect, format, asLayer, canvas->Font()->Color());
 }
 
 void TRadiateTextPainter::DrawText(TBitmap* bitmap, const char* text, const TRect& rect,
                                    UINT format, bool asLayer)
 {
-    DrawGlow(bitmap, text, rect, format, asLayer);
+    DrawGlow(bitmap, text, rect, format, asLayer, bitmap->Canvas()->Font()->Color());
 }
 
 void TRadiateTextPainter::DrawText(TBitmap* bitmap, const wchar_t* text, const TRect& rect,
                                    UINT format, bool asLayer)
 {
-    DrawGlow(bitmap, text, rect, format, asLayer);
+    DrawGlow(bitmap, text, rect, format, asLayer, bitmap->Canvas()->Font()->Color());
 }
 
 void TRadiateTextPainter::CalcRect(TCanvas* canvas, const char* text, TRect& rect, UINT format)
@@ -617,12 +617,9 @@ void TOuterGlowTextPainter::DrawOuter(TCanvas* canvas, const Char* text, const T
     const int h = rect.Height();
     TFont* font = canvas->Font();
     if (!asLayer) {
-        const TColor color = font->Color();
-        font->SetColor(Color);
         if (r != 0)
             DrawGlow(canvas, text, TRect(rect.Left + ox, rect.Top + oy, rect.Right, rect.Bottom),
-                     format, false);
-        font->SetColor(color);
+                     format, false, Color);
         PlainText(canvas, text,
                   TRect(rect.Left + r, rect.Top + r, rect.Right - r - ox, rect.Bottom - r - oy),
                   format);
@@ -635,8 +632,7 @@ void TOuterGlowTextPainter::DrawOuter(TCanvas* canvas, const Char* text, const T
     if (w <= 0 || h <= 0)
         return;
     auto glow = NewLayer(w, h, font);
-    glow->Canvas()->Font()->SetColor(Color);
-    DrawGlow(glow->Canvas(), text, TRect(ox, oy, w, h), format, true);
+    DrawGlow(glow->Canvas(), text, TRect(ox, oy, w, h), format, true, Color);
     auto letters = NewLayer(w, h, font);
     TextLayerOnCanvas(letters->Canvas(), text, 0, 0, w - ox, h - oy, format);
     CopyLayer(glow.get(), TRect(0, 0, w - ox, h - oy), letters.get(), TPoint(0, 0));
@@ -655,11 +651,8 @@ void TOuterGlowTextPainter::DrawOuter(TBitmap* bitmap, const Char* text, const T
     const TRect letterRect(rect.Left, rect.Top, rect.Right - ox, rect.Bottom - oy);
     const TRect glowRect(rect.Left + ox, rect.Top + oy, rect.Right, rect.Bottom);
     if (!asLayer) {
-        const TColor color = font->Color();
-        font->SetColor(Color);
         if (r != 0)
-            DrawGlow(bitmap, text, glowRect, format, false);
-        font->SetColor(color);
+            DrawGlow(bitmap, text, glowRect, format, false, Color);
         PlainText(canvas, text, letterRect, format);
         return;
     }
@@ -673,10 +666,7 @@ void TOuterGlowTextPainter::DrawOuter(TBitmap* bitmap, const Char* text, const T
         return;
     auto letters = NewLayer(w, h, font);
     TextLayer(letters.get(), text, TRect(0, 0, w - ox, h - oy), format);
-    const TColor color = font->Color();
-    font->SetColor(Color);
-    DrawGlow(bitmap, text, glowRect, format, true);
-    font->SetColor(color);
+    DrawGlow(bitmap, text, glowRect, format, true, Color);
     CopyLayer(bitmap, letterRect, letters.get(), TPoint(0, 0));
 }
 

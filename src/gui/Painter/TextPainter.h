@@ -182,12 +182,13 @@ public:
     uint8_t Spread = 0;
 
 protected:
+    // The glow in the given colour (the font colour when the painter draws for itself).
     template <class Char>
     void DrawGlow(TCanvas* canvas, const Char* text, const TRect& rect, UINT format,
-                  bool asLayer);
+                  bool asLayer, TColor color);
     template <class Char>
     void DrawGlow(TBitmap* bitmap, const Char* text, const TRect& rect, UINT format,
-                  bool asLayer);
+                  bool asLayer, TColor color);
     template <class Char>
     void MeasureGlow(TCanvas* canvas, const Char* text, TRect& rect, UINT format);
     // The glow of the rendered text in area: its luminance spread by the kernel.
