@@ -464,14 +464,36 @@ TEST(OuterGlow, APainterThatDrewBeforeDrawsAsANewOne)
     fresh->Radius = 4;
     fresh->Opacity = 160;
     auto expected = draw(*fresh, "Pellon", TRect(3, 1, 90, 33), -13);
-    int differ = 0, glowing = 0;
-    for (int y = 0; y < 40; ++y)
-        for (int x = 0; x < 120; ++x) {
-            differ += Get(*second, x, y) != Get(*expected, x, y);
-            glowing += Get(*expected, x, y) != Bgra{90, 60, 30, -1};
-        }
-    EXPECT_EQ(0, differ);
-    EXPECT_GT(glowing, 200);
+    auto compare = [](TBitmap& actual, TBitmap& wanted) {
+        int differ = 0, glowing = 0;
+        for (int y = 0; y < 40; ++y)
+            for (int x = 0; x < 120; ++x) {
+                differ += Get(actual, x, y) != Get(wanted, x, y);
+                glowing += Get(wanted, x, y) != Bgra{90, 60, 30, -1};
+            }
+        EXPECT_EQ(0, differ);
+        EXPECT_GT(glowing, 200);
+    };
+    compare(*second, *expected);
+
+    // The same caption once more, after each field that shapes the glow changed.
+    struct Change {
+        uint8_t opacity, spread;
+        TColor color;
+    };
+    for (const Change& c : {Change{200, 0, 0x00BFFFFF}, Change{200, 128, 0x00BFFFFF},
+                            Change{200, 128, clRed}}) {
+        used->Opacity = fresh->Opacity = c.opacity;
+        used->Spread = fresh->Spread = c.spread;
+        used->Color = fresh->Color = c.color;
+        auto again = draw(*used, "Pellon", TRect(3, 1, 90, 33), -13);
+        std::unique_ptr<TOuterGlowTextPainter, TextPainterRelease> other(new TOuterGlowTextPainter);
+        other->Radius = 4;
+        other->Opacity = c.opacity;
+        other->Spread = c.spread;
+        other->Color = c.color;
+        compare(*again, *draw(*other, "Pellon", TRect(3, 1, 90, 33), -13));
+    }
 }
 
 TEST(RadiateGlow, BlendedGlowIsItsGlowLayerLaidOverTheTarget)

@@ -470,6 +470,22 @@ void TRadiateTextPainter::GlowLayer(TBitmap* bitmap, const TRect& area, TColor c
     AlphaFromMatrix(bitmap, area, glow);
 }
 
+namespace {
+
+// Where a zero-terminated text ends (an absent text is empty).
+template <class Char>
+const Char* TextEnd(const Char* text)
+{
+    static const Char empty[1] = {};
+    if (!text)
+        return empty;
+    while (*text)
+        ++text;
+    return text;
+}
+
+}  // namespace
+
 TBitmap* TRadiateTextPainter::Layer(int w, int h, const TFont* font)
 {
     if (!m_layer) {
@@ -489,6 +505,35 @@ template <class Char>
 TBitmap* TRadiateTextPainter::GlowInLayer(const TFont* font, const Char* text, int w, int h,
                                           UINT format, TColor color)
 {
+    // The same caption again (a repaint) finds its glow still in the layer. The kernel
+    // the factory holds is part of what the glow was made from.
+    m_factory->SetSpread(static_cast<float>(Spread * kReciprocal255));
+    m_factory->SetOpacity(static_cast<float>(Opacity * kReciprocal255));
+    const int32_t radius = static_cast<int32_t>(Radius);
+    NeighborWeightedFilter* filter = m_factory->CreateFilter(radius, radius);
+    GlowKey key;
+    const Char* end = TextEnd(text);
+    key.text.assign(reinterpret_cast<const char*>(text ? text : end),
+                    reinterpret_cast<const char*>(end));
+    key.wide = sizeof(Char) != 1;
+    key.face = font->Name();
+    key.fontHeight = font->Height();
+    key.style = font->Style();
+    key.charset = font->Charset();
+    key.width = w;
+    key.height = h;
+    key.format = format;
+    key.radius = Radius;
+    key.spread = Spread;
+    key.opacity = Opacity;
+    key.filter = filter;
+    key.kernelRows = filter->Kernel().Rows();
+    key.color = color;
+    m_factory->ReleaseFilter(filter);
+    if (m_layer && m_layerKey == key)
+        return m_layer.get();
+    m_layerKey = key;
+
     const int r = static_cast<int>(Radius);
     TBitmap* glow = Layer(w, h, font);
     // The layer's pixels are written directly, to the bytes a black fill, and later a

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 // The painters' operation is named like the system function, which windows.h turns into
@@ -206,8 +207,35 @@ protected:
                          TColor color);
 
 private:
+    // Everything the glow in the layer was made from.
+    struct GlowKey {
+        std::string text;  // the characters' bytes
+        bool wide = false;
+        std::string face;
+        int fontHeight = 0;
+        TFontStyles style = 0;
+        uint8_t charset = 0;
+        int width = 0, height = 0;
+        UINT format = 0;
+        uint32_t radius = 0;
+        uint8_t spread = 0, opacity = 0;
+        const Filter* filter = nullptr;  // borrowed: the factory's kernel, compared only
+        int kernelRows = 0;
+        TColor color = 0;
+        bool operator==(const GlowKey& o) const
+        {
+            return text == o.text && wide == o.wide && face == o.face &&
+                   fontHeight == o.fontHeight && style == o.style && charset == o.charset &&
+                   width == o.width && height == o.height && format == o.format &&
+                   radius == o.radius && spread == o.spread && opacity == o.opacity &&
+                   filter == o.filter && kernelRows == o.kernelRows &&
+                   color == o.color;
+        }
+    };
+
     std::unique_ptr<OuterGlowFilterFactory> m_factory;
     std::unique_ptr<TBitmap> m_layer;
+    GlowKey m_layerKey;
 };
 
 // Draws the glow in Color, shifted by RadiationOffset, and the letters on top in the
