@@ -158,7 +158,7 @@ void BlendLines(const BenchOptions& options)
     };
     Picture pictures[] = {
         {"BlendAlphaWhole 800 x 347 skin picture vs memcpy", SkinPicture(800, 347)},
-        {"BlendAlphaWhole 800 x 347, every alpha at random, vs memcpy",
+        {"  the same, every alpha at random (no opaque or clear pixel)",
          NoisePicture(pf32bit, 800, 347, 4)},
     };
     auto original = NoisePicture(pf24bit, 800, 347, 5);
