@@ -47,7 +47,7 @@ TComponent::TComponent(TComponent* owner) : m_owner(owner)
 
 TComponent::~TComponent()
 {
-    Destroying();
+    BeginDestruction();
     NotifyFreed();
     DestroyComponents();
     if (m_owner)
@@ -58,17 +58,22 @@ void TComponent::Free()
 {
     if (m_freeing)
         return;
-    m_freeing = true;
-    Destroying();
+    BeginDestruction();
     BeforeDestruction();
     delete this;
 }
 
-void TComponent::Destroying()
+void TComponent::BeginDestruction()
+{
+    m_freeing = true;
+    MarkDestroying();
+}
+
+void TComponent::MarkDestroying()
 {
     m_state |= csDestroying;
     for (const auto& owned : m_components)
-        owned->Destroying();
+        owned->MarkDestroying();
 }
 
 void TComponent::BeforeDestruction()

@@ -102,8 +102,9 @@ protected:
     // notification and frees the owned components. An override does its own part first
     // (a windowed control destroys its window) and then calls this one.
     virtual void BeforeDestruction();
-    // Marks the component and all it owns csDestroying.
-    void Destroying();
+    // The destroying phase starts: the component and all it owns are marked
+    // csDestroying, and a Free from now on does nothing.
+    void BeginDestruction();
     // Fires one of the component's events, unless it is being freed.
     template <class Event, class... Args>
     void FireEvent(const Event& event, Args&&... args) const
@@ -119,6 +120,7 @@ private:
     void InsertComponent(TComponent* component);
     void RemoveComponent(TComponent* component);
     void NotifyFreed();
+    void MarkDestroying();
 
     TComponent* m_owner;  // borrowed
     std::vector<std::unique_ptr<TComponent>> m_components;
@@ -126,7 +128,7 @@ private:
     std::string m_name;
     intptr_t m_tag = 0;
     TComponentState m_state = 0;
-    bool m_freeing = false;  // Free runs
+    bool m_freeing = false;  // the destroying phase has begun: Free does nothing
 };
 
 // For a unique_ptr that holds a component: frees it through Free.

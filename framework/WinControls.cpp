@@ -71,7 +71,7 @@ TWinControl::~TWinControl()
 {
     WindowProc = Bind(this, &TWinControl::WndProc);  // a replacement may be gone already
     // A bare delete: the destroying phase that Free runs first, as far as it still can.
-    Destroying();
+    BeginDestruction();
     DestroyHandle();
     DestroyComponents();
     // The other children are their owners' to free; their windows died with ours.

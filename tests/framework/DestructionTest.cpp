@@ -63,26 +63,47 @@ private:
     TCustomControl* m_client;  // borrowed: owned as a component
 };
 
+// Frees whatever it hears is going, as a careless handler might.
+class FreesAgain : public TComponent {
+public:
+    using TComponent::TComponent;
+    int notified = 0;
+
+protected:
+    void Notification(TComponent* component, TOperation operation) override
+    {
+        TComponent::Notification(component, operation);
+        if (operation == opRemove) {
+            ++notified;
+            component->Free();  // the form's destruction has begun: nothing happens
+        }
+    }
+};
+
 }  // namespace
 
 TEST(Destruction, AFormFreedInAnyWaySeesNoHandlerOrHookAfterItsDestructor)
 {
     const struct {
         const char* how;
+        bool application;  // owned by an application object rather than a plain component
         std::function<void(PanelForm*, TComponent* owner)> free;
     } cases[] = {
-        {"Free", [](PanelForm* form, TComponent*) { form->Free(); }},
-        {"its owner's Free", [](PanelForm*, TComponent* owner) { owner->Free(); }},
-        {"its owner's delete", [](PanelForm*, TComponent* owner) { delete owner; }},
-        {"a bare delete", [](PanelForm* form, TComponent* owner) {
+        {"Free", false, [](PanelForm* form, TComponent*) { form->Free(); }},
+        {"its owner's Free", false, [](PanelForm*, TComponent* owner) { owner->Free(); }},
+        {"its owner's delete", false, [](PanelForm*, TComponent* owner) { delete owner; }},
+        {"the application at exit", true, [](PanelForm*, TComponent* owner) { delete owner; }},
+        {"a bare delete", false, [](PanelForm* form, TComponent* owner) {
              delete form;
              owner->Free();
          }},
     };
     for (const auto& c : cases) {
         g_late = LateCalls();
-        auto* owner = new TComponent(nullptr);
+        TComponent* owner = c.application ? new TApplication : new TComponent(nullptr);
         auto* form = new PanelForm(owner);
+        FreesAgain careless(nullptr);
+        careless.FreeNotification(form);
         TWindowProcHook outliving(form->Client(), [form](TMessage& message, const TWndMethod& next) {
             form->Wrapped();
             next(message);
@@ -95,24 +116,6 @@ TEST(Destruction, AFormFreedInAnyWaySeesNoHandlerOrHookAfterItsDestructor)
         EXPECT_TRUE(g_late.destroyed) << c.how;
         EXPECT_EQ(std::vector<std::string>{}, g_late.calls) << c.how;
         EXPECT_EQ(nullptr, outliving.Control()) << c.how;
+        EXPECT_EQ(1, careless.notified) << c.how;
     }
-}
-
-TEST(Destruction, TheApplicationFreesItsFormsAtExitBeforeTheirDestructorsRun)
-{
-    g_late = LateCalls();
-    {
-        guitest::ScopedApplication app;
-        PanelForm* main = nullptr;
-        app->CreateForm(main);
-        PanelForm* second = nullptr;
-        app->CreateForm(second);
-        main->Show();
-        second->Show();
-        second->Client()->SetFocus();
-        guitest::Pump(50);
-        ASSERT_TRUE(second->Client()->Focused());
-    }
-    EXPECT_TRUE(g_late.destroyed);
-    EXPECT_EQ(std::vector<std::string>{}, g_late.calls);
 }
