@@ -9,6 +9,8 @@
 
 namespace {
 
+bool g_gdiBatchPending = false;
+
 int DeviceBitsPerPixel()
 {
     static const int bits = [] {
@@ -62,6 +64,11 @@ void CopyTrueColorPixels(const uint8_t* source, int sourceBits, uint8_t* dest, i
 }
 
 }  // namespace
+
+void NoteGdiBatchPending()
+{
+    g_gdiBatchPending = true;
+}
 
 // ---------------------------------------------------------------------------------------
 // TGraphic
@@ -215,8 +222,17 @@ uint8_t* TBitmap::ScanLine(int row)
 {
     if (row < 0 || row >= m_height || !m_bits)
         throw Exception("Scan line index out of range");
-    GdiFlush();  // GDI may still be drawing into the DIB
+    if (g_gdiBatchPending) {  // GDI may still be drawing into the DIB
+        g_gdiBatchPending = false;
+        GdiFlush();
+    }
     return m_bits + static_cast<ptrdiff_t>(row) * Stride();
+}
+
+HBITMAP TBitmap::Handle() const
+{
+    NoteGdiBatchPending();  // whoever takes the handle may draw into the DIB
+    return m_dib.Get();
 }
 
 TCanvas* TBitmap::Canvas()

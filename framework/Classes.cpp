@@ -47,7 +47,43 @@ TComponent::TComponent(TComponent* owner) : m_owner(owner)
 
 TComponent::~TComponent()
 {
+    BeginDestruction();
+    NotifyFreed();
+    DestroyComponents();
+    if (m_owner)
+        m_owner->RemoveComponent(this);
+}
+
+void TComponent::Free()
+{
+    if (m_freeing)
+        return;
+    BeginDestruction();
+    BeforeDestruction();
+    delete this;
+}
+
+void TComponent::BeginDestruction()
+{
+    m_freeing = true;
+    MarkDestroying();
+}
+
+void TComponent::MarkDestroying()
+{
     m_state |= csDestroying;
+    for (const auto& owned : m_components)
+        owned->MarkDestroying();
+}
+
+void TComponent::BeforeDestruction()
+{
+    NotifyFreed();
+    DestroyComponents();
+}
+
+void TComponent::NotifyFreed()
+{
     // Those that refer to us forget us; those we refer to forget that we asked.
     while (!m_freeNotifies.empty()) {
         TComponent* other = m_freeNotifies.back();
@@ -55,9 +91,6 @@ TComponent::~TComponent()
         other->RemoveFreeNotification(this);
         other->Notification(this, opRemove);
     }
-    DestroyComponents();
-    if (m_owner)
-        m_owner->RemoveComponent(this);
 }
 
 TComponent* TComponent::Components(int index) const
@@ -134,11 +167,11 @@ void TComponent::RemoveComponent(TComponent* component)
 void TComponent::DestroyComponents()
 {
     while (!m_components.empty()) {
-        std::unique_ptr<TComponent> last = std::move(m_components.back());
+        TComponent* last = m_components.back().release();
         m_components.pop_back();
         last->m_owner = nullptr;
-        Notification(last.get(), opRemove);
-        last.reset();
+        Notification(last, opRemove);
+        last->Free();
     }
 }
 
@@ -148,19 +181,41 @@ TReader::TReader(TComponent* root) : m_root(root)
     root->m_state |= csLoading | csReading;
 }
 
+namespace {
+
+// The component and those it owns, at any depth, that are still loading; owners first.
+void CollectLoading(TComponent* component, std::vector<TComponent*>& loading)
+{
+    if (!(component->ComponentState() & csLoading))
+        return;
+    loading.push_back(component);
+    for (int i = 0; i < component->ComponentCount(); ++i)
+        CollectLoading(component->Components(i), loading);
+}
+
+}  // namespace
+
 TReader::~TReader() noexcept(false)
 {
     const bool unwinding = std::uncaught_exceptions() > 0;
-    std::vector<TComponent*> loading{m_root};
-    for (const auto& owned : m_root->m_components)
-        if (owned->m_state & csLoading)
-            loading.push_back(owned.get());
+    std::vector<TComponent*> loading;
+    CollectLoading(m_root, loading);
     for (TComponent* component : loading)
         component->m_state &= ~csReading;
+    // Every component ends loading, also when one's Loaded throws; the first exception
+    // goes on once all are done.
+    std::exception_ptr failure;
     for (TComponent* component : loading) {
-        if (unwinding)
-            component->m_state &= ~csLoading;
-        else
-            component->Loaded();
+        if (!unwinding) {
+            try {
+                component->Loaded();
+            } catch (...) {
+                if (!failure)
+                    failure = std::current_exception();
+            }
+        }
+        component->m_state &= ~csLoading;
     }
+    if (failure)
+        std::rethrow_exception(failure);
 }

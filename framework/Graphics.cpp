@@ -205,6 +205,7 @@ void TCanvas::SetHandle(HDC dc)
 
 void TCanvas::RequireState(unsigned state)
 {
+    NoteGdiBatchPending();  // the caller is about to draw on the DC
     if (!m_handle) {
         CreateHandle();
         if (!m_handle)

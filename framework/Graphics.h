@@ -185,6 +185,11 @@ enum TTransparentMode { tmAuto, tmFixed };
 
 class TBitmap;
 
+// GDI may keep drawing calls in a per-thread batch until it is flushed. Handing out a DC
+// (any canvas drawing) or a bitmap handle marks the batch as possibly pending;
+// TBitmap::ScanLine flushes it only then, so a walk over many rows flushes once.
+void NoteGdiBatchPending();
+
 class TBitmapCanvas : public TCanvas {
 public:
     explicit TBitmapCanvas(TBitmap* bitmap) : m_bitmap(bitmap) {}
@@ -222,10 +227,11 @@ public:
     void SetPixelFormat(TPixelFormat format);
 
     // The first byte of a row; row 0 is the top row. Raises for a row out of range.
+    // Flushes GDI's batch first when drawing may be pending (NoteGdiBatchPending).
     uint8_t* ScanLine(int row);
 
     TCanvas* Canvas();
-    HBITMAP Handle() const { return m_dib.Get(); }
+    HBITMAP Handle() const;
 
     TTransparentMode TransparentMode() const { return m_transparentMode; }
     void SetTransparentMode(TTransparentMode mode);

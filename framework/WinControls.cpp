@@ -10,6 +10,13 @@
 
 #include <algorithm>
 
+namespace {
+
+// The window property that names a control's object on its window, for FindControl.
+const char kControlProperty[] = "TWinControl";
+
+}  // namespace
+
 // Every control window's procedure: the object rides with its window from WM_NCCREATE
 // (it comes in lpCreateParams) and gets every message through its WindowProc.
 LRESULT CALLBACK ControlWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
@@ -22,21 +29,28 @@ LRESULT CALLBACK ControlWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM 
         if (!control)
             return DefWindowProcA(window, msg, wParam, lParam);
         SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(control));
+        SetPropA(window, kControlProperty, control);
         control->m_handle = window;
     }
-    if (control->m_destroyingHandle)
-        return CallWindowProcA(control->m_defWndProc, window, msg, wParam, lParam);
-    static int depth = 0;  // messages sent while one is handled nest
-    TMessage message{msg, wParam, lParam, 0};
-    ++depth;
-    Application->Guarded([&] { control->WindowProc(message); });
-    if (--depth == 0)
-        TControlCanvas::FreeDeviceContexts();
+    LRESULT result = 0;
+    if (control->m_destroyingHandle || control->IsDestroying()) {
+        // Nothing of the object runs while its window or the object itself goes.
+        result = CallWindowProcA(control->m_defWndProc, window, msg, wParam, lParam);
+    } else {
+        static int depth = 0;  // messages sent while one is handled nest
+        TMessage message{msg, wParam, lParam, 0};
+        ++depth;
+        Application->Guarded([&] { control->WindowProc(message); });
+        if (--depth == 0)
+            TControlCanvas::FreeDeviceContexts();
+        result = message.Result;
+    }
     if (msg == WM_NCDESTROY) {
         SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+        RemovePropA(window, kControlProperty);
         control->m_handle = nullptr;
     }
-    return message.Result;
+    return result;
 }
 
 TWinControl* FindControl(HWND window)
@@ -44,9 +58,8 @@ TWinControl* FindControl(HWND window)
     DWORD process = 0;
     if (!window || !GetWindowThreadProcessId(window, &process) || process != GetCurrentProcessId())
         return nullptr;
-    if (reinterpret_cast<WNDPROC>(GetWindowLongPtrA(window, GWLP_WNDPROC)) != ControlWindowProc)
-        return nullptr;
-    return reinterpret_cast<TWinControl*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    // The property, not the window procedure: a Win32 subclass replaces the procedure.
+    return static_cast<TWinControl*>(GetPropA(window, kControlProperty));
 }
 
 TWinControl::TWinControl(TComponent* owner) : TControl(owner)
@@ -57,10 +70,19 @@ TWinControl::TWinControl(TComponent* owner) : TControl(owner)
 TWinControl::~TWinControl()
 {
     WindowProc = Bind(this, &TWinControl::WndProc);  // a replacement may be gone already
-    // Children are their owners' to free; they lose their windows with ours.
+    // A bare delete: the destroying phase that Free runs first, as far as it still can.
+    BeginDestruction();
+    DestroyHandle();
+    DestroyComponents();
+    // The other children are their owners' to free; their windows died with ours.
     while (!m_controls.empty())
         RemoveControl(m_controls.back());
+}
+
+void TWinControl::BeforeDestruction()
+{
     DestroyHandle();
+    TControl::BeforeDestruction();
 }
 
 TControl* TWinControl::Controls(int index) const
@@ -100,7 +122,12 @@ void TWinControl::RemoveControl(TControl* control)
         if (m_handle && GetCapture() == m_handle)
             ReleaseCapture();
     }
-    control->Invalidate();
+    // A control being freed no longer invalidates itself: where it was is repainted here.
+    if (m_handle && !IsDestroying() && control->Visible() && !dynamic_cast<TWinControl*>(control)) {
+        const TRect bounds = control->BoundsRect();
+        const RECT r{bounds.Left, bounds.Top, bounds.Right, bounds.Bottom};
+        InvalidateRect(m_handle, &r, !(ControlStyle() & csOpaque));
+    }
     m_controls.erase(it);
     m_tabList.erase(std::remove(m_tabList.begin(), m_tabList.end(), control), m_tabList.end());
     control->m_parent = nullptr;
@@ -177,6 +204,11 @@ void TWinControl::RegisterWindowClass(const TCreateParams& params)
 
 void TWinControl::CreateHandle()
 {
+    if (m_handle)
+        return;
+    // A parent that makes its window now makes its children's too, this one's included.
+    if (Parent())
+        Parent()->HandleNeeded();
     if (m_handle)
         return;
     CreateWnd();
@@ -274,7 +306,7 @@ void TWinControl::FontChanged(TObject* sender)
 
 void TWinControl::Invalidate()
 {
-    if (m_handle)
+    if (m_handle && !IsDestroying())
         InvalidateRect(m_handle, nullptr, !(ControlStyle() & csOpaque));
 }
 
@@ -305,7 +337,8 @@ bool TWinControl::CanFocus() const
 
 void TWinControl::SetFocus()
 {
-    ::SetFocus(Handle());
+    if (!IsDestroying())
+        ::SetFocus(Handle());
 }
 
 void TWinControl::SetTabStop(bool tabStop)
@@ -367,8 +400,19 @@ void TWinControl::SelectNext(TWinControl* current, bool forward)
 
 void TWinControl::Realign()
 {
+    // While its description is read, Loaded aligns once at the end; the children that
+    // an alignment moves ask for none of their own.
+    if (IsDestroying() || (ComponentState() & csLoading) || m_aligning)
+        return;
+    TFlagScope aligning(m_aligning);
     TRect rect = ClientRect();
     AlignControls(rect);
+}
+
+void TWinControl::Loaded()
+{
+    TControl::Loaded();
+    Realign();
 }
 
 void TWinControl::AlignControls(TRect& rect)
@@ -559,6 +603,7 @@ public:
     PaintScope(const PaintScope&) = delete;
     PaintScope& operator=(const PaintScope&) = delete;
     HDC dc() const { return m_dc; }
+    const RECT& update() const { return m_ps.rcPaint; }
 
 private:
     HWND m_window;  // borrowed
@@ -585,15 +630,23 @@ void TWinControl::WMPaint(TMessage& message)
         PaintControls(dc);
         return;
     }
-    const TRect client = ClientRect();
+    // The buffer covers only the area to repaint, with its origin moved so that client
+    // coordinates land on it: what lies outside is neither drawn nor copied.
+    const RECT& update = paint.update();
+    const int width = update.right - update.left;
+    const int height = update.bottom - update.top;
+    if (width <= 0 || height <= 0)
+        return;
     MemoryDC buffer(CreateCompatibleDC(dc));
-    BitmapHandle bitmap(CreateCompatibleBitmap(dc, client.Width(), client.Height()));
+    BitmapHandle bitmap(CreateCompatibleBitmap(dc, width, height));
     if (!buffer || !bitmap)
         return;
     SelectedObject selected(buffer.Get(), bitmap.Get());
+    SetViewportOrgEx(buffer.Get(), -update.left, -update.top, nullptr);
+    IntersectClipRect(buffer.Get(), update.left, update.top, update.right, update.bottom);
     Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(buffer.Get()), reinterpret_cast<LPARAM>(buffer.Get()));
     Perform(WM_PAINT, reinterpret_cast<WPARAM>(buffer.Get()), 0);
-    BitBlt(dc, 0, 0, client.Width(), client.Height(), buffer.Get(), 0, 0, SRCCOPY);
+    BitBlt(dc, update.left, update.top, width, height, buffer.Get(), update.left, update.top, SRCCOPY);
 }
 
 void TWinControl::PaintWindow(HDC dc)
@@ -613,13 +666,12 @@ void TWinControl::PaintControls(HDC dc)
         const RECT r{bounds.Left, bounds.Top, bounds.Right, bounds.Bottom};
         if (!RectVisible(dc, &r))
             continue;
-        const int saved = SaveDC(dc);
+        SavedDC saved(dc);  // the next child, and the DC's owner, get it back as it was
         POINT origin;
         GetViewportOrgEx(dc, &origin);
         SetViewportOrgEx(dc, origin.x + bounds.Left, origin.y + bounds.Top, nullptr);
         IntersectClipRect(dc, 0, 0, bounds.Width(), bounds.Height());
         control->Perform(WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
-        RestoreDC(dc, saved);
     }
 }
 
@@ -635,25 +687,25 @@ void TWinControl::EraseBackground(HDC dc)
 
 void TWinControl::KeyDown(WORD& key, TShiftState shift)
 {
-    Fire(OnKeyDown, this, key, shift);
+    FireEvent(OnKeyDown, this, key, shift);
 }
 
 void TWinControl::KeyUp(WORD& key, TShiftState shift)
 {
-    Fire(OnKeyUp, this, key, shift);
+    FireEvent(OnKeyUp, this, key, shift);
 }
 
 void TWinControl::KeyPress(char& key)
 {
-    Fire(OnKeyPress, this, key);
+    FireEvent(OnKeyPress, this, key);
 }
 
 void TWinControl::DoEnter()
 {
-    Fire(OnEnter, this);
+    FireEvent(OnEnter, this);
 }
 
 void TWinControl::DoExit()
 {
-    Fire(OnExit, this);
+    FireEvent(OnExit, this);
 }

@@ -5,7 +5,6 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
-#include <memory>
 
 namespace {
 
@@ -132,14 +131,16 @@ bool EvaluateAcpiMethod(const char* method, DWORD first, DWORD second, void* rep
 
 bool ReadEcRegister(DWORD first, DWORD second, DWORD* result)
 {
-    const auto reply = std::make_unique<unsigned char[]>(kEcReplySize);
+    // One buffer for every read (the channel serves the main thread only); only the
+    // bytes the driver returned are read.
+    static std::array<unsigned char, kEcReplySize> reply;
     DWORD size = kEcReplySize;
-    if (!EvaluateAcpiMethod("RBEC", first, second, reply.get(), &size))
+    if (!EvaluateAcpiMethod("RBEC", first, second, reply.data(), &size))
         return false;
     // A reply that stops before the result carries no value; taking the zeros behind
     // it would report a reading the driver never made.
     if (size < kResultOffset + 4)
         return false;
-    *result = Get32(reply.get() + kResultOffset);
+    *result = Get32(reply.data() + kResultOffset);
     return true;
 }

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstring>
 #include <memory>
+#include <random>
 
 namespace {
 
@@ -278,4 +280,96 @@ TEST(ImageDeathTest, WrongFormatsAreReportedWithTheirConditions)
                              "layer->PixelFormat == pf32bit") + where);
     EXPECT_DEATH(FillAlpha(b24.get(), 0),
                  std::string("Assertion failed: bitmap->PixelFormat == pf32bit") + where);
+}
+
+namespace {
+
+// The blend as first written, kept as the reference for the fixed-point one: weights
+// rounded to double, then each channel's products and sum in extended precision, cut
+// toward zero.
+void ReferenceBlend(TBitmap& dst, TBitmap& src, uint8_t opacity)
+{
+    const long double r = 1.0L / 255.0L;
+    const int step = dst.PixelFormat() == pf24bit ? 3 : 4;
+    for (int y = 0; y < dst.Height(); ++y)
+        for (int x = 0; x < dst.Width(); ++x) {
+            const uint8_t* s = src.ScanLine(y) + 4 * x;
+            uint8_t* d = dst.ScanLine(y) + step * x;
+            const double k = static_cast<double>(opacity * r);
+            const double a = static_cast<double>(s[3] * r);
+            const double ws = static_cast<double>(static_cast<long double>(k) * a);
+            const double wd = static_cast<double>(1.0L - static_cast<long double>(a));
+            for (int c = 0; c < 3; ++c) {
+                const long double value = static_cast<long double>(s[c]) * ws +
+                                          static_cast<long double>(d[c]) * wd;
+                d[c] = static_cast<uint8_t>(static_cast<int>(value));
+            }
+        }
+}
+
+}  // namespace
+
+TEST(Blend, MatchesTheExtendedPrecisionBlendForEveryOpacityAlphaAndColour)
+{
+    // Source colour x and alpha y, at every opacity; the destination channels are the
+    // source colour itself (sums that land exactly on an integer), its complement and
+    // a random byte.
+    std::mt19937 random(20261209);
+    auto src = Make(pf32bit, 256, 256);
+    for (int y = 0; y < 256; ++y)
+        for (int x = 0; x < 256; ++x)
+            Set(*src, x, y, {x, x, x, y});
+    int wrong = 0;
+    for (TPixelFormat format : {pf24bit, pf32bit}) {
+        for (int opacity = 0; opacity < 256; opacity += format == pf24bit ? 1 : 5) {
+            auto dst = Make(format, 256, 256);
+            for (int y = 0; y < 256; ++y)
+                for (int x = 0; x < 256; ++x)
+                    Set(*dst, x, y, {x, 255 - x, static_cast<int>(random() & 0xFF), 77});
+            TBitmap expected;
+            expected.Assign(dst.get());
+            ReferenceBlend(expected, *src, static_cast<uint8_t>(opacity));
+            if (format == pf24bit)
+                BlendAlphaWhole(dst.get(), src.get(), static_cast<uint8_t>(opacity));
+            else
+                BlendAlpha32Whole(dst.get(), src.get(), static_cast<uint8_t>(opacity));
+            for (int y = 0; y < 256; ++y)
+                wrong += std::memcmp(dst->ScanLine(y), expected.ScanLine(y),
+                                     256 * (format == pf24bit ? 3 : 4)) != 0;
+        }
+    }
+    EXPECT_EQ(0, wrong) << "rows that differ";
+}
+
+TEST(Blend, MatchesTheExtendedPrecisionBlendOnRandomPictures)
+{
+    std::mt19937 random(7);
+    int wrong = 0;
+    for (int round = 0; round < 200; ++round) {
+        const int width = 1 + static_cast<int>(random() % 40);
+        const int height = 1 + static_cast<int>(random() % 12);
+        const uint8_t opacity = static_cast<uint8_t>(random());
+        auto src = Make(pf32bit, width, height);
+        auto dst = Make(round % 2 ? pf32bit : pf24bit, width, height);
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) {
+                const int grey = static_cast<int>(random() & 0xFF);
+                // Alpha 0 and 255 and equal colours are common in skins; mix them in.
+                const int pick = static_cast<int>(random() % 4);
+                const int alpha = pick == 0 ? 0 : pick == 1 ? 255 : static_cast<int>(random() & 0xFF);
+                Set(*src, x, y, {grey, static_cast<int>(random() & 0xFF), grey, alpha});
+                Set(*dst, x, y, {grey, static_cast<int>(random() & 0xFF), 255 - grey, 9});
+            }
+        TBitmap expected;
+        expected.Assign(dst.get());
+        ReferenceBlend(expected, *src, opacity);
+        if (dst->PixelFormat() == pf24bit)
+            BlendAlphaWhole(dst.get(), src.get(), opacity);
+        else
+            BlendAlpha32Whole(dst.get(), src.get(), opacity);
+        const int step = dst->PixelFormat() == pf24bit ? 3 : 4;
+        for (int y = 0; y < height; ++y)
+            wrong += std::memcmp(dst->ScanLine(y), expected.ScanLine(y), width * step) != 0;
+    }
+    EXPECT_EQ(0, wrong) << "rows that differ";
 }

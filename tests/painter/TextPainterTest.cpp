@@ -1,9 +1,11 @@
 #include "src/gui/Painter/TextPainter.h"
+#include "src/gui/graphics/image.h"
 
 #include <gtest/gtest.h>
 
 #include <array>
 #include <memory>
+#include <random>
 
 namespace {
 
@@ -379,4 +381,172 @@ TEST(OuterGlow, CanvasLayerKeepsLettersOverTheGlow)
     EXPECT_GT(letters, 20);
     EXPECT_GT(glow, letters);
     EXPECT_EQ(0, outside);
+}
+
+TEST(GlowFilter, SpreadingGivesTheFiguresOfTheCellByCellWalk)
+{
+    // The reference: FilterAt for every cell, as Filter::ApplyFilter defines it.
+    auto walk = [](const Filter& filter, const IntMatrix& source, int sr, int sc, int rows,
+                   int columns, IntMatrix& dest, int dr, int dc) {
+        for (int i = 0; i < rows; ++i)
+            for (int j = 0; j < columns; ++j)
+                dest[dr + i][dc + j] = filter.FilterAt(source, sr, sc, rows, columns, i, j);
+    };
+    std::mt19937 random(13);
+    int wrong = 0;
+    for (int round = 0; round < 300; ++round) {
+        const int radius = static_cast<int>(random() % 9);
+        const int rows = 1 + static_cast<int>(random() % 20);
+        const int columns = 1 + static_cast<int>(random() % 30);
+        std::unique_ptr<NeighborWeightedFilter> own;
+        OuterGlowFilterFactory factory;
+        NeighborWeightedFilter* filter = nullptr;
+        if (round % 4 == 3) {
+            // An uneven kernel with negative weights and weights above the divisor.
+            const int rowRadius = static_cast<int>(random() % 4);
+            const int columnRadius = static_cast<int>(random() % 4);
+            IntMatrix kernel(2 * rowRadius + 1, 2 * columnRadius + 1);
+            for (int i = 0; i < kernel.Rows(); ++i)
+                for (int j = 0; j < kernel.Columns(); ++j)
+                    kernel[i][j] = static_cast<int32_t>(random() % 700) - 200;
+            own = std::make_unique<NeighborWeightedFilter>(std::move(kernel), 97, rowRadius,
+                                                           columnRadius);
+            filter = own.get();
+        } else {
+            factory.SetSpread(static_cast<float>((random() & 0xFF) * (1.0L / 255.0L)));
+            factory.SetOpacity(static_cast<float>((random() & 0xFF) * (1.0L / 255.0L)));
+            filter = factory.CreateFilter(radius, radius);
+        }
+        // Mostly dark cells with runs of lit and partly lit ones, as rendered text gives;
+        // now and then values beyond a byte.
+        IntMatrix source(rows + 3, columns + 2);
+        for (int i = 0; i < source.Rows(); ++i)
+            for (int j = 0; j < source.Columns(); ++j) {
+                const unsigned pick = random() % 10;
+                source[i][j] = pick < 6 ? 0 : pick < 8 ? 255 : static_cast<int32_t>(random() & 0xFF);
+                if (round % 7 == 6 && pick == 9)
+                    source[i][j] = static_cast<int32_t>(random() % 3000) - 1000;
+            }
+        IntMatrix expected(rows + 1, columns + 4);
+        IntMatrix actual(rows + 1, columns + 4);
+        walk(*filter, source, 2, 1, rows, columns, expected, 1, 3);
+        filter->ApplyFilter(source, 2, 1, rows, columns, actual, 1, 3);
+        for (int i = 0; i < rows + 1; ++i)
+            for (int j = 0; j < columns + 4; ++j)
+                wrong += expected[i][j] != actual[i][j];
+    }
+    EXPECT_EQ(0, wrong);
+}
+
+TEST(OuterGlow, APainterThatDrewBeforeDrawsAsANewOne)
+{
+    // The glow's working layer is kept between calls: a size, a font or a caption drawn
+    // earlier must leave no trace.
+    auto draw = [](TOuterGlowTextPainter& painter, const char* text, const TRect& rect,
+                   int height) {
+        auto target = Make(pf24bit, 120, 40);
+        TCanvas* canvas = target->Canvas();
+        canvas->Brush()->SetColor(RGBColor(30, 60, 90));
+        canvas->FillRect(TRect(0, 0, 120, 40));
+        canvas->Font()->SetHeight(height);
+        canvas->Font()->SetColor(clWhite);
+        painter.DrawText(target.get(), text, rect, kFormat, false);
+        return target;
+    };
+    std::unique_ptr<TOuterGlowTextPainter, TextPainterRelease> used(new TOuterGlowTextPainter);
+    used->Radius = 4;
+    used->Opacity = 160;
+    draw(*used, "Power Saving Mode", TRect(0, 0, 118, 38), -16);
+    draw(*used, "Mode", TRect(2, 2, 60, 30), -11);
+    auto second = draw(*used, "Pellon", TRect(3, 1, 90, 33), -13);
+
+    std::unique_ptr<TOuterGlowTextPainter, TextPainterRelease> fresh(new TOuterGlowTextPainter);
+    fresh->Radius = 4;
+    fresh->Opacity = 160;
+    auto expected = draw(*fresh, "Pellon", TRect(3, 1, 90, 33), -13);
+    auto compare = [](TBitmap& actual, TBitmap& wanted) {
+        int differ = 0, glowing = 0;
+        for (int y = 0; y < 40; ++y)
+            for (int x = 0; x < 120; ++x) {
+                differ += Get(actual, x, y) != Get(wanted, x, y);
+                glowing += Get(wanted, x, y) != Bgra{90, 60, 30, -1};
+            }
+        EXPECT_EQ(0, differ);
+        EXPECT_GT(glowing, 200);
+    };
+    compare(*second, *expected);
+
+    // The same caption once more, after each field that shapes the glow changed.
+    struct Change {
+        uint8_t opacity, spread;
+        TColor color;
+    };
+    for (const Change& c : {Change{200, 0, 0x00BFFFFF}, Change{200, 128, 0x00BFFFFF},
+                            Change{200, 128, clRed}}) {
+        used->Opacity = fresh->Opacity = c.opacity;
+        used->Spread = fresh->Spread = c.spread;
+        used->Color = fresh->Color = c.color;
+        auto again = draw(*used, "Pellon", TRect(3, 1, 90, 33), -13);
+        std::unique_ptr<TOuterGlowTextPainter, TextPainterRelease> other(new TOuterGlowTextPainter);
+        other->Radius = 4;
+        other->Opacity = c.opacity;
+        other->Spread = c.spread;
+        other->Color = c.color;
+        compare(*again, *draw(*other, "Pellon", TRect(3, 1, 90, 33), -13));
+    }
+}
+
+TEST(RadiateGlow, BlendedGlowIsItsGlowLayerLaidOverTheTarget)
+{
+    // The non-layer drawing builds its glow in a kept bitmap of its own; it must equal
+    // the layer drawing into a new bitmap (black fill, inset text, glow layer) blended
+    // over the target.
+    struct Case {
+        uint32_t radius;
+        uint8_t spread, opacity;
+        TColor color;
+    };
+    for (const Case& c : {Case{5, 0, 160, clWhite}, Case{2, 255, 160, RGBColor(255, 255, 191)},
+                          Case{3, 100, 255, RGBColor(10, 200, 90)}, Case{1, 0, 40, clRed}}) {
+        std::unique_ptr<TRadiateTextPainter, TextPainterRelease> painter(new TRadiateTextPainter);
+        painter->Radius = c.radius;
+        painter->Spread = c.spread;
+        painter->Opacity = c.opacity;
+        const TRect rect(3, 2, 113, 32);
+        auto target = Make(pf24bit, 120, 36);
+        target->Canvas()->Brush()->SetColor(RGBColor(40, 60, 90));
+        target->Canvas()->FillRect(TRect(0, 0, 120, 36));
+        target->Canvas()->Font()->SetColor(c.color);
+        TBitmap expected;
+        expected.Assign(target.get());
+
+        auto layer = Make(pf32bit, rect.Width(), rect.Height());
+        layer->Canvas()->Font()->SetColor(c.color);
+        painter->DrawText(layer.get(), "Performance Mode", TRect(0, 0, rect.Width(), rect.Height()),
+                          kFormat, true);
+        BlendAlphaClipped(&expected, rect, layer.get(), TPoint(0, 0), 255);
+        for (int twice = 0; twice < 2; ++twice)  // the second time in the kept bitmap
+            painter->DrawText(target.get(), "Performance Mode", rect, kFormat, false);
+        // Drawn twice over itself: the reference is blended twice as well.
+        BlendAlphaClipped(&expected, rect, layer.get(), TPoint(0, 0), 255);
+        int differ = 0, glowing = 0;
+        for (int y = 0; y < 36; ++y)
+            for (int x = 0; x < 120; ++x) {
+                differ += Get(*target, x, y) != Get(expected, x, y);
+                glowing += Get(expected, x, y) != Bgra{90, 60, 40, -1};
+            }
+        EXPECT_EQ(0, differ) << "radius " << c.radius;
+        EXPECT_GT(glowing, 300);
+
+        // Put as a layer on a canvas, the kept bitmap shows through whole.
+        auto put = Make(pf32bit, rect.Width(), rect.Height());
+        put->Canvas()->Font()->SetColor(c.color);
+        painter->DrawText(put->Canvas(), "Performance Mode",
+                          TRect(0, 0, rect.Width(), rect.Height()), kFormat, true);
+        int layerDiffers = 0;
+        for (int y = 0; y < rect.Height(); ++y)
+            for (int x = 0; x < rect.Width(); ++x)
+                layerDiffers += Get(*put, x, y) != Get(*layer, x, y);
+        EXPECT_EQ(0, layerDiffers) << "radius " << c.radius;
+    }
 }

@@ -3,8 +3,12 @@
 #include "framework/Assert.h"
 #include "src/gui/graphics/image.h"
 
+#include <emmintrin.h>
+
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -114,11 +118,12 @@ void TextLayerOnCanvas(TCanvas* canvas, const Char* text, int left, int top, int
 // IntMatrix and filters
 
 IntMatrix::IntMatrix(int rows, int columns)
-    : m_rows(std::max(rows, 0)), m_columns(std::max(columns, 0))
+    : m_rows(std::max(rows, 0)), m_columns(std::max(columns, 0)),
+      m_cells(std::make_unique<int32_t[]>(static_cast<size_t>(m_rows) * m_columns))
 {
-    m_data.reserve(static_cast<size_t>(m_rows));
+    m_rowStarts.reserve(static_cast<size_t>(m_rows));
     for (int i = 0; i < m_rows; ++i)
-        m_data.push_back(std::make_unique<int32_t[]>(static_cast<size_t>(m_columns)));
+        m_rowStarts.push_back(m_cells.get() + static_cast<size_t>(i) * m_columns);
 }
 
 void Filter::ApplyFilter(const IntMatrix& source, int sourceRow, int sourceColumn, int rows,
@@ -134,9 +139,20 @@ void Filter::ApplyFilter(const IntMatrix& source, int sourceRow, int sourceColum
 NeighborWeightedFilter::NeighborWeightedFilter(IntMatrix kernel, int32_t divisor,
                                                int32_t rowRadius, int32_t columnRadius)
     : m_kernel(std::move(kernel)), m_divisor(divisor), m_rowRadius(rowRadius),
-      m_columnRadius(columnRadius)
+      m_columnRadius(columnRadius), m_stamps(256)
 {
     ASSERT(divisor > 0);
+    // Rows of the turned kernel without a positive weight spread nothing.
+    m_firstLiveRow = m_kernel.Rows();
+    for (int i = 0; i < m_kernel.Rows(); ++i)
+        for (int j = 0; j < m_kernel.Columns(); ++j) {
+            m_bytesSuffice = m_bytesSuffice && m_kernel[i][j] <= m_divisor;
+            if (m_kernel[i][j] > 0) {
+                const int turned = m_kernel.Rows() - 1 - i;
+                m_firstLiveRow = std::min(m_firstLiveRow, turned);
+                m_endLiveRow = std::max(m_endLiveRow, turned + 1);
+            }
+        }
 }
 
 int32_t NeighborWeightedFilter::FilterAt(const IntMatrix& source, int rowOffset,
@@ -160,6 +176,100 @@ int32_t NeighborWeightedFilter::FilterAt(const IntMatrix& source, int rowOffset,
     return m / m_divisor;
 }
 
+int NeighborWeightedFilter::StampWidth() const
+{
+    return (2 * m_columnRadius + 1 + 15) / 16 * 16;
+}
+
+const uint8_t* NeighborWeightedFilter::Stamp(int32_t value) const
+{
+    // The kernel turned by half a turn (cell q reaches p = q + d with the weight FilterAt
+    // gives p's neighbour at -d), times the value, in rows padded to whole 16-byte blocks.
+    std::vector<uint8_t>& stamp = m_stamps[static_cast<size_t>(value)];
+    if (stamp.empty()) {
+        const int kernelRows = 2 * m_rowRadius + 1;
+        const int kernelColumns = 2 * m_columnRadius + 1;
+        const int stampWidth = StampWidth();
+        stamp.assign(static_cast<size_t>(kernelRows) * stampWidth, 0);
+        for (int i = 0; i < kernelRows; ++i)
+            for (int j = 0; j < kernelColumns; ++j) {
+                const int32_t product = value * m_kernel[kernelRows - 1 - i][kernelColumns - 1 - j];
+                stamp[static_cast<size_t>(i) * stampWidth + j] =
+                    static_cast<uint8_t>(std::max(product, 0) / m_divisor);
+            }
+    }
+    return stamp.data();
+}
+
+void NeighborWeightedFilter::ApplyFilter(const IntMatrix& source, int sourceRow,
+                                         int sourceColumn, int rows, int columns,
+                                         IntMatrix& dest, int destRow, int destColumn) const
+{
+    if (rows <= 0 || columns <= 0)
+        return;
+    const int kernelRows = 2 * m_rowRadius + 1;
+    const int kernelColumns = 2 * m_columnRadius + 1;
+    // The spread is done on bytes: max(v x weight, 0) / divisor, which is monotone in the
+    // product, so the maximum of the quotients is the quotient of FilterAt's maximum (a
+    // maximum that starts at 0). That needs cells of 0 to 255 and weights of at most the
+    // divisor, as the glow's luminance and kernels are; anything else takes the walk
+    // cell by cell.
+    if (!m_bytesSuffice) {
+        Filter::ApplyFilter(source, sourceRow, sourceColumn, rows, columns, dest, destRow,
+                            destColumn);
+        return;
+    }
+    for (int i = 0; i < rows; ++i) {
+        const int32_t* values = source[sourceRow + i] + sourceColumn;
+        for (int j = 0; j < columns; ++j)
+            if (values[j] < 0 || values[j] > 255) {
+                Filter::ApplyFilter(source, sourceRow, sourceColumn, rows, columns, dest,
+                                    destRow, destColumn);
+                return;
+            }
+    }
+
+    const int stampWidth = StampWidth();
+    // Area cell (i, j) is plane cell (i + row radius, j + column radius); the margins
+    // take what falls outside the area.
+    const int planeWidth = columns + kernelColumns + stampWidth;
+    std::vector<uint8_t> plane(static_cast<size_t>(rows + kernelRows) * planeWidth, 0);
+    // The lit cells of a row are listed first, without a branch per cell: text leaves
+    // most cells dark in no pattern a branch could foresee.
+    std::vector<int> lit(static_cast<size_t>(columns));
+    for (int i = 0; i < rows; ++i) {
+        const int32_t* values = source[sourceRow + i] + sourceColumn;
+        int count = 0;
+        for (int j = 0; j < columns; ++j) {
+            lit[static_cast<size_t>(count)] = j;
+            count += values[j] != 0;
+        }
+        for (int n = 0; n < count; ++n) {
+            const int j = lit[static_cast<size_t>(n)];
+            const uint8_t* stamp = Stamp(values[j]);
+            for (int k = m_firstLiveRow; k < m_endLiveRow; ++k) {
+                uint8_t* out = &plane[static_cast<size_t>(i + k) * planeWidth + j];
+                const uint8_t* in = stamp + static_cast<size_t>(k) * stampWidth;
+                for (int block = 0; block < stampWidth; block += 16) {
+                    const __m128i was =
+                        _mm_loadu_si128(reinterpret_cast<const __m128i*>(out + block));
+                    const __m128i add =
+                        _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + block));
+                    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + block),
+                                     _mm_max_epu8(was, add));
+                }
+            }
+        }
+    }
+    for (int i = 0; i < rows; ++i) {
+        const uint8_t* from =
+            &plane[static_cast<size_t>(i + m_rowRadius) * planeWidth + m_columnRadius];
+        int32_t* out = dest[destRow + i] + destColumn;
+        for (int j = 0; j < columns; ++j)
+            out[j] = from[j];
+    }
+}
+
 void OuterGlowFilterFactory::SetSpread(float spread)
 {
     if (spread == m_spread)
@@ -176,7 +286,7 @@ void OuterGlowFilterFactory::SetOpacity(float opacity)
     m_cached.reset();
 }
 
-Filter* OuterGlowFilterFactory::CreateFilter(int32_t r, int32_t c)
+NeighborWeightedFilter* OuterGlowFilterFactory::CreateFilter(int32_t r, int32_t c)
 {
     ASSERT(r == c);
     if (m_cached)
@@ -214,6 +324,26 @@ void OuterGlowFilterFactory::ReleaseFilter(Filter* filter)
 // ---------------------------------------------------------------------------------------
 // Luminance and alpha passes
 
+namespace {
+
+int32_t Luminance(const uint8_t* bgr)
+{
+    return static_cast<int32_t>(0.299 * bgr[2] + 0.587 * bgr[1] + 0.114 * bgr[0] + 0.5);
+}
+
+// The luminance of every grey, the same sum: rendered text is grey on black.
+const std::array<int32_t, 256> kGrey = [] {
+    std::array<int32_t, 256> grey{};
+    for (int v = 0; v < 256; ++v) {
+        const uint8_t bgr[3] = {static_cast<uint8_t>(v), static_cast<uint8_t>(v),
+                                static_cast<uint8_t>(v)};
+        grey[static_cast<size_t>(v)] = Luminance(bgr);
+    }
+    return grey;
+}();
+
+}  // namespace
+
 IntMatrix LuminanceMatrix(TBitmap* bitmap, const TRect& area)
 {
     const int rows = std::max(area.Height(), 0);
@@ -226,7 +356,7 @@ IntMatrix LuminanceMatrix(TBitmap* bitmap, const TRect& area)
         const uint8_t* p = bitmap->ScanLine(area.Top + i) + (area.Left + in.firstColumn) * step;
         int32_t* out = matrix[i];
         for (int j = in.firstColumn; j < in.endColumn; ++j, p += step)
-            out[j] = static_cast<int32_t>(0.299 * p[2] + 0.587 * p[1] + 0.114 * p[0] + 0.5);
+            out[j] = p[0] == p[1] && p[1] == p[2] ? kGrey[p[0]] : Luminance(p);
     }
     return matrix;
 }
@@ -327,7 +457,7 @@ IntMatrix TRadiateTextPainter::GlowMatrix(TBitmap* bitmap, const TRect& area)
     m_factory->SetSpread(static_cast<float>(Spread * kReciprocal255));
     m_factory->SetOpacity(static_cast<float>(Opacity * kReciprocal255));
     const int32_t radius = static_cast<int32_t>(Radius);
-    Filter* filter = m_factory->CreateFilter(radius, radius);
+    NeighborWeightedFilter* filter = m_factory->CreateFilter(radius, radius);
     filter->ApplyFilter(luminance, 0, 0, glow.Rows(), glow.Columns(), glow, 0, 0);
     m_factory->ReleaseFilter(filter);
     return glow;
@@ -340,30 +470,112 @@ void TRadiateTextPainter::GlowLayer(TBitmap* bitmap, const TRect& area, TColor c
     AlphaFromMatrix(bitmap, area, glow);
 }
 
+namespace {
+
+// Where a zero-terminated text ends (an absent text is empty).
+template <class Char>
+const Char* TextEnd(const Char* text)
+{
+    static const Char empty[1] = {};
+    if (!text)
+        return empty;
+    while (*text)
+        ++text;
+    return text;
+}
+
+}  // namespace
+
+TBitmap* TRadiateTextPainter::Layer(int w, int h, const TFont* font)
+{
+    if (!m_layer) {
+        m_layer = std::make_unique<TBitmap>();
+        m_layer->SetPixelFormat(pf32bit);
+    }
+    m_layer->SetSize(w, h);
+    // White from the start: the same face as last time then changes nothing in the DC.
+    TFont white;
+    white.Assign(font);
+    white.SetColor(clWhite);
+    m_layer->Canvas()->Font()->Assign(&white);
+    return m_layer.get();
+}
+
+template <class Char>
+TBitmap* TRadiateTextPainter::GlowInLayer(const TFont* font, const Char* text, int w, int h,
+                                          UINT format, TColor color)
+{
+    // The same caption again (a repaint) finds its glow still in the layer. The kernel
+    // the factory holds is part of what the glow was made from.
+    m_factory->SetSpread(static_cast<float>(Spread * kReciprocal255));
+    m_factory->SetOpacity(static_cast<float>(Opacity * kReciprocal255));
+    const int32_t radius = static_cast<int32_t>(Radius);
+    NeighborWeightedFilter* filter = m_factory->CreateFilter(radius, radius);
+    GlowKey key;
+    const Char* end = TextEnd(text);
+    key.text.assign(reinterpret_cast<const char*>(text ? text : end),
+                    reinterpret_cast<const char*>(end));
+    key.wide = sizeof(Char) != 1;
+    key.face = font->Name();
+    key.fontHeight = font->Height();
+    key.style = font->Style();
+    key.charset = font->Charset();
+    key.width = w;
+    key.height = h;
+    key.format = format;
+    key.radius = Radius;
+    key.spread = Spread;
+    key.opacity = Opacity;
+    key.filter = filter;
+    key.kernelRows = filter->Kernel().Rows();
+    key.color = color;
+    m_factory->ReleaseFilter(filter);
+    if (m_layer && m_layerKey == key)
+        return m_layer.get();
+    m_layerKey = key;
+
+    const int r = static_cast<int>(Radius);
+    TBitmap* glow = Layer(w, h, font);
+    // The layer's pixels are written directly, to the bytes a black fill, and later a
+    // fill in the glow colour, leave in a 32-bit DIB: no brush is made for either fill.
+    for (int y = 0; y < h; ++y)
+        std::memset(glow->ScanLine(y), 0, static_cast<size_t>(w) * 4);
+    PlainText(glow->Canvas(), text, TRect(r, r, w - r, h - r), format);
+    IntMatrix matrix = GlowMatrix(glow, TRect(0, 0, w, h));
+    const COLORREF rgb = ColorToRGB(color);
+    const uint8_t blue = GetBValue(rgb), green = GetGValue(rgb), red = GetRValue(rgb);
+    for (int y = 0; y < h; ++y) {
+        uint8_t* p = glow->ScanLine(y);
+        const int32_t* values = matrix[y];
+        for (int x = 0; x < w; ++x, p += 4) {
+            const uint8_t value = static_cast<uint8_t>(std::min(values[x], 255));
+            p[0] = value ? blue : 0;
+            p[1] = value ? green : 0;
+            p[2] = value ? red : 0;
+            p[3] = value;
+        }
+    }
+    return glow;
+}
+
 template <class Char>
 void TRadiateTextPainter::DrawGlow(TCanvas* canvas, const Char* text, const TRect& rect,
-                                   UINT format, bool asLayer)
+                                   UINT format, bool asLayer, TColor color)
 {
     const int w = rect.Width();
     const int h = rect.Height();
     if (w <= 0 || h <= 0)
         return;
-    const int r = static_cast<int>(Radius);
-    auto glow = NewLayer(w, h, canvas->Font());
-    TCanvas* layer = glow->Canvas();
-    FillSolid(layer, TRect(0, 0, w, h), clBlack);
-    layer->Font()->SetColor(clWhite);
-    PlainText(layer, text, TRect(r, r, w - r, h - r), format);
-    GlowLayer(glow.get(), TRect(0, 0, w, h), canvas->Font()->Color());
+    TBitmap* glow = GlowInLayer(canvas->Font(), text, w, h, format, color);
     if (asLayer)
-        PutRect(canvas, rect, glow.get(), TPoint(0, 0));
+        PutRect(canvas, rect, glow, TPoint(0, 0));
     else
-        DrawAlphaClipped(canvas, rect, glow.get(), TPoint(0, 0), 255);
+        DrawAlphaClipped(canvas, rect, glow, TPoint(0, 0), 255);
 }
 
 template <class Char>
 void TRadiateTextPainter::DrawGlow(TBitmap* bitmap, const Char* text, const TRect& rect,
-                                   UINT format, bool asLayer)
+                                   UINT format, bool asLayer, TColor color)
 {
     const int r = static_cast<int>(Radius);
     TCanvas* canvas = bitmap->Canvas();
@@ -372,22 +584,17 @@ void TRadiateTextPainter::DrawGlow(TBitmap* bitmap, const Char* text, const TRec
         const int h = rect.Height();
         if (w <= 0 || h <= 0)
             return;
-        auto glow = NewLayer(w, h, canvas->Font());
-        TCanvas* layer = glow->Canvas();
-        FillSolid(layer, TRect(0, 0, w, h), clBlack);
-        layer->Font()->SetColor(clWhite);
-        PlainText(layer, text, TRect(r, r, w - r, h - r), format);
-        GlowLayer(glow.get(), TRect(0, 0, w, h), canvas->Font()->Color());
-        BlendAlphaClipped(bitmap, rect, glow.get(), TPoint(0, 0), 255);
+        TBitmap* glow = GlowInLayer(canvas->Font(), text, w, h, format, color);
+        BlendAlphaClipped(bitmap, rect, glow, TPoint(0, 0), 255);
         return;
     }
     FillSolid(canvas, rect, clBlack);
-    const TColor color = canvas->Font()->Color();
+    const TColor fontColor = canvas->Font()->Color();
     canvas->Font()->SetColor(clWhite);
     PlainText(canvas, text, TRect(rect.Left + r, rect.Top + r, rect.Right - r, rect.Bottom - r),
               format);
     GlowLayer(bitmap, rect, color);
-    canvas->Font()->SetColor(color);
+    canvas->Font()->SetColor(fontColor);
 }
 
 template <class Char>
@@ -404,25 +611,25 @@ void TRadiateTextPainter::MeasureGlow(TCanvas* canvas, const Char* text, TRect& 
 void TRadiateTextPainter::DrawText(TCanvas* canvas, const char* text, const TRect& rect,
                                    UINT format, bool asLayer)
 {
-    DrawGlow(canvas, text, rect, format, asLayer);
+    DrawGlow(canvas, text, rect, format, asLayer, canvas->Font()->Color());
 }
 
 void TRadiateTextPainter::DrawText(TCanvas* canvas, const wchar_t* text, const TRect& rect,
                                    UINT format, bool asLayer)
 {
-    DrawGlow(canvas, text, rect, format, asLayer);
+    DrawGlow(canvas, text, rect, format, asLayer, canvas->Font()->Color());
 }
 
 void TRadiateTextPainter::DrawText(TBitmap* bitmap, const char* text, const TRect& rect,
                                    UINT format, bool asLayer)
 {
-    DrawGlow(bitmap, text, rect, format, asLayer);
+    DrawGlow(bitmap, text, rect, format, asLayer, bitmap->Canvas()->Font()->Color());
 }
 
 void TRadiateTextPainter::DrawText(TBitmap* bitmap, const wchar_t* text, const TRect& rect,
                                    UINT format, bool asLayer)
 {
-    DrawGlow(bitmap, text, rect, format, asLayer);
+    DrawGlow(bitmap, text, rect, format, asLayer, bitmap->Canvas()->Font()->Color());
 }
 
 void TRadiateTextPainter::CalcRect(TCanvas* canvas, const char* text, TRect& rect, UINT format)
@@ -455,12 +662,9 @@ void TOuterGlowTextPainter::DrawOuter(TCanvas* canvas, const Char* text, const T
     const int h = rect.Height();
     TFont* font = canvas->Font();
     if (!asLayer) {
-        const TColor color = font->Color();
-        font->SetColor(Color);
         if (r != 0)
             DrawGlow(canvas, text, TRect(rect.Left + ox, rect.Top + oy, rect.Right, rect.Bottom),
-                     format, false);
-        font->SetColor(color);
+                     format, false, Color);
         PlainText(canvas, text,
                   TRect(rect.Left + r, rect.Top + r, rect.Right - r - ox, rect.Bottom - r - oy),
                   format);
@@ -473,8 +677,7 @@ void TOuterGlowTextPainter::DrawOuter(TCanvas* canvas, const Char* text, const T
     if (w <= 0 || h <= 0)
         return;
     auto glow = NewLayer(w, h, font);
-    glow->Canvas()->Font()->SetColor(Color);
-    DrawGlow(glow->Canvas(), text, TRect(ox, oy, w, h), format, true);
+    DrawGlow(glow->Canvas(), text, TRect(ox, oy, w, h), format, true, Color);
     auto letters = NewLayer(w, h, font);
     TextLayerOnCanvas(letters->Canvas(), text, 0, 0, w - ox, h - oy, format);
     CopyLayer(glow.get(), TRect(0, 0, w - ox, h - oy), letters.get(), TPoint(0, 0));
@@ -493,11 +696,8 @@ void TOuterGlowTextPainter::DrawOuter(TBitmap* bitmap, const Char* text, const T
     const TRect letterRect(rect.Left, rect.Top, rect.Right - ox, rect.Bottom - oy);
     const TRect glowRect(rect.Left + ox, rect.Top + oy, rect.Right, rect.Bottom);
     if (!asLayer) {
-        const TColor color = font->Color();
-        font->SetColor(Color);
         if (r != 0)
-            DrawGlow(bitmap, text, glowRect, format, false);
-        font->SetColor(color);
+            DrawGlow(bitmap, text, glowRect, format, false, Color);
         PlainText(canvas, text, letterRect, format);
         return;
     }
@@ -511,10 +711,7 @@ void TOuterGlowTextPainter::DrawOuter(TBitmap* bitmap, const Char* text, const T
         return;
     auto letters = NewLayer(w, h, font);
     TextLayer(letters.get(), text, TRect(0, 0, w - ox, h - oy), format);
-    const TColor color = font->Color();
-    font->SetColor(Color);
-    DrawGlow(bitmap, text, glowRect, format, true);
-    font->SetColor(color);
+    DrawGlow(bitmap, text, glowRect, format, true, Color);
     CopyLayer(bitmap, letterRect, letters.get(), TPoint(0, 0));
 }
 

@@ -9,13 +9,15 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 // The painters' operation is named like the system function, which windows.h turns into
 // a macro; the painters call DrawTextA and DrawTextW by their own names.
 #undef DrawText
 
-// A rows x columns matrix of signed 32-bit integers, one array per row, zero-filled.
+// A rows x columns matrix of signed 32-bit integers reached through row pointers,
+// zero-filled. The rows share one block: the glow makes two for every caption.
 class IntMatrix {
 public:
     IntMatrix(int rows, int columns);
@@ -26,13 +28,14 @@ public:
 
     int Rows() const { return m_rows; }
     int Columns() const { return m_columns; }
-    int32_t* operator[](int row) { return m_data[row].get(); }
-    const int32_t* operator[](int row) const { return m_data[row].get(); }
+    int32_t* operator[](int row) { return m_rowStarts[static_cast<size_t>(row)]; }
+    const int32_t* operator[](int row) const { return m_rowStarts[static_cast<size_t>(row)]; }
 
 private:
     int m_rows;
     int m_columns;
-    std::vector<std::unique_ptr<int32_t[]>> m_data;
+    std::unique_ptr<int32_t[]> m_cells;
+    std::vector<int32_t*> m_rowStarts;
 };
 
 class Filter {
@@ -54,15 +57,30 @@ public:
                            int32_t columnRadius);
     int32_t FilterAt(const IntMatrix& source, int rowOffset, int columnOffset, int rows,
                      int columns, int i, int j) const override;
+    // Filter::ApplyFilter's figures, cell for cell, found the other way round: each
+    // non-zero source cell spreads its weighted values over the cells in its reach (a
+    // zero cell adds nothing to a maximum that starts at 0), so mostly dark text costs
+    // little.
+    void ApplyFilter(const IntMatrix& source, int sourceRow, int sourceColumn, int rows,
+                     int columns, IntMatrix& dest, int destRow, int destColumn) const;
 
     const IntMatrix& Kernel() const { return m_kernel; }
     int32_t Divisor() const { return m_divisor; }
 
 private:
+    int StampWidth() const;
+    // What a cell of the value spreads, as bytes; made on first use and kept.
+    const uint8_t* Stamp(int32_t value) const;
+
     IntMatrix m_kernel;
     int32_t m_divisor;
     int32_t m_rowRadius;
     int32_t m_columnRadius;
+    // Weights of at most the divisor keep every spread value of a byte a byte.
+    bool m_bytesSuffice = true;
+    int m_firstLiveRow = 0;  // of the turned kernel
+    int m_endLiveRow = 0;
+    mutable std::vector<std::vector<uint8_t>> m_stamps;
 };
 
 class FilterFactory {
@@ -83,7 +101,7 @@ public:
     void SetOpacity(float opacity);
 
     // Requires equal radii ("r == c").
-    Filter* CreateFilter(int32_t r, int32_t c) override;
+    NeighborWeightedFilter* CreateFilter(int32_t r, int32_t c) override;
     // Frees the filter unless it is the cached one.
     void ReleaseFilter(Filter* filter) override;
 
@@ -165,21 +183,59 @@ public:
     uint8_t Spread = 0;
 
 protected:
+    // The glow in the given colour (the font colour when the painter draws for itself).
     template <class Char>
     void DrawGlow(TCanvas* canvas, const Char* text, const TRect& rect, UINT format,
-                  bool asLayer);
+                  bool asLayer, TColor color);
     template <class Char>
     void DrawGlow(TBitmap* bitmap, const Char* text, const TRect& rect, UINT format,
-                  bool asLayer);
+                  bool asLayer, TColor color);
     template <class Char>
     void MeasureGlow(TCanvas* canvas, const Char* text, TRect& rect, UINT format);
     // The glow of the rendered text in area: its luminance spread by the kernel.
     IntMatrix GlowMatrix(TBitmap* bitmap, const TRect& area);
     // Fills area with colour and gives it the glow of what area showed as alpha.
     void GlowLayer(TBitmap* bitmap, const TRect& area, TColor color);
+    // The w x h layer a glow is built in, with the given font in white. Kept from call
+    // to call: a new DIB, DC and font for every caption cost more than the glow itself.
+    // Every pixel of it is written again on each use.
+    TBitmap* Layer(int w, int h, const TFont* font);
+    // The glow of the text in the layer, as a new bitmap with the font would hold it:
+    // the text white on black inset by Radius, then the colour with the glow as alpha.
+    template <class Char>
+    TBitmap* GlowInLayer(const TFont* font, const Char* text, int w, int h, UINT format,
+                         TColor color);
 
 private:
+    // Everything the glow in the layer was made from.
+    struct GlowKey {
+        std::string text;  // the characters' bytes
+        bool wide = false;
+        std::string face;
+        int fontHeight = 0;
+        TFontStyles style = 0;
+        uint8_t charset = 0;
+        int width = 0, height = 0;
+        UINT format = 0;
+        uint32_t radius = 0;
+        uint8_t spread = 0, opacity = 0;
+        const Filter* filter = nullptr;  // borrowed: the factory's kernel, compared only
+        int kernelRows = 0;
+        TColor color = 0;
+        bool operator==(const GlowKey& o) const
+        {
+            return text == o.text && wide == o.wide && face == o.face &&
+                   fontHeight == o.fontHeight && style == o.style && charset == o.charset &&
+                   width == o.width && height == o.height && format == o.format &&
+                   radius == o.radius && spread == o.spread && opacity == o.opacity &&
+                   filter == o.filter && kernelRows == o.kernelRows &&
+                   color == o.color;
+        }
+    };
+
     std::unique_ptr<OuterGlowFilterFactory> m_factory;
+    std::unique_ptr<TBitmap> m_layer;
+    GlowKey m_layerKey;
 };
 
 // Draws the glow in Color, shifted by RadiationOffset, and the letters on top in the
