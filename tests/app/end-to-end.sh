@@ -316,6 +316,13 @@ got=$(titleWidth)
 [ $((got - expected)) -ge -3 ] && [ $((got - expected)) -le 3 ] || fail "red title $got wide, \"Warning\" is $expected"
 wine "$bin/pellon.exe" >/dev/null 2>&1 || fail "second start during the warning"
 [ "$(probe foreground)" = "TWarnForm|WarnForm" ] || fail "the dialog is not in front after a second start"
+# Without a controller a resume writes nothing and 1026 brings the dialog up.
+before=$(writes 0x1103001C)
+probe send TMainForm Pellon 536 18 >/dev/null
+[ "$(writes 0x1103001C)" = "$before" ] || fail "a resume with the feature off wrote the mode"
+probe send TMainForm Pellon 1026 85 >/dev/null
+[ "$(probe foreground)" = "TWarnForm|WarnForm" ] || fail "1026 did not bring the dialog up"
+[ "$(probe find TMainForm Pellon | cut -d' ' -f1)" = 0 ] || fail "1026 showed the main form with the feature off"
 click $((dleft + 195)) $((dtop + 153))
 ended 10 || { fail "Ok did not end the program"; kill "$pid"; wait "$pid"; }
 start warning2
