@@ -194,7 +194,7 @@ void TApplication::HintTimer(UINT_PTR id)
     }
     KillTimer(m_handle, kHintShowTimer);
     if (!m_hintWindow)
-        m_hintWindow = std::make_unique<THintWindow>(nullptr);
+        m_hintWindow.reset(new THintWindow(nullptr));
     POINT p;
     GetCursorPos(&p);
     const TRect size = m_hintWindow->CalcHintRect(m_hintControl->Hint());

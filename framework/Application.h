@@ -124,7 +124,7 @@ private:
     int m_hintHidePause = 2500;
     TControl* m_hintControl = nullptr;  // borrowed, cleared by free notification
     DWORD m_hintShownAt = 0;
-    std::unique_ptr<THintWindow> m_hintWindow;
+    TComponentPtr<THintWindow> m_hintWindow;
 };
 
 extern TApplication* Application;

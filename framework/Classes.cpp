@@ -47,7 +47,38 @@ TComponent::TComponent(TComponent* owner) : m_owner(owner)
 
 TComponent::~TComponent()
 {
+    Destroying();
+    NotifyFreed();
+    DestroyComponents();
+    if (m_owner)
+        m_owner->RemoveComponent(this);
+}
+
+void TComponent::Free()
+{
+    if (m_freeing)
+        return;
+    m_freeing = true;
+    Destroying();
+    BeforeDestruction();
+    delete this;
+}
+
+void TComponent::Destroying()
+{
     m_state |= csDestroying;
+    for (const auto& owned : m_components)
+        owned->Destroying();
+}
+
+void TComponent::BeforeDestruction()
+{
+    NotifyFreed();
+    DestroyComponents();
+}
+
+void TComponent::NotifyFreed()
+{
     // Those that refer to us forget us; those we refer to forget that we asked.
     while (!m_freeNotifies.empty()) {
         TComponent* other = m_freeNotifies.back();
@@ -55,9 +86,6 @@ TComponent::~TComponent()
         other->RemoveFreeNotification(this);
         other->Notification(this, opRemove);
     }
-    DestroyComponents();
-    if (m_owner)
-        m_owner->RemoveComponent(this);
 }
 
 TComponent* TComponent::Components(int index) const
@@ -134,11 +162,11 @@ void TComponent::RemoveComponent(TComponent* component)
 void TComponent::DestroyComponents()
 {
     while (!m_components.empty()) {
-        std::unique_ptr<TComponent> last = std::move(m_components.back());
+        TComponent* last = m_components.back().release();
         m_components.pop_back();
         last->m_owner = nullptr;
-        Notification(last.get(), opRemove);
-        last.reset();
+        Notification(last, opRemove);
+        last->Free();
     }
 }
 

@@ -52,7 +52,7 @@ void Fire(const Event& event, Args&&... args)
 enum TComponentStateFlag : uint32_t {
     csLoading = 0x01,     // its description is being read; Loaded() ends it
     csReading = 0x02,     // its properties are being read right now
-    csDestroying = 0x04,  // its destructor has started
+    csDestroying = 0x04,  // it is being freed: its events, alignment and painting stop
     csDesigning = 0x08,   // it is being edited, not run (never set by this framework)
 };
 using TComponentState = uint32_t;
@@ -63,10 +63,20 @@ enum TOperation { opInsert, opRemove };
 // created first, when it is freed itself. A component freed earlier leaves its owner's
 // list on its own. Components that refer to one they do not own ask for a free
 // notification, so that the reference is cleared before it dangles.
+//
+// Free is the way to free a component made with new: the destroying phase runs on the
+// whole object before any destructor does, so no derived part is gone while windows
+// die and handlers could still be called. A bare delete still works, but its destroying
+// phase can start only once the derived destructors have run.
 class TComponent : public TPersistent {
 public:
     explicit TComponent(TComponent* owner);
     ~TComponent() override;
+
+    // Marks the component and all it owns csDestroying, runs BeforeDestruction, then
+    // deletes it. A call while the component is being freed does nothing.
+    void Free();
+    bool IsDestroying() const { return (m_state & csDestroying) != 0; }
 
     TComponent* Owner() const { return m_owner; }  // borrowed
     int ComponentCount() const { return static_cast<int>(m_components.size()); }
@@ -88,13 +98,27 @@ public:
 
 protected:
     virtual void Notification(TComponent* component, TOperation operation);
-    // Frees the owned components now, last created first.
+    // The destroying phase on the whole object: tells those that asked for a free
+    // notification and frees the owned components. An override does its own part first
+    // (a windowed control destroys its window) and then calls this one.
+    virtual void BeforeDestruction();
+    // Marks the component and all it owns csDestroying.
+    void Destroying();
+    // Fires one of the component's events, unless it is being freed.
+    template <class Event, class... Args>
+    void FireEvent(const Event& event, Args&&... args) const
+    {
+        if (!IsDestroying())
+            Fire(event, std::forward<Args>(args)...);
+    }
+    // Frees the owned components now, last created first, each through Free.
     void DestroyComponents();
 
 private:
     friend class TReader;
     void InsertComponent(TComponent* component);
     void RemoveComponent(TComponent* component);
+    void NotifyFreed();
 
     TComponent* m_owner;  // borrowed
     std::vector<std::unique_ptr<TComponent>> m_components;
@@ -102,7 +126,19 @@ private:
     std::string m_name;
     intptr_t m_tag = 0;
     TComponentState m_state = 0;
+    bool m_freeing = false;  // Free runs
 };
+
+// For a unique_ptr that holds a component: frees it through Free.
+struct TComponentDeleter {
+    void operator()(TComponent* component) const
+    {
+        if (component)
+            component->Free();
+    }
+};
+template <class T>
+using TComponentPtr = std::unique_ptr<T, TComponentDeleter>;
 
 // Reads a root component from its description, which is the code run while a reader
 // lives: the root and every component it owns then carry csLoading and csReading. When

@@ -258,7 +258,7 @@ void TControl::Notification(TComponent* component, TOperation operation)
 
 void TControl::InvalidateControl(const TRect& rect, bool erase)
 {
-    if (!m_parent || !m_parent->HandleAllocated())
+    if (IsDestroying() || !m_parent || !m_parent->HandleAllocated() || m_parent->IsDestroying())
         return;
     if (m_parent->ControlStyle() & csOpaque)
         erase = false;
@@ -393,7 +393,7 @@ void TControl::HandleMouse(TMessage& message, TMouseButton button, bool down)
 bool TControl::CanResize(int& newWidth, int& newHeight)
 {
     bool resize = true;
-    Fire(OnCanResize, this, newWidth, newHeight, resize);
+    FireEvent(OnCanResize, this, newWidth, newHeight, resize);
     return resize;
 }
 
@@ -404,35 +404,35 @@ bool TControl::CanAutoSize(int&, int&)
 
 void TControl::Resize()
 {
-    Fire(OnResize, this);
+    FireEvent(OnResize, this);
 }
 
 void TControl::Click()
 {
-    Fire(OnClick, this);
+    FireEvent(OnClick, this);
 }
 
 void TControl::DblClick()
 {
-    Fire(OnDblClick, this);
+    FireEvent(OnDblClick, this);
 }
 
 void TControl::MouseDown(TMouseButton button, TShiftState shift, int x, int y)
 {
-    Fire(OnMouseDown, this, button, shift, x, y);
+    FireEvent(OnMouseDown, this, button, shift, x, y);
 }
 
 void TControl::MouseUp(TMouseButton button, TShiftState shift, int x, int y)
 {
-    Fire(OnMouseUp, this, button, shift, x, y);
+    FireEvent(OnMouseUp, this, button, shift, x, y);
 }
 
 void TControl::MouseMove(TShiftState shift, int x, int y)
 {
-    Fire(OnMouseMove, this, shift, x, y);
+    FireEvent(OnMouseMove, this, shift, x, y);
 }
 
 void TControl::DoContextPopup(TPoint mousePos, bool& handled)
 {
-    Fire(OnContextPopup, this, mousePos, handled);
+    FireEvent(OnContextPopup, this, mousePos, handled);
 }

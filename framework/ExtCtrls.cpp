@@ -104,7 +104,7 @@ void TRadioGroup::CreateParams(TCreateParams& params)
 void TRadioGroup::SetItems(const std::vector<std::string>& items)
 {
     while (!m_buttons.empty()) {
-        delete m_buttons.back();
+        m_buttons.back()->Free();
         m_buttons.pop_back();
     }
     m_items = items;

@@ -104,24 +104,24 @@ void TForm::VisibleChanged()
 
 void TForm::DoShow()
 {
-    Fire(OnShow, this);
+    FireEvent(OnShow, this);
 }
 
 void TForm::DoHide()
 {
-    Fire(OnHide, this);
+    FireEvent(OnHide, this);
 }
 
 bool TForm::CloseQuery()
 {
     bool canClose = true;
-    Fire(OnCloseQuery, this, canClose);
+    FireEvent(OnCloseQuery, this, canClose);
     return canClose;
 }
 
 void TForm::DoClose(TCloseAction& action)
 {
-    Fire(OnClose, this, action);
+    FireEvent(OnClose, this, action);
 }
 
 void TForm::Close()

@@ -14,7 +14,7 @@ TMenuItem::~TMenuItem()
     while (!m_items.empty()) {
         TMenuItem* last = m_items.back();
         Remove(last);
-        delete last;
+        last->Free();
     }
     if (m_parent)
         m_parent->Remove(this);
@@ -45,7 +45,7 @@ void TMenuItem::Remove(TMenuItem* item)
 void TMenuItem::Click()
 {
     if (m_enabled)
-        Fire(OnClick, this);
+        FireEvent(OnClick, this);
 }
 
 namespace {
@@ -94,7 +94,7 @@ void TPopupMenu::Notification(TComponent* component, TOperation operation)
 
 void TPopupMenu::Popup(int x, int y)
 {
-    Fire(OnPopup, this);
+    FireEvent(OnPopup, this);
     if (!m_items)
         return;
     std::vector<TMenuItem*> commands;

@@ -40,7 +40,7 @@ void TTimer::SetInterval(UINT interval)
 
 void TTimer::Timer()
 {
-    Fire(OnTimer, this);
+    FireEvent(OnTimer, this);
 }
 
 void TTimer::UpdateTimer()

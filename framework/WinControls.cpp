@@ -24,19 +24,24 @@ LRESULT CALLBACK ControlWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM 
         SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(control));
         control->m_handle = window;
     }
-    if (control->m_destroyingHandle)
-        return CallWindowProcA(control->m_defWndProc, window, msg, wParam, lParam);
-    static int depth = 0;  // messages sent while one is handled nest
-    TMessage message{msg, wParam, lParam, 0};
-    ++depth;
-    Application->Guarded([&] { control->WindowProc(message); });
-    if (--depth == 0)
-        TControlCanvas::FreeDeviceContexts();
+    LRESULT result = 0;
+    if (control->m_destroyingHandle || control->IsDestroying()) {
+        // Nothing of the object runs while its window or the object itself goes.
+        result = CallWindowProcA(control->m_defWndProc, window, msg, wParam, lParam);
+    } else {
+        static int depth = 0;  // messages sent while one is handled nest
+        TMessage message{msg, wParam, lParam, 0};
+        ++depth;
+        Application->Guarded([&] { control->WindowProc(message); });
+        if (--depth == 0)
+            TControlCanvas::FreeDeviceContexts();
+        result = message.Result;
+    }
     if (msg == WM_NCDESTROY) {
         SetWindowLongPtrA(window, GWLP_USERDATA, 0);
         control->m_handle = nullptr;
     }
-    return message.Result;
+    return result;
 }
 
 TWinControl* FindControl(HWND window)
@@ -57,10 +62,19 @@ TWinControl::TWinControl(TComponent* owner) : TControl(owner)
 TWinControl::~TWinControl()
 {
     WindowProc = Bind(this, &TWinControl::WndProc);  // a replacement may be gone already
-    // Children are their owners' to free; they lose their windows with ours.
+    // A bare delete: the destroying phase that Free runs first, as far as it still can.
+    Destroying();
+    DestroyHandle();
+    DestroyComponents();
+    // The other children are their owners' to free; their windows died with ours.
     while (!m_controls.empty())
         RemoveControl(m_controls.back());
+}
+
+void TWinControl::BeforeDestruction()
+{
     DestroyHandle();
+    TControl::BeforeDestruction();
 }
 
 TControl* TWinControl::Controls(int index) const
@@ -100,7 +114,12 @@ void TWinControl::RemoveControl(TControl* control)
         if (m_handle && GetCapture() == m_handle)
             ReleaseCapture();
     }
-    control->Invalidate();
+    // A control being freed no longer invalidates itself: where it was is repainted here.
+    if (m_handle && !IsDestroying() && control->Visible() && !dynamic_cast<TWinControl*>(control)) {
+        const TRect bounds = control->BoundsRect();
+        const RECT r{bounds.Left, bounds.Top, bounds.Right, bounds.Bottom};
+        InvalidateRect(m_handle, &r, !(ControlStyle() & csOpaque));
+    }
     m_controls.erase(it);
     m_tabList.erase(std::remove(m_tabList.begin(), m_tabList.end(), control), m_tabList.end());
     control->m_parent = nullptr;
@@ -274,7 +293,7 @@ void TWinControl::FontChanged(TObject* sender)
 
 void TWinControl::Invalidate()
 {
-    if (m_handle)
+    if (m_handle && !IsDestroying())
         InvalidateRect(m_handle, nullptr, !(ControlStyle() & csOpaque));
 }
 
@@ -305,7 +324,8 @@ bool TWinControl::CanFocus() const
 
 void TWinControl::SetFocus()
 {
-    ::SetFocus(Handle());
+    if (!IsDestroying())
+        ::SetFocus(Handle());
 }
 
 void TWinControl::SetTabStop(bool tabStop)
@@ -367,6 +387,8 @@ void TWinControl::SelectNext(TWinControl* current, bool forward)
 
 void TWinControl::Realign()
 {
+    if (IsDestroying())
+        return;
     TRect rect = ClientRect();
     AlignControls(rect);
 }
@@ -635,25 +657,25 @@ void TWinControl::EraseBackground(HDC dc)
 
 void TWinControl::KeyDown(WORD& key, TShiftState shift)
 {
-    Fire(OnKeyDown, this, key, shift);
+    FireEvent(OnKeyDown, this, key, shift);
 }
 
 void TWinControl::KeyUp(WORD& key, TShiftState shift)
 {
-    Fire(OnKeyUp, this, key, shift);
+    FireEvent(OnKeyUp, this, key, shift);
 }
 
 void TWinControl::KeyPress(char& key)
 {
-    Fire(OnKeyPress, this, key);
+    FireEvent(OnKeyPress, this, key);
 }
 
 void TWinControl::DoEnter()
 {
-    Fire(OnEnter, this);
+    FireEvent(OnEnter, this);
 }
 
 void TWinControl::DoExit()
 {
-    Fire(OnExit, this);
+    FireEvent(OnExit, this);
 }

@@ -80,6 +80,8 @@ protected:
     void CreateSubClass(TCreateParams& params, const char* systemClassName);
     virtual void CreateWnd();
     virtual void DestroyHandle();
+    // The window goes while the object is still whole.
+    void BeforeDestruction() override;
 
     void WndProc(TMessage& message) override;
     void Dispatch(TMessage& message) override;

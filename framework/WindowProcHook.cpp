@@ -19,7 +19,7 @@ struct TWindowProcHook::Link {
     TControl* control = nullptr;  // borrowed; cleared when the control is freed
     THandler handler;             // empty once unhooked: the link only passes on
     TWndMethod next;
-    std::unique_ptr<THookWatcher> watcher;
+    TComponentPtr<THookWatcher> watcher;
 };
 
 void THookWatcher::Notification(TComponent* component, TOperation operation)
@@ -57,7 +57,7 @@ void TWindowProcHook::Hook(TControl* control, THandler handler)
     link->control = control;
     link->handler = std::move(handler);
     link->next = std::move(control->WindowProc);
-    link->watcher = std::make_unique<THookWatcher>(link.get());
+    link->watcher.reset(new THookWatcher(link.get()));
     control->FreeNotification(link->watcher.get());
     control->WindowProc = HookForwarder{link};
     m_link = std::move(link);

@@ -1,0 +1,153 @@
+#include "app/control/PellonBar.h"
+
+#include "app/PngReader.h"
+#include "framework/Assert.h"
+#include "framework/Forms.h"
+#include "framework/StdCtrls.h"
+#include "framework/SysUtils.h"
+#include "src/gui/graphics/image.h"
+#include "src/gui/widget/GsImage.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+// Scale anchors: the zero level, the near band and the limits of the two bands.
+constexpr int kZeroLevel = 97;
+constexpr int kNearTop = 134;
+constexpr int kNearBottom = 57;
+constexpr int kOuterLimit = 50;
+constexpr int kNearLimit = 12;
+constexpr uint8_t kVeilAlpha = 180;
+
+}  // namespace
+
+void BarBlend32(TBitmap* dst, const TRect& rect, TBitmap* src, const TPoint& origin, uint8_t opacity)
+{
+    ASSERT_MSG(src->PixelFormat() == pf32bit, "src->PixelFormat == pf32bit");
+    ASSERT_MSG(dst->PixelFormat() == pf32bit, "dst->PixelFormat == pf32bit");
+    BlendAlpha32(dst, rect, src, origin, opacity);
+}
+
+void BarBlend32Whole(TBitmap* dst, TBitmap* src, uint8_t opacity)
+{
+    BarBlend32(dst, TRect(0, 0, dst->Width(), dst->Height()), src, TPoint(0, 0), opacity);
+}
+
+void BarFillAlpha(TBitmap* bitmap, uint8_t alpha)
+{
+    ASSERT_MSG(bitmap->PixelFormat() == pf32bit, "bitmap->PixelFormat == pf32bit");
+    FillAlpha(bitmap, alpha);
+}
+
+int PellonBar::LitHeight(int value, bool enabled, int barHeight)
+{
+    if (!enabled || value == 0)
+        return kZeroLevel;
+    if (value > kOuterLimit)
+        return barHeight;
+    if (value > kNearLimit)
+        return barHeight + (value - kOuterLimit) * (barHeight - kNearTop) / (kOuterLimit - kNearLimit);
+    if (value >= 3)
+        return 122 + value;
+    if (value == 2)
+        return 124;
+    if (value == 1)
+        return 110;
+    if (value == -1)
+        return 82;
+    if (value == -2)
+        return 67;
+    if (value >= -kNearLimit)
+        return 69 + value;
+    if (value >= -kOuterLimit)
+        return (value + kOuterLimit) * kNearBottom / (kOuterLimit - kNearLimit);
+    return 0;
+}
+
+PellonBar::PellonBar(TForm* owner, int phase, int phasesPerSensor)
+    : m_bar(std::make_unique<TBitmap>()),
+      m_veil(std::make_unique<TBitmap>()),
+      m_cap(std::make_unique<TBitmap>())
+{
+    const bool wide = phasesPerSensor >= 3;
+    LoadPng(ResourceFolder() + (wide ? "color_bar01.png" : "color_bar02.png"), m_bar.get());
+    LoadPng(ResourceFolder() + (wide ? "color_bar_top01.png" : "color_bar_top02.png"), m_cap.get());
+
+    m_veil->SetPixelFormat(pf32bit);
+    m_veil->Canvas()->Brush()->SetColor(clBlack);
+    m_veil->SetSize(m_bar->Width(), m_bar->Height());
+    BarFillAlpha(m_veil.get(), kVeilAlpha);
+
+    m_image = new gs::GsImage(owner);
+    m_image->SetParent(owner);
+    m_image->SetBounds(0, 0, m_bar->Width(), m_bar->Height());
+    m_image->SetAlphaChannel(true);
+    m_image->SetVisible(true);
+
+    m_label = new TLabel(owner);
+    m_label->SetParent(owner);
+    m_label->Font()->SetName("Arial");
+    m_label->Font()->SetColor(0xCDCDCF);
+    m_label->SetTop(194);
+    m_label->SetLeft(4);
+    m_label->SetAutoSize(true);
+    m_label->SetTransparent(true);
+    m_label->SetCaption(Format("%02d", phase));
+
+    Render();
+}
+
+PellonBar::~PellonBar() = default;
+
+void PellonBar::SetValue(int value)
+{
+    if (value == m_value)
+        return;
+    m_value = value;
+    Render();
+}
+
+void PellonBar::SetEnabled(bool enabled)
+{
+    if (enabled == m_enabled)
+        return;
+    m_enabled = enabled;
+    Render();
+}
+
+void PellonBar::SetLeft(int x)
+{
+    const int shift = x - m_image->Left();
+    m_image->SetLeft(x);
+    m_label->SetLeft(m_label->Left() + shift);
+}
+
+void PellonBar::SetTop(int y)
+{
+    const int shift = y - m_image->Top();
+    m_image->SetTop(y);
+    m_label->SetTop(m_label->Top() + shift);
+}
+
+void PellonBar::Render()
+{
+    ++m_renderCount;
+    const int barHeight = m_bar->Height();
+    const int capHeight = m_cap->Height();
+    const int lit = std::max(LitHeight(m_value, m_enabled, barHeight), capHeight);
+    const int gap = barHeight - lit;
+
+    TBitmap work;
+    work.Assign(m_bar.get());
+    work.SetPixelFormat(pf32bit);
+    if (!m_enabled)
+        BarBlend32Whole(&work, m_veil.get(), 255);
+    if (lit > capHeight)
+        BarBlend32(&work, TRect(0, gap, m_cap->Width(), gap + capHeight), m_cap.get(), TPoint(0, 0), 255);
+    // The unlit rows are black and fully transparent.
+    for (int row = 0; row < std::min(gap, barHeight); ++row)
+        std::memset(work.ScanLine(row), 0, static_cast<size_t>(work.Width()) * 4);
+    m_image->Picture()->Assign(&work);
+}

@@ -1,0 +1,56 @@
+#pragma once
+// One power phase on the main window: a vertical colour bar lit from the bottom to a
+// height given by the phase's deviation, with a bright cap on top of the lit part, the
+// phase number under it, and a dark veil when the phase's sensor is not enabled.
+#include "framework/Graphics.h"
+
+#include <memory>
+
+class TForm;
+class TLabel;
+namespace gs {
+class GsImage;
+}
+
+// The blends and the alpha setter the bar composes with; each requires 32-bit pixels.
+void BarBlend32(TBitmap* dst, const TRect& rect, TBitmap* src, const TPoint& origin, uint8_t opacity);
+void BarBlend32Whole(TBitmap* dst, TBitmap* src, uint8_t opacity);
+void BarFillAlpha(TBitmap* bitmap, uint8_t alpha);
+
+class PellonBar {
+public:
+    // Pictures follow the monitor's phases per sensor.
+    PellonBar(TForm* owner, int phase);
+    // Pictures for the given phases per sensor: "..01" for 3 or more, "..02" otherwise.
+    PellonBar(TForm* owner, int phase, int phasesPerSensor);
+    ~PellonBar();
+    PellonBar(const PellonBar&) = delete;
+    PellonBar& operator=(const PellonBar&) = delete;
+
+    void SetValue(int value);
+    void SetEnabled(bool enabled);
+    // Move image and label together; the label keeps its offset from the image.
+    void SetLeft(int x);
+    void SetTop(int y);
+
+    int Value() const { return m_value; }
+    bool Enabled() const { return m_enabled; }
+    gs::GsImage* Image() const { return m_image; }
+    TLabel* Label() const { return m_label; }
+    int RenderCount() const { return m_renderCount; }
+
+    // The lit height in pixels for a deviation in degrees on a bar picture barHeight high.
+    static int LitHeight(int value, bool enabled, int barHeight);
+
+private:
+    void Render();
+
+    gs::GsImage* m_image;  // borrowed: owned by the form
+    TLabel* m_label;       // borrowed: owned by the form
+    int m_value = 0;
+    bool m_enabled = true;
+    std::unique_ptr<TBitmap> m_bar;
+    std::unique_ptr<TBitmap> m_veil;
+    std::unique_ptr<TBitmap> m_cap;
+    int m_renderCount = 0;
+};

@@ -1,0 +1,230 @@
+// The phase bar: its scale, and the composed picture compared pixel by pixel with one
+// built here from the bar and cap pictures the test writes into its resource folder.
+#include "app/control/PellonBar.h"
+#include "app/PngReader.h"
+#include "framework/Forms.h"
+#include "framework/StdCtrls.h"
+#include "src/gui/widget/GsImage.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdio>
+#include <functional>
+#include <string>
+
+namespace {
+
+struct Rgba {
+    uint8_t r, g, b, a;
+};
+using PixelFn = std::function<Rgba(int x, int y)>;
+
+// A channel value of the bar pictures: never a multiple of 17 (the veil then never
+// lands exactly on an integer), never below 20 nor 255 (a half-transparent cap over it
+// never does either), so truncation is the same in any precision.
+uint8_t Channel(int seed)
+{
+    int v = 20 + seed % 231;
+    if (v % 17 == 0)
+        ++v;
+    return static_cast<uint8_t>(v);
+}
+
+Rgba BarPixel(int x, int y)
+{
+    const uint8_t alphas[] = {255, 200, 90};
+    return {Channel(y * 3 + x), Channel(y * 7 + 50), Channel(x * 40 + y), alphas[x % 3]};
+}
+
+// Cap: two half-transparent rows of pure colours, then opaque rows, a clear last column.
+Rgba CapPixel(int x, int y, int width)
+{
+    if (x == width - 1)
+        return {9, 9, 9, 0};
+    if (y < 2)
+        return {static_cast<uint8_t>(x % 2 ? 255 : 0), 255, 0, 128};
+    return {static_cast<uint8_t>(30 + x), static_cast<uint8_t>(60 + y), 222, 255};
+}
+
+struct Set {
+    int pps;
+    const char* bar;
+    const char* cap;
+    int width, height, capWidth, capHeight;
+} const kSets[] = {
+    {4, "color_bar01.png", "color_bar_top01.png", 12, 184, 12, 6},
+    {2, "color_bar02.png", "color_bar_top02.png", 10, 184, 8, 5},
+};
+
+int __stdcall WriteToFile(void* context, const void* buffer, int count)
+{
+    return static_cast<int>(std::fwrite(buffer, 1, static_cast<size_t>(count), static_cast<FILE*>(context)));
+}
+
+void WritePicture(const std::string& path, int width, int height, const PixelFn& pixel)
+{
+    using Allocate = int(__stdcall*)(PngData*, uint32_t, uint32_t, uint32_t);
+    using Write = int(__stdcall*)(const PngData*, int(__stdcall*)(void*, const void*, int), void*);
+    using Free = void(__stdcall*)(PngData*);
+    static HMODULE codec = LoadLibraryA((ResourceFolder() + "..\\imgcodec.dll").c_str());
+    ASSERT_NE(nullptr, codec);
+    auto allocate = reinterpret_cast<Allocate>(reinterpret_cast<void*>(GetProcAddress(codec, "AllocatePngData")));
+    auto write = reinterpret_cast<Write>(reinterpret_cast<void*>(GetProcAddress(codec, "WritePngEx")));
+    auto release = reinterpret_cast<Free>(reinterpret_cast<void*>(GetProcAddress(codec, "FreePngData")));
+    PngData data{};
+    ASSERT_NE(0, allocate(&data, width, height, 6));
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const Rgba p = pixel(x, y);
+            uint8_t* d = data.rows[y] + x * 4;
+            d[0] = p.r, d[1] = p.g, d[2] = p.b, d[3] = p.a;
+        }
+    FILE* file = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(nullptr, file);
+    EXPECT_NE(0, write(&data, WriteToFile, file));
+    std::fclose(file);
+    release(&data);
+}
+
+class PellonBarTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        CreateDirectoryA(ResourceFolder().c_str(), nullptr);
+        for (const Set& set : kSets) {
+            WritePicture(ResourceFolder() + set.bar, set.width, set.height, BarPixel);
+            const int capWidth = set.capWidth;
+            WritePicture(ResourceFolder() + set.cap, set.capWidth, set.capHeight,
+                         [capWidth](int x, int y) { return CapPixel(x, y, capWidth); });
+        }
+    }
+    TForm form{nullptr};
+};
+
+// The expected bar, built from the picture functions: rows above the lit part clear,
+// the veil (black, alpha 180) over a disabled bar, the cap on top of the lit part.
+Rgba Expected(const Set& set, int lit, bool enabled, int x, int y)
+{
+    lit = std::max(lit, set.capHeight);
+    const int gap = set.height - lit;
+    if (y < gap)
+        return {0, 0, 0, 0};
+    Rgba d = BarPixel(x, y);
+    if (!enabled)
+        d = {static_cast<uint8_t>(d.r * 75 / 255), static_cast<uint8_t>(d.g * 75 / 255),
+             static_cast<uint8_t>(d.b * 75 / 255), d.a};
+    if (lit > set.capHeight && y < gap + set.capHeight && x < set.capWidth) {
+        const Rgba c = CapPixel(x, y - gap, set.capWidth);
+        auto over = [&](uint8_t s, uint8_t t) { return static_cast<uint8_t>((s * c.a + t * (255 - c.a)) / 255); };
+        d = {over(c.r, d.r), over(c.g, d.g), over(c.b, d.b), d.a};
+    }
+    return d;
+}
+
+}  // namespace
+
+TEST(PellonBarScale, LitHeightToThePixel)
+{
+    struct Case {
+        int value;
+        bool enabled;
+        int height;
+        int lit;
+    } cases[] = {
+        {0, true, 184, 97},    {1, true, 184, 110},   {2, true, 184, 124},  {3, true, 184, 125},
+        {12, true, 184, 134},  {13, true, 184, 136},  {13, true, 300, 139}, {31, true, 300, 217},
+        {50, true, 184, 184},  {51, true, 184, 184},  {1000, true, 184, 184},
+        {-1, true, 184, 82},   {-2, true, 184, 67},   {-3, true, 184, 66},  {-12, true, 184, 57},
+        {-13, true, 184, 55},  {-49, true, 184, 1},   {-50, true, 184, 0},  {-51, true, 184, 0},
+        {-1000, true, 184, 0}, {40, false, 184, 97},  {-40, false, 184, 97},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.lit, PellonBar::LitHeight(c.value, c.enabled, c.height))
+            << c.value << (c.enabled ? "" : " disabled") << " on " << c.height;
+}
+
+TEST_F(PellonBarTest, ComposedPictureMatchesBarCapAndVeilPixelByPixel)
+{
+    struct Case {
+        int value;
+        bool enabled;
+    } cases[] = {{0, true}, {7, true}, {13, true}, {51, true}, {-2, true}, {-30, true}, {-51, true},
+                 {-1000, true}, {25, false}, {-51, false}};
+    for (const Set& set : kSets) {
+        PellonBar bar(&form, 1, set.pps);
+        for (const Case& c : cases) {
+            bar.SetEnabled(c.enabled);
+            bar.SetValue(c.value);
+            const int lit = PellonBar::LitHeight(c.value, c.enabled, set.height);
+            TBitmap* shown = bar.Image()->Picture()->Bitmap();
+            ASSERT_EQ(pf32bit, shown->PixelFormat());
+            ASSERT_EQ(set.width, shown->Width());
+            ASSERT_EQ(set.height, shown->Height());
+            int wrong = 0;
+            for (int y = 0; y < set.height; ++y) {
+                const uint8_t* row = shown->ScanLine(y);
+                for (int x = 0; x < set.width; ++x) {
+                    const Rgba e = Expected(set, lit, c.enabled, x, y);
+                    const uint8_t* p = row + x * 4;
+                    if (p[0] != e.b || p[1] != e.g || p[2] != e.r || p[3] != e.a) {
+                        if (++wrong <= 3)
+                            ADD_FAILURE() << set.bar << " value " << c.value << " at " << x << "," << y
+                                          << ": " << int(p[2]) << "," << int(p[1]) << "," << int(p[0])
+                                          << "," << int(p[3]) << " instead of " << int(e.r) << ","
+                                          << int(e.g) << "," << int(e.b) << "," << int(e.a);
+                    }
+                }
+            }
+            EXPECT_EQ(0, wrong) << set.bar << " value " << c.value;
+        }
+    }
+}
+
+TEST_F(PellonBarTest, RendersOnlyOnChangeAndMovesImageAndLabelTogether)
+{
+    PellonBar bar(&form, 3, 4);
+    EXPECT_EQ(1, bar.RenderCount());
+    bar.SetValue(0);
+    bar.SetEnabled(true);
+    EXPECT_EQ(1, bar.RenderCount());
+    bar.SetValue(5);
+    bar.SetValue(5);
+    bar.SetEnabled(false);
+    bar.SetEnabled(false);
+    EXPECT_EQ(3, bar.RenderCount());
+
+    TLabel* label = bar.Label();
+    EXPECT_EQ("03", label->Caption());
+    EXPECT_EQ("Arial", label->Font()->Name());
+    EXPECT_EQ(0xCDCDCF, label->Font()->Color());
+    EXPECT_TRUE(label->Transparent());
+    EXPECT_TRUE(bar.Image()->AlphaChannel());
+    EXPECT_EQ(TRect(0, 0, 12, 184), bar.Image()->BoundsRect());
+    EXPECT_EQ(TPoint(4, 194), TPoint(label->Left(), label->Top()));
+    bar.SetLeft(66);
+    bar.SetTop(75);
+    bar.SetLeft(70);
+    EXPECT_EQ(TPoint(70, 75), TPoint(bar.Image()->Left(), bar.Image()->Top()));
+    EXPECT_EQ(TPoint(74, 269), TPoint(label->Left(), label->Top()));
+    PellonBar twelfth(&form, 12, 2);
+    EXPECT_EQ("12", twelfth.Label()->Caption());
+    EXPECT_EQ(10, twelfth.Image()->Width());
+}
+
+TEST(PellonBarDeathTest, BlendsAndAlphaSetterRequire32BitPixels)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    TBitmap wide;
+    wide.SetPixelFormat(pf32bit);
+    wide.SetSize(2, 2);
+    TBitmap narrow;
+    narrow.SetPixelFormat(pf24bit);
+    narrow.SetSize(2, 2);
+    EXPECT_DEATH(BarBlend32Whole(&wide, &narrow, 255),
+                 "Assertion failed: src->PixelFormat == pf32bit, file app/control/PellonBar.cpp, line");
+    EXPECT_DEATH(BarBlend32Whole(&narrow, &wide, 255),
+                 "Assertion failed: dst->PixelFormat == pf32bit, file app/control/PellonBar.cpp, line");
+    EXPECT_DEATH(BarFillAlpha(&narrow, 180),
+                 "Assertion failed: bitmap->PixelFormat == pf32bit, file app/control/PellonBar.cpp, line");
+}
