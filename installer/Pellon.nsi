@@ -8,6 +8,8 @@ Unicode true
 SetCompressor /SOLID lzma
 ManifestDPIAware true
 RequestExecutionLevel admin
+; A file that cannot be written fails the setup instead of being skipped in silence.
+AllowSkipFiles off
 
 !include MUI2.nsh
 !include LogicLib.nsh
@@ -44,8 +46,7 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "${PUBLISHER}"
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
 !define MUI_ABORTWARNING
-!define MUI_COMPONENTSPAGE_NODESC
-!define MUI_UNCOMPONENTSPAGE_NODESC
+!define MUI_COMPONENTSPAGE_SMALLDESC
 !define MUI_FINISHPAGE_RUN "$INSTDIR\pellon.exe"
 !define MUI_FINISHPAGE_RUN_TEXT "Start Pellon"
 
@@ -163,7 +164,7 @@ SectionEnd
 
 ; Our stand-in for the board maker's ACPI library and driver, for trying Pellon on a
 ; machine without such a board. A board's own driver is never replaced.
-Section /o "Simulated board (for trying Pellon without a Norvane board)" SecBoard
+Section /o "Simulated board" SecBoard
   ReadRegDWORD $0 HKLM "${UNINST_KEY}" "SimulatedBoard"
   ClearErrors
   ReadRegDWORD $1 HKLM "${SERVICE_KEY}" "Type"
@@ -218,7 +219,7 @@ Function .onInit
   ${EndIf}
 FunctionEnd
 
-Section "un.Pellon"
+Section "un.Pellon" UnSecMain
   SectionIn RO
   !insertmacro CLOSE_PELLON_OR_ABORT "un."
 
@@ -254,7 +255,21 @@ Section "un.Pellon"
   DeleteRegKey HKLM "${UNINST_KEY}"
 SectionEnd
 
-Section /o "un.Remove my Pellon settings (power mode, start-up choice)"
+Section /o "un.Remove my settings" UnSecSettings
   DeleteRegKey HKCU "${SETTINGS_KEY}"
   DeleteRegKey /ifempty HKCU "Software\Norvane"
 SectionEnd
+
+!insertmacro MUI_FUNCTION_DESCRIPTION_BEGIN
+  !insertmacro MUI_DESCRIPTION_TEXT ${SecMain} \
+    "The program with its pictures and language files, a Start-menu shortcut, and the entry that starts it hidden when you log on."
+  !insertmacro MUI_DESCRIPTION_TEXT ${SecBoard} \
+    "For a PC without a Norvane board: a simulated board (ACPI library, driver and boardctl) to try Pellon on. Leave it off on a Norvane board, whose own software brings the real ones."
+!insertmacro MUI_FUNCTION_DESCRIPTION_END
+
+!insertmacro MUI_UNFUNCTION_DESCRIPTION_BEGIN
+  !insertmacro MUI_DESCRIPTION_TEXT ${UnSecMain} \
+    "The program, its shortcut, its start-up entry and, when it was installed, the simulated board."
+  !insertmacro MUI_DESCRIPTION_TEXT ${UnSecSettings} \
+    "Also forget the chosen power mode and the start-up choice. Left off, a later install starts with them again."
+!insertmacro MUI_UNFUNCTION_DESCRIPTION_END

@@ -2,7 +2,7 @@
 # The setup program in a fresh 64-bit prefix of its own (WINEPREFIX set by the caller),
 # under Xvfb: a silent install with the simulated board, the installed program started
 # the way the start-up entry starts it, an install over the running program, a silent
-# uninstall while it runs, and an install without the board into a folder given by /D=.
+# uninstall while it runs, and installs without the board into a folder given by /D=.
 #   install-test.sh SETUP.EXE VERSION BIN_DIR SOURCE_DIR
 set -u -o pipefail
 setup=$1 version=$2 bin=$3 src=$4
@@ -150,8 +150,16 @@ installs "$setup" /S '/D=C:\Tools\Pellon'
   fail "start-up entry with /D=: '$(regval "$run_key" Pellon)'"
 [ -e "$WINEPREFIX/drive_c/Tools/Pellon/NRACPI.DLL" ] && fail "the simulated board is installed by default"
 [ -e "$driver" ] && fail "the driver is installed by default"
+# A board's own driver is neither replaced by the simulated one nor removed.
+service='HKLM\System\CurrentControlSet\Services\NRVACPI'
+wine reg add "$service" /v Type /t REG_DWORD /d 1 /f >/dev/null 2>&1
+wine reg add "$service" /v ImagePath /t REG_SZ /d 'C:\Board\nrvacpi.sys' /f >/dev/null 2>&1
+installs "$setup" /S /SIMBOARD
+[ -e "$WINEPREFIX/drive_c/Tools/Pellon/NRACPI.DLL" ] && fail "the simulated library is installed beside a board's own driver"
+[ -e "$driver" ] && fail "the simulated driver is installed over a board's own"
 uninstalls 'C:\Tools\Pellon' "$WINEPREFIX/drive_c/Tools/Pellon"
 [ -d "$WINEPREFIX/drive_c/Tools" ] || fail "the uninstall removed the folder above its own"
+[ "$(regval "$service" ImagePath)" = 'C:\Board\nrvacpi.sys' ] || fail "the uninstall touched a board's own driver"
 
 echo "setup $(stat -c %s "$setup") bytes; install ${install_time} s, install over the running" \
      "program ${upgrade_time} s, uninstall ${uninstall_time} s"
