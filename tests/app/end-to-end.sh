@@ -59,7 +59,22 @@ window() {
   return 1
 }
 temps() { grep -c 'Pellon Temp:' "$log/$1"; }
-centred() { echo "1 0 $(((1280 - $1) / 2)) $(((1024 - $2) / 2)) $1 $2"; }
+read -r screenW screenH < <(xdotool getdisplaygeometry)
+centred() { echo "1 0 $(((screenW - $1) / 2)) $(((screenH - $2) / 2)) $1 $2"; }
+hidden() { echo "0 0 $(centred "$@" | cut -d' ' -f3-)"; }
+# click X Y [BUTTON]: a real click at a point of the screen.
+click() { xdotool mousemove "$1" "$2" sleep 0.2 click "${3:-1}"; sleep 0.5; }
+shot() { import -window root "$log/shot.png"; }
+# pixel X Y: "R,G,B" of the last shot.
+pixel() { convert "$log/shot.png" -format "%[fx:int(255*p{$1,$2}.r)],%[fx:int(255*p{$1,$2}.g)],%[fx:int(255*p{$1,$2}.b)]" info:; }
+writes() { board show | awk -v id="$1" '$1 == "item" && $2 == id { print $NF }'; }
+# lit X TOP: on the last shot, the lit height of the bar whose column is X and top TOP;
+# its white cap marks the top of the lit part.
+lit() {
+  convert "$log/shot.png" -crop "1x184+$1+$2" +repage -depth 8 txt:- |
+    awk 'NR > 1 && / #FFFFFF/ { split($1, a, "[,:]"); print 184 - a[2]; found = 1; exit }
+         END { if (!found) print "none" }'
+}
 
 # --- Start-up on the default board: one centred window of the small layout.
 board profile 8x4 >/dev/null
@@ -68,6 +83,93 @@ start first
 window "$(centred 415 347)"
 [ "$(item 0x1103001C)" = 0x00000001 ] || fail "the stored default mode 1 is not written at start"
 [ "$(regget Mode)" = 0x1 ] || fail "registry Mode is $(regget Mode), expected 0x1"
+read -r _ _ left top _ <<<"$(centred 415 347)"
+[ "$(probe owned TMainForm Pellon)" = "TShadowForm 1 0 $left $top 423 355" ] ||
+  fail "shadow: $(probe owned TMainForm Pellon)"
+[ "$(probe foreground)" = "TMainForm|Pellon" ] || fail "the shadow took the activation"
+
+# Bars: the phases of sensor 0 (bars 1-4) and of sensor 1 (bars 5-8) after a change of
+# both sensors, within one poll: average 50, deviations +10 and -10.
+board temp 0 60 >/dev/null
+board temp 1 40 >/dev/null
+sleep 3.5
+shot
+barTop=$((top + 75))
+for bar in "0 66 132" "3 165 132" "4 199 59" "7 299 59"; do
+  set -- $bar
+  got=$(lit $((left + $2 + 9)) $barTop)
+  [ "$got" = "$3" ] || fail "bar $(($1 + 1)): lit height $got, expected $3"
+done
+# A disabled sensor's bars stand at the zero level, veiled; sensor 0 is now the average.
+board item 0x1103001F 0x02 >/dev/null
+sleep 3.5
+shot
+[ "$(lit $((left + 199 + 9)) $barTop)" = 97 ] || fail "disabled bar 5: lit height $(lit $((left + 208)) $barTop)"
+[ "$(lit $((left + 66 + 9)) $barTop)" = 97 ] || fail "bar 1 is not at the zero level"
+IFS=, read -r r1 g1 b1 <<<"$(pixel $((left + 75)) $((barTop + 150)))"
+IFS=, read -r r5 g5 b5 <<<"$(pixel $((left + 208)) $((barTop + 150)))"
+[ $((r5 + g5 + b5)) -lt $(((r1 + g1 + b1) / 2)) ] || fail "disabled bar 5 is not veiled ($r5,$g5,$b5 vs $r1,$g1,$b1)"
+board item 0x1103001F 0x22 >/dev/null
+
+# Mode: a click on a radio button writes the item and the registry, every time; a click
+# on the label of the active mode writes nothing. The small window has the performance
+# choice above the saving choice.
+savingRadio="$((left + 145)) $((top + 56))"
+performanceRadio="$((left + 145)) $((top + 32))"
+savingLabel="$((left + 175)) $((top + 53))"
+performanceLabel="$((left + 175)) $((top + 29))"
+click $savingRadio
+[ "$(item 0x1103001C)" = 0x00000000 ] || fail "saving radio: item $(item 0x1103001C)"
+[ "$(regget Mode)" = 0x0 ] || fail "saving radio: registry Mode $(regget Mode)"
+before=$(writes 0x1103001C)
+click $savingRadio
+[ "$(writes 0x1103001C)" = $((before + 1)) ] || fail "a click on the active radio button wrote nothing"
+before=$(writes 0x1103001C)
+click $savingLabel
+[ "$(writes 0x1103001C)" = "$before" ] || fail "a click on the active mode's label wrote the item"
+click $performanceLabel
+[ "$(item 0x1103001C)" = 0x00000001 ] || fail "performance label: item $(item 0x1103001C)"
+[ "$(regget Mode)" = 0x1 ] || fail "performance label: registry Mode $(regget Mode)"
+click $savingRadio
+shot
+savingChecked=$(pixel $savingRadio)
+performanceUnchecked=$(pixel $performanceRadio)
+[ "$savingChecked" != "$performanceUnchecked" ] || fail "the checked radio button looks like the unchecked one"
+
+# Dragging the window by its background moves it, and its shadow follows.
+xdotool mousemove $((left + 300)) $((top + 30)) mousedown 1 sleep 0.2 \
+  mousemove $((left + 320)) $((top + 40)) sleep 0.2 mousemove $((left + 340)) $((top + 50)) \
+  sleep 0.2 mouseup 1
+sleep 0.5
+read -r _ _ movedLeft movedTop _ <<<"$(probe find TMainForm Pellon)"
+[ "$movedLeft $movedTop" = "$((left + 40)) $((top + 20))" ] || fail "drag: window at $movedLeft $movedTop"
+[ "$(probe owned TMainForm Pellon | cut -d' ' -f4,5)" = "$movedLeft $movedTop" ] ||
+  fail "the shadow did not follow the drag: $(probe owned TMainForm Pellon)"
+probe send TMainForm Pellon 1024 85 >/dev/null
+ended 10 || fail "1024 did not end the program"
+
+# A restart shows the stored saving mode, and writes it.
+start second
+window "$(centred 415 347)"
+[ "$(item 0x1103001C)" = 0x00000000 ] || fail "restart: item $(item 0x1103001C)"
+shot
+[ "$(pixel $savingRadio)" = "$savingChecked" ] || fail "restart: the saving radio button is not checked"
+
+# The close button hides to the tray; polling stops; a click on the tray entry shows it.
+click $((left + 376)) $((top + 26))
+window "$(hidden 415 347)"
+reads=$(temps second)
+sleep 3.5
+[ "$(temps second)" = "$reads" ] || fail "polling went on while hidden"
+read -r trayX trayY < <(xdotool search --name "Wine System Tray" getwindowgeometry --shell 2>/dev/null |
+  awk -F= '$1 == "X" { x = $2 } $1 == "Y" { y = $2 } END { print x + 12, y + 30 }')
+click $trayX $trayY
+window "$(centred 415 347)"
+probe send TMainForm Pellon 1024 85 >/dev/null
+ended 10 || fail "1024 did not end the program"
+regset Mode 1
+start handover
+window "$(centred 415 347)"
 
 # A second instance hands over and quits; no second window opens.
 probe send TMainForm Pellon 1025 85 >/dev/null  # minimise, so the handover has something to undo
@@ -79,15 +181,15 @@ window "$(centred 415 347)"
 
 # The commands only act with 85 in the low byte of wParam.
 probe post TApplication Pellon 274 0xF060 >/dev/null  # SC_CLOSE to the taskbar entry: hides
-window "0 0 $(centred 415 347 | cut -d' ' -f3-)"
+window "$(hidden 415 347)"
 probe send TMainForm Pellon 1027 84 >/dev/null
 probe send TMainForm Pellon 1026 0x154 >/dev/null
 sleep 0.5
-window "0 0 $(centred 415 347 | cut -d' ' -f3-)"
+window "$(hidden 415 347)"
 probe send TMainForm Pellon 1027 0x155 >/dev/null
 window "$(centred 415 347)"
 probe post TApplication Pellon 274 0xF060 >/dev/null
-window "0 0 $(centred 415 347 | cut -d' ' -f3-)"
+window "$(hidden 415 347)"
 probe send TMainForm Pellon 1026 85 >/dev/null
 window "$(centred 415 347)"
 probe send TMainForm Pellon 1030 85 >/dev/null
@@ -119,7 +221,7 @@ done
 board profile 8x4 >/dev/null
 start boot -b
 sleep 1
-window "0 0 $(centred 415 347 | cut -d' ' -f3-)"
+window "$(hidden 415 347)"
 sleep 4
 [ "$(temps boot)" -eq 8 ] || fail "hidden: $(temps boot) temperature reads, expected the 8 of the first refresh"
 probe send TMainForm Pellon 1026 85 >/dev/null
@@ -135,7 +237,7 @@ ended 10 || { fail "-b with RunAtSystemStartup 1 did not end"; stop; }
 [ "$(probe count TMainForm Pellon)" = 0 ] || fail "a window opened"
 regset RunAtSystemStartup 2
 start allowed -b
-window "0 0 $(centred 415 347 | cut -d' ' -f3-)"
+window "$(hidden 415 347)"
 stop
 regdel RunAtSystemStartup
 
