@@ -84,7 +84,9 @@ window "$(centred 415 347)"
 [ "$(item 0x1103001C)" = 0x00000001 ] || fail "the stored default mode 1 is not written at start"
 [ "$(regget Mode)" = 0x1 ] || fail "registry Mode is $(regget Mode), expected 0x1"
 read -r _ _ left top _ <<<"$(centred 415 347)"
-[ "$(probe owned TMainForm Pellon)" = "TShadowForm 1 0 $left $top 423 355" ] ||
+# The shadow takes its picture's size: the stand-in's or the finished artwork's.
+shadow_size=$(identify -format '%w %h' "$bin/resource/tbg_02_shadow.png")
+[ "$(probe owned TMainForm Pellon)" = "TShadowForm 1 0 $left $top $shadow_size" ] ||
   fail "shadow: $(probe owned TMainForm Pellon)"
 [ "$(probe foreground)" = "TMainForm|Pellon" ] || fail "the shadow took the activation"
 
