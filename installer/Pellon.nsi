@@ -119,10 +119,9 @@ FunctionEnd
   ${Do}
     Call ${un}ClosePellon
     ${IfThen} $StillRunning = 0 ${|} ${Break} ${|}
-    MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION \
-      "Pellon is still running and could not be closed.$\nClose it from its tray menu, then choose Retry." \
-      /SD IDCANCEL IDRETRY +2
-    Abort "Pellon is still running."
+    ${IfNot} ${Cmd} `MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "Pellon is still running and could not be closed.$\nClose it from its tray menu, then choose Retry." /SD IDCANCEL IDRETRY`
+      Abort "Pellon is still running."
+    ${EndIf}
   ${Loop}
 !macroend
 
