@@ -176,19 +176,41 @@ TReader::TReader(TComponent* root) : m_root(root)
     root->m_state |= csLoading | csReading;
 }
 
+namespace {
+
+// The component and those it owns, at any depth, that are still loading; owners first.
+void CollectLoading(TComponent* component, std::vector<TComponent*>& loading)
+{
+    if (!(component->ComponentState() & csLoading))
+        return;
+    loading.push_back(component);
+    for (int i = 0; i < component->ComponentCount(); ++i)
+        CollectLoading(component->Components(i), loading);
+}
+
+}  // namespace
+
 TReader::~TReader() noexcept(false)
 {
     const bool unwinding = std::uncaught_exceptions() > 0;
-    std::vector<TComponent*> loading{m_root};
-    for (const auto& owned : m_root->m_components)
-        if (owned->m_state & csLoading)
-            loading.push_back(owned.get());
+    std::vector<TComponent*> loading;
+    CollectLoading(m_root, loading);
     for (TComponent* component : loading)
         component->m_state &= ~csReading;
+    // Every component ends loading, also when one's Loaded throws; the first exception
+    // goes on once all are done.
+    std::exception_ptr failure;
     for (TComponent* component : loading) {
-        if (unwinding)
-            component->m_state &= ~csLoading;
-        else
-            component->Loaded();
+        if (!unwinding) {
+            try {
+                component->Loaded();
+            } catch (...) {
+                if (!failure)
+                    failure = std::current_exception();
+            }
+        }
+        component->m_state &= ~csLoading;
     }
+    if (failure)
+        std::rethrow_exception(failure);
 }

@@ -141,9 +141,11 @@ template <class T>
 using TComponentPtr = std::unique_ptr<T, TComponentDeleter>;
 
 // Reads a root component from its description, which is the code run while a reader
-// lives: the root and every component it owns then carry csLoading and csReading. When
-// the reader ends, csReading is cleared on all of them and each, root first, gets
-// Loaded(). A description that throws leaves no component in the loading state.
+// lives: the root and every component it owns, at any depth, then carry csLoading and
+// csReading. When the reader ends, csReading is cleared on all of them and each, owners
+// first, gets Loaded(). A description that throws leaves no component in the loading
+// state; nor does a Loaded() that throws, whose exception leaves the reader's end once
+// every component has had its Loaded().
 class TReader {
 public:
     explicit TReader(TComponent* root);

@@ -1,6 +1,7 @@
 #include "framework/ExtCtrls.h"
 
 #include "framework/Icons.h"
+#include "framework/SysUtils.h"
 
 #include <algorithm>
 
@@ -51,7 +52,7 @@ void TImage::PictureChanged(TObject*)
 {
     if (m_changing)
         return;
-    m_changing = true;
+    TFlagScope changing(m_changing);
     if (AutoSize() && m_picture->Width() > 0 && m_picture->Height() > 0)
         SetBounds(Left(), Top(), m_picture->Width(), m_picture->Height());
     // An opaque picture that covers the control needs nothing erased beneath it.
@@ -64,7 +65,6 @@ void TImage::PictureChanged(TObject*)
                  (m_stretch || (graphic->Width() >= Width() && graphic->Height() >= Height()));
     }
     SetControlStyle(opaque ? ControlStyle() | csOpaque : ControlStyle() & ~csOpaque);
-    m_changing = false;
     Invalidate();
 }
 

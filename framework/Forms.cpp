@@ -19,15 +19,24 @@ void TForm::SetBorderStyle(TFormBorderStyle style)
 {
     if (style == m_borderStyle)
         return;
+    DWORD oldStyle = 0;
+    DWORD oldExStyle = 0;
+    FrameStyles(oldStyle, oldExStyle);
     m_borderStyle = style;
     if (!HandleAllocated())
         return;
-    // The frame is part of the window's class styles: make the window again.
-    const bool wasVisible = Visible() && IsWindowVisible(Handle());
-    DestroyHandle();
-    HandleNeeded();
-    if (wasVisible)
-        ShowWindow(Handle(), SW_SHOWNORMAL);
+    // The frame changes in place: a window made again would lose what others set on it
+    // (the layered style, its colour key and content, a Win32 subclass).
+    DWORD newStyle = 0;
+    DWORD newExStyle = 0;
+    FrameStyles(newStyle, newExStyle);
+    HWND window = Handle();
+    const DWORD current = static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE));
+    const DWORD currentEx = static_cast<DWORD>(GetWindowLongA(window, GWL_EXSTYLE));
+    SetWindowLongA(window, GWL_STYLE, static_cast<LONG>((current & ~oldStyle) | newStyle));
+    SetWindowLongA(window, GWL_EXSTYLE, static_cast<LONG>((currentEx & ~oldExStyle) | newExStyle));
+    SetWindowPos(window, nullptr, 0, 0, 0, 0,
+                 SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TForm::CreateParams(TCreateParams& params)
@@ -38,27 +47,42 @@ void TForm::CreateParams(TCreateParams& params)
         return;
     params.Style &= ~(WS_CHILD | WS_VISIBLE | WS_TABSTOP);
     params.WndParent = ParentWindow() ? ParentWindow() : Application->Handle();
+    DWORD style = 0;
+    DWORD exStyle = 0;
+    FrameStyles(style, exStyle);
+    params.Style |= style;
+    params.ExStyle |= exStyle;
+}
+
+void TForm::FrameStyles(DWORD& style, DWORD& exStyle) const
+{
+    style = 0;
+    exStyle = 0;
+    if (Parent()) {
+        style = WS_CHILD;
+        return;
+    }
     switch (m_borderStyle) {
     case bsNone:
-        params.Style |= WS_POPUP;
+        style = WS_POPUP;
         break;
     case bsSingle:
-        params.Style |= WS_CAPTION | WS_BORDER | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
+        style = WS_CAPTION | WS_BORDER | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
         break;
     case bsSizeable:
-        params.Style |= WS_CAPTION | WS_THICKFRAME | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
+        style = WS_CAPTION | WS_THICKFRAME | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
         break;
     case bsDialog:
-        params.Style |= WS_POPUP | WS_CAPTION | WS_SYSMENU;
-        params.ExStyle |= WS_EX_DLGMODALFRAME;
+        style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
+        exStyle = WS_EX_DLGMODALFRAME;
         break;
     case bsToolWindow:
-        params.Style |= WS_CAPTION | WS_BORDER | WS_SYSMENU;
-        params.ExStyle |= WS_EX_TOOLWINDOW;
+        style = WS_CAPTION | WS_BORDER | WS_SYSMENU;
+        exStyle = WS_EX_TOOLWINDOW;
         break;
     case bsSizeToolWin:
-        params.Style |= WS_CAPTION | WS_THICKFRAME | WS_SYSMENU;
-        params.ExStyle |= WS_EX_TOOLWINDOW;
+        style = WS_CAPTION | WS_THICKFRAME | WS_SYSMENU;
+        exStyle = WS_EX_TOOLWINDOW;
         break;
     }
 }
@@ -74,11 +98,13 @@ TRect TForm::ClientRect() const
 {
     if (HandleAllocated())
         return TWinControl::ClientRect();
-    // No window yet: the frame the window will have, from its styles.
-    TCreateParams params;
-    const_cast<TForm*>(this)->CreateParams(params);
+    // No window yet: the frame the border style gives. Not from CreateParams, which a
+    // derived form may have name another window and so create it.
+    DWORD style = 0;
+    DWORD exStyle = 0;
+    FrameStyles(style, exStyle);
     RECT frame{0, 0, 0, 0};
-    AdjustWindowRectEx(&frame, params.Style, FALSE, params.ExStyle);
+    AdjustWindowRectEx(&frame, style, FALSE, exStyle);
     return TRect(0, 0, Width() - (frame.right - frame.left), Height() - (frame.bottom - frame.top));
 }
 
@@ -86,14 +112,20 @@ void TForm::Show()
 {
     SetVisible(true);
     if (HandleAllocated())
-        SetWindowPos(Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        SetWindowPos(Handle(), HWND_TOP, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | (m_showActivate ? 0 : SWP_NOACTIVATE));
+}
+
+int TForm::ShowCommand() const
+{
+    return m_showActivate ? SW_SHOWNORMAL : SW_SHOWNOACTIVATE;
 }
 
 void TForm::VisibleChanged()
 {
     if (Visible()) {
         DoShow();
-        ShowWindow(Handle(), SW_SHOWNORMAL);
+        ShowWindow(Handle(), ShowCommand());
     } else {
         DoHide();
         if (HandleAllocated())
@@ -211,6 +243,13 @@ void TForm::Dispatch(TMessage& message)
     switch (message.Msg) {
     case WM_CLOSE:
         Close();
+        return;
+    case WM_MOUSEACTIVATE:
+        if (!m_showActivate) {
+            message.Result = MA_NOACTIVATE;
+            return;
+        }
+        TWinControl::Dispatch(message);
         return;
     default:
         TWinControl::Dispatch(message);

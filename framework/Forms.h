@@ -34,6 +34,12 @@ public:
     bool Scaled() const { return m_scaled; }
     void SetScaled(bool scaled) { m_scaled = scaled; }
 
+    // Whether showing the form makes it the active window (true unless set). A form that
+    // must never take activation or focus from another, such as a drop shadow, sets it
+    // to false: it is then shown without activation and a click does not activate it.
+    bool ShowActivate() const { return m_showActivate; }
+    void SetShowActivate(bool activate) { m_showActivate = activate; }
+
     TModalResult ModalResult() const { return m_modalResult; }
     void SetModalResult(TModalResult result) { m_modalResult = result; }
 
@@ -66,9 +72,13 @@ protected:
 
 private:
     void CloseModal();
+    int ShowCommand() const;
+    // The window styles that make the frame of the border style.
+    void FrameStyles(DWORD& style, DWORD& exStyle) const;
 
     TFormBorderStyle m_borderStyle = bsSizeable;
     bool m_scaled = true;
+    bool m_showActivate = true;
     bool m_modal = false;
     TModalResult m_modalResult = mrNone;
 };

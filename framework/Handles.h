@@ -159,6 +159,24 @@ private:
     HGDIOBJ m_previous;   // borrowed: belongs to whoever selected it first
 };
 
+// Saves a DC's state (origin, clip, selected objects) for one scope and restores it on
+// every path out.
+class SavedDC {
+public:
+    explicit SavedDC(HDC dc) : m_dc(dc), m_saved(SaveDC(dc)) {}
+    SavedDC(const SavedDC&) = delete;
+    SavedDC& operator=(const SavedDC&) = delete;
+    ~SavedDC()
+    {
+        if (m_saved)
+            RestoreDC(m_dc, m_saved);
+    }
+
+private:
+    HDC m_dc;  // borrowed
+    int m_saved;
+};
+
 template <class T, BOOL(WINAPI* Free)(T)>
 struct UserObjectTraits {
     using Handle = T;

@@ -51,3 +51,15 @@ std::string ParamStr(int index);
 // and the rest equals `name` (compared without regard to ASCII case if asked).
 using TSysCharSet = std::set<char>;
 bool FindCmdLineSwitch(const std::string& name, const TSysCharSet& switchChars, bool ignoreCase);
+
+// Raises a flag for one scope and lowers it again on every path out, exceptions too.
+class TFlagScope {
+public:
+    explicit TFlagScope(bool& flag) : m_flag(flag) { m_flag = true; }
+    ~TFlagScope() { m_flag = false; }
+    TFlagScope(const TFlagScope&) = delete;
+    TFlagScope& operator=(const TFlagScope&) = delete;
+
+private:
+    bool& m_flag;  // borrowed
+};

@@ -10,6 +10,13 @@
 
 #include <algorithm>
 
+namespace {
+
+// The window property that names a control's object on its window, for FindControl.
+const char kControlProperty[] = "TWinControl";
+
+}  // namespace
+
 // Every control window's procedure: the object rides with its window from WM_NCCREATE
 // (it comes in lpCreateParams) and gets every message through its WindowProc.
 LRESULT CALLBACK ControlWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
@@ -22,6 +29,7 @@ LRESULT CALLBACK ControlWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM 
         if (!control)
             return DefWindowProcA(window, msg, wParam, lParam);
         SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(control));
+        SetPropA(window, kControlProperty, control);
         control->m_handle = window;
     }
     LRESULT result = 0;
@@ -39,6 +47,7 @@ LRESULT CALLBACK ControlWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM 
     }
     if (msg == WM_NCDESTROY) {
         SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+        RemovePropA(window, kControlProperty);
         control->m_handle = nullptr;
     }
     return result;
@@ -49,9 +58,8 @@ TWinControl* FindControl(HWND window)
     DWORD process = 0;
     if (!window || !GetWindowThreadProcessId(window, &process) || process != GetCurrentProcessId())
         return nullptr;
-    if (reinterpret_cast<WNDPROC>(GetWindowLongPtrA(window, GWLP_WNDPROC)) != ControlWindowProc)
-        return nullptr;
-    return reinterpret_cast<TWinControl*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    // The property, not the window procedure: a Win32 subclass replaces the procedure.
+    return static_cast<TWinControl*>(GetPropA(window, kControlProperty));
 }
 
 TWinControl::TWinControl(TComponent* owner) : TControl(owner)
@@ -196,6 +204,11 @@ void TWinControl::RegisterWindowClass(const TCreateParams& params)
 
 void TWinControl::CreateHandle()
 {
+    if (m_handle)
+        return;
+    // A parent that makes its window now makes its children's too, this one's included.
+    if (Parent())
+        Parent()->HandleNeeded();
     if (m_handle)
         return;
     CreateWnd();
@@ -387,10 +400,19 @@ void TWinControl::SelectNext(TWinControl* current, bool forward)
 
 void TWinControl::Realign()
 {
-    if (IsDestroying())
+    // While its description is read, Loaded aligns once at the end; the children that
+    // an alignment moves ask for none of their own.
+    if (IsDestroying() || (ComponentState() & csLoading) || m_aligning)
         return;
+    TFlagScope aligning(m_aligning);
     TRect rect = ClientRect();
     AlignControls(rect);
+}
+
+void TWinControl::Loaded()
+{
+    TControl::Loaded();
+    Realign();
 }
 
 void TWinControl::AlignControls(TRect& rect)
@@ -581,6 +603,7 @@ public:
     PaintScope(const PaintScope&) = delete;
     PaintScope& operator=(const PaintScope&) = delete;
     HDC dc() const { return m_dc; }
+    const RECT& update() const { return m_ps.rcPaint; }
 
 private:
     HWND m_window;  // borrowed
@@ -607,15 +630,23 @@ void TWinControl::WMPaint(TMessage& message)
         PaintControls(dc);
         return;
     }
-    const TRect client = ClientRect();
+    // The buffer covers only the area to repaint, with its origin moved so that client
+    // coordinates land on it: what lies outside is neither drawn nor copied.
+    const RECT& update = paint.update();
+    const int width = update.right - update.left;
+    const int height = update.bottom - update.top;
+    if (width <= 0 || height <= 0)
+        return;
     MemoryDC buffer(CreateCompatibleDC(dc));
-    BitmapHandle bitmap(CreateCompatibleBitmap(dc, client.Width(), client.Height()));
+    BitmapHandle bitmap(CreateCompatibleBitmap(dc, width, height));
     if (!buffer || !bitmap)
         return;
     SelectedObject selected(buffer.Get(), bitmap.Get());
+    SetViewportOrgEx(buffer.Get(), -update.left, -update.top, nullptr);
+    IntersectClipRect(buffer.Get(), update.left, update.top, update.right, update.bottom);
     Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(buffer.Get()), reinterpret_cast<LPARAM>(buffer.Get()));
     Perform(WM_PAINT, reinterpret_cast<WPARAM>(buffer.Get()), 0);
-    BitBlt(dc, 0, 0, client.Width(), client.Height(), buffer.Get(), 0, 0, SRCCOPY);
+    BitBlt(dc, update.left, update.top, width, height, buffer.Get(), update.left, update.top, SRCCOPY);
 }
 
 void TWinControl::PaintWindow(HDC dc)
@@ -635,13 +666,12 @@ void TWinControl::PaintControls(HDC dc)
         const RECT r{bounds.Left, bounds.Top, bounds.Right, bounds.Bottom};
         if (!RectVisible(dc, &r))
             continue;
-        const int saved = SaveDC(dc);
+        SavedDC saved(dc);  // the next child, and the DC's owner, get it back as it was
         POINT origin;
         GetViewportOrgEx(dc, &origin);
         SetViewportOrgEx(dc, origin.x + bounds.Left, origin.y + bounds.Top, nullptr);
         IntersectClipRect(dc, 0, 0, bounds.Width(), bounds.Height());
         control->Perform(WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
-        RestoreDC(dc, saved);
     }
 }
 

@@ -63,6 +63,8 @@ public:
 
     TRect ClientRect() const override;
     void SetEnabled(bool enabled) override;
+    // Aligns the children held back while the description was read.
+    void Loaded() override;
     void Invalidate() override;
     void Repaint() override;
     void Update() override;
@@ -133,6 +135,7 @@ private:
     TControl* m_captureControl = nullptr;  // borrowed: the child holding the mouse
     bool m_tabStop = false;
     bool m_doubleBuffered = false;
+    bool m_aligning = false;  // AlignControls runs
 };
 
 // The window's object, or nullptr for a window that is not a control of this process.

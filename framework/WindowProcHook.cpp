@@ -17,7 +17,9 @@ private:
 
 struct TWindowProcHook::Link {
     TControl* control = nullptr;  // borrowed; cleared when the control is freed
-    THandler handler;             // empty once unhooked: the link only passes on
+    // Null once unhooked: the link only passes on. Shared with a call that runs, so that
+    // a handler that unhooks itself keeps what it holds until it returns.
+    std::shared_ptr<THandler> handler;
     TWndMethod next;
     TComponentPtr<THookWatcher> watcher;
 };
@@ -40,8 +42,8 @@ struct HookForwarder {
     {
         // Hold the link: the handler may free the hook, or the control, while it runs.
         std::shared_ptr<TWindowProcHook::Link> hold = link;
-        if (hold->handler)
-            hold->handler(message, hold->next);
+        if (std::shared_ptr<TWindowProcHook::THandler> handler = hold->handler)
+            (*handler)(message, hold->next);
         else if (hold->next)
             hold->next(message);
     }
@@ -53,13 +55,16 @@ void TWindowProcHook::Hook(TControl* control, THandler handler)
 {
     ASSERT(!Hooked());
     ASSERT(control && handler);
+    m_link.reset();  // a hook whose control went
     auto link = std::make_shared<Link>();
     link->control = control;
-    link->handler = std::move(handler);
-    link->next = std::move(control->WindowProc);
+    link->handler = std::make_shared<THandler>(std::move(handler));
     link->watcher.reset(new THookWatcher(link.get()));
     control->FreeNotification(link->watcher.get());
-    control->WindowProc = HookForwarder{link};
+    TWndMethod forwarder = HookForwarder{link};
+    // Only moves from here on, which cannot fail: the control's chain is never left empty.
+    link->next = std::move(control->WindowProc);
+    control->WindowProc = std::move(forwarder);
     m_link = std::move(link);
 }
 
@@ -83,7 +88,7 @@ void TWindowProcHook::Unhook()
 
 bool TWindowProcHook::Hooked() const
 {
-    return m_link != nullptr;
+    return m_link && m_link->control;
 }
 
 TControl* TWindowProcHook::Control() const

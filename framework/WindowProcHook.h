@@ -2,8 +2,8 @@
 // A handler put in front of a control's WindowProc for as long as the hook lives. The
 // handler gets every message and the procedure it stands in front of, and passes on
 // what it does not answer. Hooks may go in any order: one that goes takes only itself
-// out of the chain. A control freed before its hook ends the chain with it; the hook
-// then touches nothing when it goes.
+// out of the chain. A control freed before its hook ends the chain with it; the hook is
+// then no longer hooked and touches nothing when it goes.
 #include "framework/Controls.h"
 
 #include <functional>
@@ -19,7 +19,7 @@ public:
     TWindowProcHook(const TWindowProcHook&) = delete;
     TWindowProcHook& operator=(const TWindowProcHook&) = delete;
 
-    // Precondition: not hooked.
+    // Precondition: not hooked (a hook whose control was freed is not).
     void Hook(TControl* control, THandler handler);
     void Unhook();
     bool Hooked() const;

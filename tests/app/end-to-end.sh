@@ -67,6 +67,9 @@ click() { xdotool mousemove "$1" "$2" sleep 0.2 click "${3:-1}"; sleep 0.5; }
 shot() { import -window root "$log/shot.png"; }
 # pixel X Y: "R,G,B" of the last shot.
 pixel() { convert "$log/shot.png" -format "%[fx:int(255*p{$1,$2}.r)],%[fx:int(255*p{$1,$2}.g)],%[fx:int(255*p{$1,$2}.b)]" info:; }
+ink() { # ink X Y W H: the bounding box "WxH+X+Y" of the bright pixels of that area
+  convert "$log/shot.png" -crop "$3x$4+$1+$2" +repage -colorspace gray -threshold 40% -format "%@" info:
+}
 writes() { board show | awk -v id="$1" '$1 == "item" && $2 == id { print $NF }'; }
 # lit X TOP: on the last shot, the lit height of the bar whose column is X and top TOP;
 # its white cap marks the top of the lit part.
@@ -167,8 +170,16 @@ read -r trayX trayY < <(xdotool search --name "Wine System Tray" getwindowgeomet
   awk -F= '$1 == "X" { x = $2 } $1 == "Y" { y = $2 } END { print x + 12, y + 30 }')
 click $trayX $trayY
 window "$(centred 415 347)"
-probe send TMainForm Pellon 1024 85 >/dev/null
-ended 10 || fail "1024 did not end the program"
+
+# The tray menu: "Run at system startup" starts checked and toggles the stored value
+# (kept inverted: 1 is off); "Exit" ends the program.
+menu() { click $trayX $trayY 3; click $((trayX + 48)) $((trayY + 10 + 17 * $1)); }
+menu 0
+[ "$(regget RunAtSystemStartup)" = 0x1 ] || fail "first toggle: RunAtSystemStartup $(regget RunAtSystemStartup)"
+menu 0
+[ "$(regget RunAtSystemStartup)" = 0x0 ] || fail "second toggle: RunAtSystemStartup $(regget RunAtSystemStartup)"
+menu 1
+ended 10 || { fail "Exit did not end the program"; stop; }
 regset Mode 1
 start handover
 window "$(centred 415 347)"
@@ -255,6 +266,58 @@ ended 10 || { fail "did not end after the conflict message"; kill "$pid"; wait "
 start conflictboot -b
 ended 10 || { fail "-b on a conflict board did not end"; kill "$pid"; wait "$pid"; }
 probe msgbox Pellon >/dev/null && fail "a message box showed with -b"
+
+# --- Languages by the system's language: the "Phase" title keeps 28 pixels to the right
+# edge in English, 20 in Japanese and 14 in Chinese (plus the 10 it is widened by).
+board profile 8x4 >/dev/null
+for lang in "en_US.UTF-8 377" "ja_JP.UTF-8 385" "zh_CN.UTF-8 391" "zh_TW.UTF-8 391"; do
+  set -- $lang
+  LANG=$1 LC_ALL=$1 start "lang-$1"
+  window "$(centred 415 347)"
+  sleep 0.5
+  shot
+  box=$(ink $((left + 330)) $((top + 276)) 80 24)
+  right=$((${box%%x*} + $(cut -d+ -f2 <<<"$box") + 330))
+  [ $((right - $2)) -ge -2 ] && [ $((right - $2)) -le 2 ] || fail "$1: the phase title ends at $right, expected $2"
+  stop
+done
+
+# --- Feature off: the warning dialog, centred, with its shadow; a second start brings
+# it to the front; "Ok", its close button and a close from the taskbar each end it.
+board profile 8x4,off >/dev/null
+dialog() { # waits for the dialog; sets dleft and dtop
+  local i got
+  for ((i = 0; i < 50; i++)); do
+    got=$(probe find TWarnForm WarnForm) && [ "${got%% *}" = 1 ] && break
+    sleep 0.2
+  done
+  read -r _ _ dleft dtop _ <<<"$got"
+  [ "$got" = "$(centred 414 192)" ] || fail "dialog: '$got'"
+}
+start warning
+dialog
+[ "$(probe count TMainForm Pellon)" = 1 ] || fail "no hidden main form"
+[ "$(probe find TMainForm Pellon | cut -d' ' -f1)" = 0 ] || fail "the main form shows with the feature off"
+[ "$(probe owned TWarnForm WarnForm)" = "TWarnShadow 1 0 $dleft $dtop 422 200" ] ||
+  fail "dialog shadow: $(probe owned TWarnForm WarnForm)"
+shot
+message=$(ink $((dleft + 155)) $((dtop + 52)) 230 80)
+[ "${message%%x*}" -gt 150 ] || fail "no message drawn ($message)"
+[ "$(grep -c . <<<"$(convert "$log/shot.png" -crop 230x18+$((dleft + 155))+$((dtop + 20)) +repage -depth 8 txt:- |
+      awk 'NR > 1 { split($2, c, "[(),]"); if (c[2] > 180 && c[3] < 100 && c[4] < 100) print }')")" -gt 10 ] ||
+  fail "the title is not red"
+wine "$bin/pellon.exe" >/dev/null 2>&1 || fail "second start during the warning"
+[ "$(probe foreground)" = "TWarnForm|WarnForm" ] || fail "the dialog is not in front after a second start"
+click $((dleft + 195)) $((dtop + 153))
+ended 10 || { fail "Ok did not end the program"; kill "$pid"; wait "$pid"; }
+start warning2
+dialog
+click $((dleft + 376)) $((dtop + 26))
+ended 10 || { fail "the close button did not end the program"; kill "$pid"; wait "$pid"; }
+start warning3
+dialog
+probe post TApplication Pellon 274 0xF060 >/dev/null
+ended 10 || { fail "a close from the taskbar did not end the program"; kill "$pid"; wait "$pid"; }
 
 # --- Feature off, boot start: ends at once without a window.
 board profile 8x4,off >/dev/null

@@ -1,24 +1,28 @@
 // The phase bar: its scale, and the composed picture compared pixel by pixel with one
-// built here from the bar and cap pictures the test writes into its resource folder.
+// built here from the bar and cap pictures the test writes into its resource folder;
+// and no leak from many bars and skinned controls.
 #include "app/control/PellonBar.h"
 #include "app/PngReader.h"
 #include "framework/Forms.h"
 #include "framework/StdCtrls.h"
+#include "framework/Application.h"
+#include "src/gui/widget/GsButton.h"
 #include "src/gui/widget/GsImage.h"
+#include "src/gui/widget/GsLabel.h"
+#include "BarPictures.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <cstdio>
 #include <functional>
+#include <memory>
+#include <vector>
 #include <string>
 
 namespace {
 
-struct Rgba {
-    uint8_t r, g, b, a;
-};
-using PixelFn = std::function<Rgba(int x, int y)>;
+using bartest::Rgba;
 
 // A channel value of the bar pictures: never a multiple of 17 (the veil then never
 // lands exactly on an integer), never below 20 nor 255 (a half-transparent cap over it
@@ -57,46 +61,16 @@ struct Set {
     {2, "color_bar02.png", "color_bar_top02.png", 10, 184, 8, 5},
 };
 
-int __stdcall WriteToFile(void* context, const void* buffer, int count)
-{
-    return static_cast<int>(std::fwrite(buffer, 1, static_cast<size_t>(count), static_cast<FILE*>(context)));
-}
-
-void WritePicture(const std::string& path, int width, int height, const PixelFn& pixel)
-{
-    using Allocate = int(__stdcall*)(PngData*, uint32_t, uint32_t, uint32_t);
-    using Write = int(__stdcall*)(const PngData*, int(__stdcall*)(void*, const void*, int), void*);
-    using Free = void(__stdcall*)(PngData*);
-    static HMODULE codec = LoadLibraryA((ResourceFolder() + "..\\imgcodec.dll").c_str());
-    ASSERT_NE(nullptr, codec);
-    auto allocate = reinterpret_cast<Allocate>(reinterpret_cast<void*>(GetProcAddress(codec, "AllocatePngData")));
-    auto write = reinterpret_cast<Write>(reinterpret_cast<void*>(GetProcAddress(codec, "WritePngEx")));
-    auto release = reinterpret_cast<Free>(reinterpret_cast<void*>(GetProcAddress(codec, "FreePngData")));
-    PngData data{};
-    ASSERT_NE(0, allocate(&data, width, height, 6));
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            const Rgba p = pixel(x, y);
-            uint8_t* d = data.rows[y] + x * 4;
-            d[0] = p.r, d[1] = p.g, d[2] = p.b, d[3] = p.a;
-        }
-    FILE* file = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(nullptr, file);
-    EXPECT_NE(0, write(&data, WriteToFile, file));
-    std::fclose(file);
-    release(&data);
-}
-
 class PellonBarTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
         CreateDirectoryA(ResourceFolder().c_str(), nullptr);
         for (const Set& set : kSets) {
-            WritePicture(ResourceFolder() + set.bar, set.width, set.height, BarPixel);
+            ASSERT_TRUE(bartest::WritePicture(ResourceFolder() + set.bar, set.width, set.height, BarPixel));
             const int capWidth = set.capWidth;
-            WritePicture(ResourceFolder() + set.cap, set.capWidth, set.capHeight,
-                         [capWidth](int x, int y) { return CapPixel(x, y, capWidth); });
+            ASSERT_TRUE(bartest::WritePicture(ResourceFolder() + set.cap, set.capWidth, set.capHeight,
+                                              [capWidth](int x, int y) { return CapPixel(x, y, capWidth); }));
         }
     }
     TForm form{nullptr};
@@ -227,4 +201,123 @@ TEST(PellonBarDeathTest, BlendsAndAlphaSetterRequire32BitPixels)
                  "Assertion failed: dst->PixelFormat == pf32bit, file app/control/PellonBar.cpp, line");
     EXPECT_DEATH(BarFillAlpha(&narrow, 180),
                  "Assertion failed: bitmap->PixelFormat == pf32bit, file app/control/PellonBar.cpp, line");
+}
+
+namespace {
+
+// How many more objects of a kind the process can still make before its table is full.
+template <class Make, class Free>
+int Room(Make make, Free free)
+{
+    std::vector<decltype(make(0))> objects;
+    while (objects.size() < 200000) {
+        auto object = make(objects.size());
+        if (!object)
+            break;
+        objects.push_back(object);
+    }
+    for (auto object : objects)
+        free(object);
+    return static_cast<int>(objects.size());
+}
+
+int GdiRoom()
+{
+    return Room([](size_t i) { return CreateSolidBrush(static_cast<COLORREF>(i & 0xFFFFFF)); },
+                [](HBRUSH b) { DeleteObject(b); });
+}
+
+int UserRoom()
+{
+    return Room([](size_t) { return CreatePopupMenu(); }, [](HMENU m) { DestroyMenu(m); });
+}
+
+size_t HeapBytesInUse()
+{
+    HANDLE heaps[64];
+    const DWORD count = GetProcessHeaps(64, heaps);
+    size_t total = 0;
+    for (DWORD i = 0; i < count && i < 64; ++i) {
+        if (!HeapLock(heaps[i]))
+            continue;
+        PROCESS_HEAP_ENTRY entry{};
+        while (HeapWalk(heaps[i], &entry))
+            if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY)
+                total += entry.cbData;
+        HeapUnlock(heaps[i]);
+    }
+    return total;
+}
+
+// One form with 20 of each skinned control and 20 bars: made, painted, hovered, freed.
+void MakePaintHoverAndFree()
+{
+    TBitmap face;
+    face.SetPixelFormat(pf32bit);
+    face.SetSize(30, 12);
+    TBitmap background;
+    background.SetSize(400, 300);
+    auto* form = new TForm(nullptr);
+    form->SetBorderStyle(bsNone);
+    form->SetBounds(50, 50, 400, 300);
+    std::vector<std::unique_ptr<PellonBar>> bars;
+    std::vector<gs::GsCustomButton*> hoverable;
+    for (int i = 0; i < 20; ++i) {
+        auto* button = new gs::GsButton(form);
+        button->SetParent(form);
+        button->SetBounds(i * 19 % 370, 10, 0, 0);
+        button->Appearance()->SetRaised(&face);
+        button->Appearance()->SetHovered(&face);
+        button->SetInputBkgnd(&background);
+        button->SetCaption("Ok");
+        auto* radio = new gs::GsRadioButton(form);
+        radio->SetParent(form);
+        radio->SetBounds(i * 19 % 370, 40, 0, 0);
+        radio->Appearance()->Unchecked()->SetRaised(&face);
+        radio->Appearance()->Checked()->SetHovered(&face);
+        radio->SetCaption("Mode");
+        radio->SetChecked(i % 2 == 0);
+        auto* label = new gs::GsLabel(form);
+        label->SetParent(form);
+        label->SetBounds(i * 19 % 370, 70, 0, 0);
+        label->SetCaption("Glow");
+        label->SetEnabled(i % 3 != 0);
+        bars.push_back(std::make_unique<PellonBar>(form, i + 1, 4));
+        bars.back()->SetLeft(i * 19 % 370);
+        bars.back()->SetValue(i - 10);
+        bars.back()->SetEnabled(i % 4 != 0);
+        hoverable.push_back(button);
+        hoverable.push_back(radio);
+    }
+    form->Show();
+    form->Repaint();
+    for (gs::GsCustomButton* control : hoverable) {
+        control->Perform(WM_MOUSEMOVE, 0, MAKELPARAM(3, 3));
+        control->Perform(WM_MOUSELEAVE, 0, 0);
+    }
+    Application->ProcessMessages();
+    bars.clear();
+    delete form;
+}
+
+}  // namespace
+
+TEST_F(PellonBarTest, AThousandControlsAndBarsLeaveNoObjectBehind)
+{
+    for (int i = 0; i < 3; ++i)  // classes registered, caches filled
+        MakePaintHoverAndFree();
+    Application->ProcessMessages();
+    const int gdiBefore = GdiRoom();
+    const int userBefore = UserRoom();
+    const size_t heapBefore = HeapBytesInUse();
+    for (int i = 0; i < 50; ++i)
+        MakePaintHoverAndFree();
+    Application->ProcessMessages();
+    const size_t heapAfter = HeapBytesInUse();
+    EXPECT_GT(gdiBefore, 1000) << "the probe must see the table fill up";
+    EXPECT_EQ(gdiBefore, GdiRoom());
+    EXPECT_EQ(userBefore, UserRoom());
+    EXPECT_LT(heapAfter, heapBefore + 4096);
+    std::printf("heap bytes in use %lu -> %lu\n", static_cast<unsigned long>(heapBefore),
+                static_cast<unsigned long>(heapAfter));
 }

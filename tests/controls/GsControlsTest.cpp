@@ -109,11 +109,10 @@ TEST(GsTextEffect, DefaultsSettersAndOneEventPerCopy)
 {
     int changes = 0;
     GsTextRadiationEffect effect([&](TObject*) { ++changes; });
-    EXPECT_EQ(255, effect.Opacity());
-    EXPECT_EQ(0u, effect.Radius());
-    EXPECT_EQ(0, effect.Spread());
-    EXPECT_EQ(0x00BFFFFF, effect.Color());
-    EXPECT_EQ(0, effect.RadiationX() + effect.RadiationY() + effect.OffsetX() + effect.OffsetY());
+    EXPECT_EQ((std::vector<int>{255, 0, 0, 0x00BFFFFF, 0, 0, 0, 0}),
+              (std::vector<int>{effect.Opacity(), static_cast<int>(effect.Radius()), effect.Spread(),
+                                effect.Color(), effect.RadiationX(), effect.RadiationY(),
+                                effect.OffsetX(), effect.OffsetY()}));
     effect.SetRadius(0);
     effect.SetOpacity(255);
     EXPECT_EQ(0, changes);
@@ -128,11 +127,9 @@ TEST(GsTextEffect, DefaultsSettersAndOneEventPerCopy)
     effect.Font()->SetColor(clRed);
     dest.Assign(&effect);
     EXPECT_EQ(1, copies);
-    EXPECT_EQ(4u, dest.Radius());
-    EXPECT_EQ(0x123456, dest.Color());
-    EXPECT_EQ(3, dest.RadiationX());
-    EXPECT_EQ(-2, dest.OffsetY());
-    EXPECT_EQ(clRed, dest.Font()->Color());
+    EXPECT_EQ((std::vector<int>{4, 0x123456, 3, -2, clRed}),
+              (std::vector<int>{static_cast<int>(dest.Radius()), dest.Color(), dest.RadiationX(),
+                                dest.OffsetY(), dest.Font()->Color()}));
 }
 
 TEST(GsTextEffect, StatesAreMadeOnFirstRequestFromRaised)
@@ -220,26 +217,6 @@ TEST(GsTextEffect, AdapterShiftsOnlyNarrowTextOnABitmapAndUsesTheEffectFont)
     EXPECT_EQ(-1, InkOf(effect, false).X);
 }
 
-TEST(GsButtonState, RuleOrderFocusWinsOverPressing)
-{
-    struct Case {
-        bool enabled, focused, inside, key, mouse;
-        int state;
-    } cases[] = {
-        {false, true, true, true, true, Disabled},
-        {true, true, true, true, true, Active},
-        {true, true, false, true, true, Focused},
-        {true, false, false, true, false, Sunken},
-        {true, false, true, false, true, Sunken},
-        {true, false, true, false, false, Hovered},
-        {true, false, false, false, true, Raised},
-        {true, false, false, false, false, Raised},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(c.state, ButtonStateOf(c.enabled, c.focused, c.inside, c.key, c.mouse))
-            << c.enabled << c.focused << c.inside << c.key << c.mouse;
-}
-
 namespace {
 
 class Form : public ::testing::Test {
@@ -274,6 +251,13 @@ TEST_F(Form, ButtonTakesTheSizeOfItsRaisedBitmap)
     auto hovered = Sized(90, 90);
     button->Appearance()->SetHovered(hovered.get());
     EXPECT_EQ(60, button->Width()) << "only Raised sizes the button";
+
+    auto* bare = new GsButton(&form);  // no pictures: nothing to draw, also with a caption
+    bare->SetParent(&form);
+    bare->SetCaption("Ok");
+    form.Show();
+    bare->Repaint();
+    EXPECT_EQ(0, bare->Width());
 
     auto* radio = new GsRadioButton(&form);
     radio->SetParent(&form);
@@ -489,4 +473,24 @@ TEST_F(Form, CaptionFollowsTheDrawnFaceWithFormatAndGreyWhenDisabled)
     EXPECT_EQ(clGrayText, disabled.fontColor);
     EXPECT_EQ(0, disabled.faceIndex) << "no Disabled picture: the Raised face and its caption";
     EXPECT_EQ(Disabled, button->State());
+}
+
+TEST_F(Form, ButtonFirstTrackedBeforeItsFormHasAWindowGetsOneWindow)
+{
+    auto* button = new GsButton(&form);
+    button->SetParent(&form);
+    auto picture = Sized(30, 12);
+    button->Appearance()->Raised()->Assign(picture.get());
+    button->Perform(WM_MOUSEMOVE, 0, MAKELPARAM(3, 3));  // makes the windows: the form's first
+    button->Perform(WM_MOUSELEAVE, 0, 0);
+    form.Show();
+    EXPECT_EQ(button->Handle(), GetWindow(form.Handle(), GW_CHILD));
+    EXPECT_EQ(nullptr, GetWindow(button->Handle(), GW_HWNDNEXT)) << "a second window for the button";
+    int paints = 0;
+    MSG m;
+    for (int i = 0; i < 200 && PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE); ++i) {
+        paints += m.message == WM_PAINT;
+        DispatchMessageA(&m);
+    }
+    EXPECT_LT(paints, 5) << "every window's paint is answered";
 }

@@ -138,6 +138,39 @@ TEST(Component, ReaderEndedByAnExceptionLeavesNothingLoading)
     EXPECT_EQ(0u, child->ComponentState() & (csLoading | csReading));
 }
 
+namespace {
+
+// Its Loaded throws.
+class FailsToLoad : public TComponent {
+public:
+    using TComponent::TComponent;
+    void Loaded() override { throw EReadError("bad value"); }
+};
+
+}  // namespace
+
+TEST(Component, ALoadedThatThrowsLeavesNoComponentLoadingAtAnyDepth)
+{
+    std::vector<std::string> log;
+    Logged root(nullptr, "root", &log);
+    std::vector<TComponent*> all;
+    bool thrown = false;
+    try {
+        TReader reader(&root);
+        auto* first = new Logged(&root, "first", &log);
+        all.push_back(first);
+        all.push_back(new Logged(first, "nested", &log));
+        all.push_back(new FailsToLoad(&root));
+        all.push_back(new Logged(&root, "last", &log));
+    } catch (const EReadError&) {
+        thrown = true;
+    }
+    EXPECT_TRUE(thrown) << "the exception comes out of the reader's end";
+    EXPECT_EQ((std::vector<std::string>{"loaded root", "loaded first", "loaded nested", "loaded last"}), log);
+    for (TComponent* component : all)
+        EXPECT_EQ(0u, component->ComponentState() & (csLoading | csReading)) << component->ClassName();
+}
+
 namespace gs_like {
 class TNamed : public TComponent {
 public:
@@ -281,4 +314,47 @@ TEST(WindowProcHook, AControlFreedFirstEndsTheHookAndAHookMayUnhookWhileItRuns)
     second.Perform(WM_USER);
     EXPECT_EQ(2, passedOn);
     EXPECT_FALSE(self.Hooked());
+}
+
+namespace {
+
+// Notes in `gone` when it is destroyed.
+struct Sentinel {
+    explicit Sentinel(bool* gone) : m_gone(gone) {}
+    ~Sentinel() { *m_gone = true; }
+    bool* m_gone;
+};
+
+}  // namespace
+
+TEST(WindowProcHook, AHandlerThatUnhooksItselfKeepsWhatItHoldsUntilItReturnsAndTheHookCanBeUsedAgain)
+{
+    TControl control(nullptr);
+    bool captureGone = false;
+    bool goneWhileRunning = true;
+    TWindowProcHook hook;
+    {
+        auto sentinel = std::make_shared<Sentinel>(&captureGone);
+        hook.Hook(&control, [&hook, &goneWhileRunning, &captureGone, sentinel](TMessage& m, const TWndMethod& next) {
+            hook.Unhook();
+            goneWhileRunning = captureGone;
+            next(m);
+        });
+    }
+    control.Perform(WM_USER);
+    EXPECT_FALSE(goneWhileRunning) << "the handler's captures outlive its own call";
+    EXPECT_TRUE(captureGone) << "and go once it returns";
+
+    // A hook whose control was freed is no longer hooked and may hook another.
+    auto first = std::make_unique<TControl>(nullptr);
+    hook.Hook(first.get(), [](TMessage& m, const TWndMethod& next) { next(m); });
+    first.reset();
+    EXPECT_FALSE(hook.Hooked());
+    int seen = 0;
+    hook.Hook(&control, [&](TMessage& m, const TWndMethod& next) {
+        ++seen;
+        next(m);
+    });
+    control.Perform(WM_USER);
+    EXPECT_EQ(1, seen);
 }

@@ -131,6 +131,50 @@ TEST(Bounds, AlignedChildrenShareTheClientArea)
 
 namespace {
 
+// Counts how often it lays out its aligned children.
+class CountingAlignForm : public TForm {
+public:
+    using TForm::TForm;
+    int alignments = 0;
+
+protected:
+    void AlignControls(TRect& rect) override
+    {
+        ++alignments;
+        TForm::AlignControls(rect);
+    }
+};
+
+}  // namespace
+
+TEST(Bounds, AFormBeingReadAlignsOnceWhenItsDescriptionEnds)
+{
+    CountingAlignForm form(nullptr);
+    form.SetBorderStyle(bsNone);
+    SizedControl* top = nullptr;
+    SizedControl* client = nullptr;
+    {
+        TReader reader(&form);
+        form.SetBounds(0, 0, 200, 100);
+        form.HandleNeeded();
+        top = new SizedControl(&form);
+        top->SetBounds(0, 0, 10, 20);
+        top->SetAlign(alTop);
+        top->SetParent(&form);
+        client = new SizedControl(&form);
+        client->SetAlign(alClient);
+        client->SetParent(&form);
+        client->SetBounds(5, 5, 50, 50);
+        form.SetBounds(0, 0, 240, 120);
+        EXPECT_EQ(0, form.alignments) << "nothing aligns while the description is read";
+    }
+    EXPECT_EQ(1, form.alignments);
+    EXPECT_EQ(TRect(0, 0, 240, 20), top->BoundsRect());
+    EXPECT_EQ(TRect(0, 20, 240, 120), client->BoundsRect());
+}
+
+namespace {
+
 TRect MeasuredText(const std::string& text, TFont* font)
 {
     WindowDC screen(nullptr);
@@ -375,6 +419,136 @@ TEST(Painting, DoubleBufferedFormShowsItsComposedPictureOnScreen)
     EXPECT_EQ(ColorToRGB(clLime), PixelAt(screen.Get(), 215, 215));
     EXPECT_EQ(ColorToRGB(clBlue), PixelAt(screen.Get(), 265, 235));
     EXPECT_GE(windowed->painted, 1);
+}
+
+namespace {
+
+// A green pad that counts its paints.
+class CountingPad : public GreenPad {
+public:
+    using GreenPad::GreenPad;
+    int painted = 0;
+
+protected:
+    void Paint() override
+    {
+        ++painted;
+        GreenPad::Paint();
+    }
+};
+
+}  // namespace
+
+TEST(Painting, DoubleBufferingRepaintsOnlyTheUpdateArea)
+{
+    TForm form(nullptr);
+    form.SetBorderStyle(bsNone);
+    form.SetBounds(200, 200, 300, 100);
+    form.SetColor(clRed);
+    form.SetDoubleBuffered(true);
+    std::vector<CountingPad*> pads;
+    for (int i = 0; i < 6; ++i) {
+        auto* pad = new CountingPad(&form);
+        pad->SetBounds(10 + i * 48, 30, 40, 40);
+        pad->SetParent(&form);
+        pads.push_back(pad);
+    }
+    form.Show();
+    guitest::Pump(300);
+    form.Repaint();
+    for (CountingPad* pad : pads)
+        pad->painted = 0;
+    // The third pad changes: only its area is painted again, and lands where it belongs.
+    pads[2]->Invalidate();
+    form.Update();
+    for (size_t i = 0; i < pads.size(); ++i)
+        EXPECT_EQ(i == 2 ? 1 : 0, pads[i]->painted) << i;
+    WindowDC screen(nullptr);
+    EXPECT_EQ(ColorToRGB(clLime), PixelAt(screen.Get(), 200 + 106, 200 + 30));
+    EXPECT_EQ(ColorToRGB(clLime), PixelAt(screen.Get(), 200 + 145, 200 + 69));
+    EXPECT_EQ(ColorToRGB(clRed), PixelAt(screen.Get(), 200 + 105, 200 + 50));
+    EXPECT_EQ(ColorToRGB(clRed), PixelAt(screen.Get(), 200 + 146, 200 + 50));
+}
+
+namespace {
+
+class ThrowingPad : public TGraphicControl {
+public:
+    using TGraphicControl::TGraphicControl;
+
+protected:
+    void Paint() override
+    {
+        Canvas()->Brush()->SetColor(clLime);
+        Canvas()->FillRect(ClientRect());
+        throw Exception("paint failed");
+    }
+};
+
+}  // namespace
+
+TEST(Painting, APaintOrAPictureChangeThatThrowsLeavesNoStateBehind)
+{
+    TForm form(nullptr);
+    form.SetBorderStyle(bsNone);
+    form.SetBounds(0, 0, 100, 60);
+    auto* pad = new ThrowingPad(&form);
+    pad->SetBounds(10, 20, 30, 30);
+    pad->SetParent(&form);
+    TBitmap buffer;
+    buffer.SetPixelFormat(pf24bit);
+    buffer.SetSize(100, 60);
+    HDC dc = buffer.Canvas()->Handle();
+    EXPECT_THROW(form.Perform(WM_PAINT, reinterpret_cast<WPARAM>(dc), 0), Exception);
+    POINT origin{-1, -1};
+    GetViewportOrgEx(dc, &origin);
+    EXPECT_EQ(0, origin.x) << "the DC's owner gets its origin back";
+    EXPECT_EQ(0, origin.y);
+    RECT clip{};
+    GetClipBox(dc, &clip);
+    EXPECT_EQ(100, clip.right - clip.left) << "and its clip";
+
+    auto* image = new TImage(&form);
+    image->SetParent(&form);
+    image->SetAutoSize(true);
+    bool refuse = true;
+    image->OnCanResize = [&](TObject*, int&, int&, bool&) {
+        if (refuse)
+            throw Exception("no resize now");
+    };
+    EXPECT_THROW(image->Picture()->Bitmap()->SetSize(20, 10), Exception);
+    refuse = false;
+    image->Picture()->Bitmap()->SetSize(30, 40);
+    EXPECT_EQ(TRect(0, 0, 30, 40), image->BoundsRect()) << "the next change of the picture sizes it again";
+}
+
+namespace {
+
+WNDPROC g_subclassed = nullptr;
+
+LRESULT CALLBACK Subclass(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    return CallWindowProcA(g_subclassed, window, msg, wParam, lParam);
+}
+
+}  // namespace
+
+TEST(Messages, FindControlSeesThroughAWin32SubclassAndOnlyFindsOurControls)
+{
+    TForm form(nullptr);
+    HWND window = form.Handle();
+    EXPECT_EQ(&form, FindControl(window));
+    g_subclassed = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Subclass)));
+    EXPECT_EQ(&form, FindControl(window)) << "subclassed at Win32 level";
+    SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_subclassed));
+
+    HWND other = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(nullptr, other);
+    SetWindowLongPtrA(other, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&form));
+    EXPECT_EQ(nullptr, FindControl(other)) << "a window of ours that is no control";
+    DestroyWindow(other);
+    EXPECT_EQ(nullptr, FindControl(GetDesktopWindow()));
 }
 
 TEST(UtilityWindow, DeliversMessagesToItsMethodUntilDeallocated)

@@ -4,6 +4,7 @@
 #include "framework/Forms.h"
 #include "framework/Menus.h"
 #include "framework/Timers.h"
+#include "framework/WindowProcHook.h"
 #include "framework/SysUtils.h"
 #include "GuiTestSupport.h"
 
@@ -338,4 +339,124 @@ TEST(Application, MinimizeAndRestoreActOnTheApplicationWindow)
     SendMessageA(app->Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
     EXPECT_TRUE(IsIconic(app->Handle())) << "the system menu's command takes the same road";
     EXPECT_EQ((std::vector<std::string>{"minimize", "restore", "minimize"}), events);
+}
+
+namespace {
+
+// A pop-up owned by another form, the way a drop shadow is made: borderless, layered,
+// click-through or not, its creation parameters naming the owner's window.
+class OwnedPopup : public TForm {
+public:
+    OwnedPopup(TForm* ownerForm, bool clickThrough) : TForm(nullptr), m_ownerForm(ownerForm), m_clickThrough(clickThrough)
+    {
+        SetBorderStyle(bsNone);
+    }
+
+protected:
+    void CreateParams(TCreateParams& params) override
+    {
+        TForm::CreateParams(params);
+        params.Style |= WS_POPUP;
+        params.ExStyle |= WS_EX_LAYERED | (m_clickThrough ? WS_EX_TRANSPARENT : 0);
+        params.WndParent = m_ownerForm->Handle();
+    }
+
+private:
+    TForm* m_ownerForm;  // borrowed
+    bool m_clickThrough;
+};
+
+}  // namespace
+
+TEST(Forms, APopUpShownWithoutActivationLeavesItsOwnerActiveWhenShownMovedAndClicked)
+{
+    for (const bool clickThrough : {true, false}) {
+        TForm owner(nullptr);
+        owner.SetBorderStyle(bsNone);
+        owner.SetBounds(100, 100, 300, 200);
+        owner.Show();
+        SetForegroundWindow(owner.Handle());
+        Pump(50);
+        ASSERT_EQ(owner.Handle(), GetActiveWindow());
+        OwnedPopup popup(&owner, clickThrough);
+        popup.SetShowActivate(false);
+        popup.SetBounds(100, 100, 340, 240);
+        SetLayeredWindowAttributes(popup.Handle(), 0, 255, LWA_ALPHA);
+        EXPECT_EQ(owner.Handle(), GetWindow(popup.Handle(), GW_OWNER));
+        int popupClicks = 0;
+        int ownerClicks = 0;
+        popup.OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int, int) { ++popupClicks; };
+        owner.OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int, int) { ++ownerClicks; };
+
+        popup.Show();
+        Pump(50);
+        EXPECT_TRUE(IsWindowVisible(popup.Handle()));
+        EXPECT_EQ(owner.Handle(), GetActiveWindow()) << "shown, click-through " << clickThrough;
+        popup.SetBounds(110, 110, 340, 240);
+        popup.Show();
+        Pump(50);
+        EXPECT_EQ(owner.Handle(), GetActiveWindow()) << "moved, click-through " << clickThrough;
+        // A click-through pop-up passes the click to its owner beneath; another one takes
+        // it beside its owner.
+        if (clickThrough)
+            guitest::MoveMouse(200, 200);
+        else
+            guitest::MoveMouse(420, 320);
+        guitest::Click();
+        EXPECT_EQ(owner.Handle(), GetActiveWindow()) << "clicked, click-through " << clickThrough;
+        EXPECT_EQ(owner.Handle(), GetFocus());
+        EXPECT_EQ(clickThrough ? 0 : 1, popupClicks) << clickThrough;
+        EXPECT_EQ(clickThrough ? 1 : 0, ownerClicks) << clickThrough;
+    }
+}
+
+TEST(Forms, TheClientSizeOfAFormWithoutAWindowCreatesNoOtherWindow)
+{
+    TForm owner(nullptr);
+    OwnedPopup popup(&owner, true);
+    popup.SetClientWidth(688);
+    popup.SetClientHeight(446);
+    EXPECT_EQ(688, popup.ClientWidth());
+    EXPECT_EQ(446, popup.Height()) << "borderless: no frame";
+    EXPECT_FALSE(owner.HandleAllocated()) << "the pop-up's creation parameters name the owner's window";
+    EXPECT_FALSE(popup.HandleAllocated());
+    popup.HandleNeeded();
+    EXPECT_EQ(688, popup.ClientWidth()) << "the window agrees";
+    EXPECT_EQ(446, popup.ClientHeight());
+}
+
+TEST(Forms, ANewBorderStyleKeepsTheWindowAndWhatWasSetOnIt)
+{
+    TForm form(nullptr);
+    form.SetBorderStyle(bsNone);
+    form.SetBounds(100, 100, 300, 200);
+    form.Show();
+    HWND window = form.Handle();
+    SetWindowLongA(window, GWL_EXSTYLE, GetWindowLongA(window, GWL_EXSTYLE) | WS_EX_LAYERED);
+    ASSERT_TRUE(SetLayeredWindowAttributes(window, RGB(255, 0, 255), 0, LWA_COLORKEY));
+    int hooked = 0;
+    TWindowProcHook hook(&form, [&](TMessage& m, const TWndMethod& next) {
+        if (m.Msg == WM_USER + 3)
+            ++hooked;
+        next(m);
+    });
+
+    form.SetBorderStyle(bsSingle);
+    EXPECT_EQ(window, form.Handle());
+    EXPECT_TRUE(GetWindowLongA(window, GWL_STYLE) & WS_CAPTION);
+    EXPECT_FALSE(GetWindowLongA(window, GWL_STYLE) & WS_POPUP);
+    EXPECT_LT(form.ClientWidth(), 300) << "the frame takes its share";
+    EXPECT_TRUE(IsWindowVisible(window));
+    COLORREF key = 0;
+    DWORD flags = 0;
+    EXPECT_TRUE(GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_LAYERED);
+    ASSERT_TRUE(GetLayeredWindowAttributes(window, &key, nullptr, &flags));
+    EXPECT_EQ(RGB(255, 0, 255), key);
+    EXPECT_EQ(static_cast<DWORD>(LWA_COLORKEY), flags);
+    SendMessageA(window, WM_USER + 3, 0, 0);
+    EXPECT_EQ(1, hooked);
+
+    form.SetBorderStyle(bsNone);
+    EXPECT_EQ(300, form.ClientWidth());
+    EXPECT_EQ(200, form.ClientHeight());
 }

@@ -4,16 +4,13 @@
 #include "framework/SysUtils.h"
 #include "GuiTestSupport.h"
 
-#include <cstdio>
 #include <cstring>
 #include <fstream>
-#include <iterator>
-#include <sstream>
 
 namespace toolkittest {
 
-std::vector<SetAttributesCall> g_setAttributesCalls;
-std::vector<UpdateCall> g_updateCalls;
+std::vector<std::string> g_systemCalls;
+HDC g_lastMemoryDC = nullptr;
 
 namespace {
 
@@ -31,19 +28,23 @@ FARPROC Entry(Function function)
 
 BOOL WINAPI RecordSetAttributes(HWND window, COLORREF key, BYTE alpha, DWORD flags)
 {
-    g_setAttributesCalls.push_back({window, key, alpha, flags});
-    auto real = Real<decltype(&RecordSetAttributes)>("SetLayeredWindowAttributes");
-    return real(window, key, alpha, flags);
+    g_systemCalls.push_back(Format("SetLayeredWindowAttributes key %08lx alpha %d flags %lu", key, alpha, flags));
+    return Real<decltype(&RecordSetAttributes)>("SetLayeredWindowAttributes")(window, key, alpha, flags);
 }
 
 BOOL WINAPI RecordUpdate(HWND window, HDC windowDC, POINT* destination, SIZE* size, HDC memoryDC,
                          POINT* source, COLORREF key, BLENDFUNCTION* blend, DWORD flags)
 {
-    g_updateCalls.push_back({window, *destination, *size, *source, key, *blend, flags,
-                             static_cast<HBITMAP>(GetCurrentObject(memoryDC, OBJ_BITMAP)), windowDC,
-                             memoryDC});
-    auto real = Real<decltype(&RecordUpdate)>("UpdateLayeredWindow");
-    return real(window, windowDC, destination, size, memoryDC, source, key, blend, flags);
+    BITMAP selected{};
+    GetObjectA(GetCurrentObject(memoryDC, OBJ_BITMAP), sizeof selected, &selected);
+    g_systemCalls.push_back(Format("UpdateLayeredWindow at %ld,%ld size %ldx%ld from %ld,%ld key %08lx "
+                                   "blend %d %d %d %d flags %lu, selected %ldx%ld",
+                                   destination->x, destination->y, size->cx, size->cy, source->x, source->y,
+                                   key, blend->BlendOp, blend->BlendFlags, blend->SourceConstantAlpha,
+                                   blend->AlphaFormat, flags, selected.bmWidth, selected.bmHeight));
+    g_lastMemoryDC = memoryDC;
+    return Real<decltype(&RecordUpdate)>("UpdateLayeredWindow")(window, windowDC, destination, size, memoryDC,
+                                                                source, key, blend, flags);
 }
 
 std::string CurrentFolder()
@@ -66,8 +67,7 @@ std::string UnixPath(const std::string& windowsPath)
 
 ScopedLookup::ScopedLookup(gs::User32Lookup lookup) : m_previous(gs::SetUser32Lookup(lookup))
 {
-    g_setAttributesCalls.clear();
-    g_updateCalls.clear();
+    g_systemCalls.clear();
 }
 
 ScopedLookup::~ScopedLookup()
@@ -133,7 +133,7 @@ std::unique_ptr<TForm> MakeBackdrop(TColor color, const TRect& bounds)
 Screenshot::Screenshot(const std::string& name)
 {
     const std::string file = CurrentFolder() + "\\" + name + ".ppm";
-    RunUnixCommand("import -window root -depth 8 ppm:" + UnixPath(file));
+    guitest::RunUnix("import -window root -depth 8 ppm:" + UnixPath(file), true);
     std::ifstream in(file, std::ios::binary);
     std::string magic;
     int maxValue = 0;
@@ -162,29 +162,9 @@ std::string Rgb(COLORREF color)
     return Format("rgb(%d, %d, %d)", GetRValue(color), GetGValue(color), GetBValue(color));
 }
 
-bool RunUnixCommand(const std::string& command)
-{
-    const std::string marker = CurrentFolder() + "\\unix-command.done";
-    DeleteFileA(marker.c_str());
-    std::string commandLine = "Z:\\bin\\sh -c \"" + command + "; touch " + UnixPath(marker) + "\"";
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-        return false;
-    if (pi.hThread)
-        CloseHandle(pi.hThread);
-    if (pi.hProcess)
-        CloseHandle(pi.hProcess);
-    const bool done = guitest::PumpUntil(
-        [&] { return GetFileAttributesA(marker.c_str()) != INVALID_FILE_ATTRIBUTES; }, 15000);
-    DeleteFileA(marker.c_str());
-    return done;
-}
-
 void XdotoolWhilePumping(const std::string& args)
 {
-    RunUnixCommand("xdotool " + args);
+    guitest::RunUnix("xdotool " + args, true);
     guitest::Pump(60);
 }
 

@@ -13,27 +13,10 @@
 
 namespace toolkittest {
 
-// What the helpers handed to the system, call by call; the calls still reach the system.
-struct SetAttributesCall {
-    HWND window;
-    COLORREF key;
-    BYTE alpha;
-    DWORD flags;
-};
-struct UpdateCall {
-    HWND window;
-    POINT destination;
-    SIZE size;
-    POINT source;
-    COLORREF key;
-    BLENDFUNCTION blend;
-    DWORD flags;
-    HBITMAP selected;  // the bitmap in the source DC during the call
-    HDC windowDC;
-    HDC memoryDC;
-};
-extern std::vector<SetAttributesCall> g_setAttributesCalls;
-extern std::vector<UpdateCall> g_updateCalls;
+// What the helpers handed to the system, one line a call, e.g. "SetLayeredWindowAttributes
+// key 02ff00ff alpha 255 flags 1"; the calls still reach the system.
+extern std::vector<std::string> g_systemCalls;
+extern HDC g_lastMemoryDC;  // the source DC of the last UpdateLayeredWindow
 
 // Helpers constructed while one lives see a system where the look-up answers
 // `lookup`; the record starts empty.
@@ -83,10 +66,6 @@ private:
 };
 std::string Rgb(COLORREF color);
 
-// Runs a shell command line on the Unix side and waits for its end while processing
-// messages (Wine gives no process to wait on for a Unix program). False when it did not
-// end within 15 seconds.
-bool RunUnixCommand(const std::string& command);
 // Real pointer input, run while messages are processed: the system's move loop must see
 // the button's release.
 void XdotoolWhilePumping(const std::string& args);

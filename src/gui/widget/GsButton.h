@@ -122,7 +122,8 @@ public:
     void SetDisabled(const TBitmap* bitmap) { SetStateBitmap(Disabled_, bitmap); }
     void SetFocused(const TBitmap* bitmap) { SetStateBitmap(Focused_, bitmap); }
     void SetActive(const TBitmap* bitmap) { SetStateBitmap(Active_, bitmap); }
-    TBitmap* Bitmap(int index) const { return m_bitmaps[index].get(); }
+    // By state number 0-5; raises for any other.
+    TBitmap* Bitmap(int index) const { return m_bitmaps.at(index).get(); }
 
     TBitmap* GetStateBitmap(int8_t checked, int8_t state, int& faceIndex) override;
 

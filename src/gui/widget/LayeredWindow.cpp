@@ -134,4 +134,12 @@ bool PerPixelLayeredWindowBase::UpdateSystem(HWND window, HBITMAP bitmap, BLENDF
                           m_colorKey, &blend, flag) != FALSE;
 }
 
+HBITMAP TPerPixelLayeredWindowMaker::GetBitmapHandle(TBitmap* bitmap)
+{
+    // A bitmap once drawn stays selected in its canvas's DC, and a bitmap goes into one DC
+    // at a time: the canvas lets go of it until it is next drawn on.
+    static_cast<TBitmapCanvas*>(bitmap->Canvas())->FreeContext();
+    return bitmap->Handle();
+}
+
 }  // namespace gs

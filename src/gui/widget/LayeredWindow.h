@@ -111,7 +111,8 @@ private:
 
 class TPerPixelLayeredWindowMaker : public PerPixelLayeredWindowBase {
 public:
-    HBITMAP GetBitmapHandle(TBitmap* bitmap) override { return bitmap->Handle(); }
+    // The bitmap's Handle, free to be selected into the update's DC.
+    HBITMAP GetBitmapHandle(TBitmap* bitmap) override;
 };
 
 }  // namespace gs

@@ -53,6 +53,9 @@ private:
     TMouseEvent m_previousMouseDown;
 };
 
+// Held by its form (or by whoever builds the form) and never owning it. A maker freed
+// before its form gives the form its window procedure and the image its mouse-down
+// handler back, so that neither calls into freed memory.
 class TShapedFormMaker {
 public:
     TShapedFormMaker();
