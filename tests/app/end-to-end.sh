@@ -298,7 +298,7 @@ start warning
 dialog
 [ "$(probe count TMainForm Pellon)" = 1 ] || fail "no hidden main form"
 [ "$(probe find TMainForm Pellon | cut -d' ' -f1)" = 0 ] || fail "the main form shows with the feature off"
-[ "$(probe owned TWarnForm WarnForm)" = "TWarnShadow 1 0 $dleft $dtop 422 200" ] ||
+[ "$(probe owned TWarnForm WarnForm)" = "TWarnShadow 1 0 $dleft $dtop $(identify -format '%w %h' "$bin/resource/pop_01_shadow.png")" ] ||
   fail "dialog shadow: $(probe owned TWarnForm WarnForm)"
 shot
 message=$(ink $((dleft + 155)) $((dtop + 52)) 230 80)
