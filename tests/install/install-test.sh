@@ -88,6 +88,7 @@ same "$src/resource" "$dir/resource"
 same "$src/LangFiles" "$dir/LangFiles"
 same "$bin/../drivers/x64/nrvacpi.sys" "$driver"
 grep -aq 'pellon\.exe' "$shortcut" 2>/dev/null || fail "no Start-menu shortcut to pellon.exe"
+strings -el "$dir/pellon.exe" | grep -qx "$version.0" || fail "pellon.exe's version resource is not $version.0"
 for pair in "DisplayName=Pellon" "DisplayVersion=$version" "Publisher=Norvane" \
             "DisplayIcon=$folder\\pellon.exe,0" "UninstallString=\"$folder\\uninstall.exe\""; do
   [ "$(regval "$uninst_key" "${pair%%=*}" 32)" = "${pair#*=}" ] ||
