@@ -24,6 +24,7 @@ restore() {
             tr -d '\r' | awk '$1 == "Profile" { print $3 }')
   board profile "${profile:-8x4}" >/dev/null
   wine reg delete "$key" /f >/dev/null 2>&1
+  [ -f "$log/phase.png" ] && mv "$log/phase.png" "$bin/resource/phase.png"
 }
 
 # start NAME ARGS...: pellon.exe in the background, its trace lines in $log/NAME.
@@ -70,6 +71,7 @@ pixel() { convert "$log/shot.png" -format "%[fx:int(255*p{$1,$2}.r)],%[fx:int(25
 ink() { # ink X Y W H: the bounding box "WxH+X+Y" of the bright pixels of that area
   convert "$log/shot.png" -crop "$3x$4+$1+$2" +repage -colorspace gray -threshold 40% -format "%@" info:
 }
+pngsize() { identify -format "%w %h" "$bin/resource/$1"; }
 writes() { board show | awk -v id="$1" '$1 == "item" && $2 == id { print $NF }'; }
 # lit X TOP: on the last shot, the lit height of the bar whose column is X and top TOP;
 # its white cap marks the top of the lit part.
@@ -87,9 +89,7 @@ window "$(centred 415 347)"
 [ "$(item 0x1103001C)" = 0x00000001 ] || fail "the stored default mode 1 is not written at start"
 [ "$(regget Mode)" = 0x1 ] || fail "registry Mode is $(regget Mode), expected 0x1"
 read -r _ _ left top _ <<<"$(centred 415 347)"
-# The shadow takes its picture's size: the stand-in's or the finished artwork's.
-shadow_size=$(identify -format '%w %h' "$bin/resource/tbg_02_shadow.png")
-[ "$(probe owned TMainForm Pellon)" = "TShadowForm 1 0 $left $top $shadow_size" ] ||
+[ "$(probe owned TMainForm Pellon)" = "TShadowForm 1 0 $left $top $(pngsize tbg_02_shadow.png)" ] ||
   fail "shadow: $(probe owned TMainForm Pellon)"
 [ "$(probe foreground)" = "TMainForm|Pellon" ] || fail "the shadow took the activation"
 
@@ -298,7 +298,7 @@ start warning
 dialog
 [ "$(probe count TMainForm Pellon)" = 1 ] || fail "no hidden main form"
 [ "$(probe find TMainForm Pellon | cut -d' ' -f1)" = 0 ] || fail "the main form shows with the feature off"
-[ "$(probe owned TWarnForm WarnForm)" = "TWarnShadow 1 0 $dleft $dtop $(identify -format '%w %h' "$bin/resource/pop_01_shadow.png")" ] ||
+[ "$(probe owned TWarnForm WarnForm)" = "TWarnShadow 1 0 $dleft $dtop $(pngsize pop_01_shadow.png)" ] ||
   fail "dialog shadow: $(probe owned TWarnForm WarnForm)"
 shot
 message=$(ink $((dleft + 155)) $((dtop + 52)) 230 80)
@@ -318,6 +318,16 @@ start warning3
 dialog
 probe post TApplication Pellon 274 0xF060 >/dev/null
 ended 10 || { fail "a close from the taskbar did not end the program"; kill "$pid"; wait "$pid"; }
+
+# --- A missing picture: the file-open error is shown, then the program ends with 0.
+board profile 8x4 >/dev/null
+mv "$bin/resource/phase.png" "$log/phase.png"
+start missing
+for ((i = 0; i < 50; i++)); do text=$(probe msgbox Pellon) && break; sleep 0.2; done
+[[ "$text" == "Cannot open file "*'\resource\phase.png.' ]] || fail "missing picture: '$text'"
+probe press Pellon || fail "no message box for the missing picture"
+ended 10 || { fail "did not end after the missing picture"; kill "$pid"; wait "$pid"; }
+mv "$log/phase.png" "$bin/resource/phase.png"
 
 # --- Feature off, boot start: ends at once without a window.
 board profile 8x4,off >/dev/null
