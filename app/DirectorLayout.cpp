@@ -1,7 +1,5 @@
 #include "app/DirectorLayout.h"
 
-#include <algorithm>
-
 namespace {
 
 // Positions that follow the window width W: radio buttons at W - 523 and W - 280, their
@@ -30,7 +28,9 @@ const LayoutSpec kMedium{680,
                              {680 - 499, 47},
                              {680 - 254, 47},
                              "tbg_01_shadow.png"};
-// The performance choice's top is worked out at build time (SmallPerformanceTop).
+// W - 523 would put the performance choice left of the window, and right of the saving
+// choice the longer languages have no room: it goes in the row above, in the saving
+// choice's column, so both fit in every language.
 const LayoutSpec kSmall{415,
                             {365, 15},
                             "big_figure02.png",
@@ -38,9 +38,9 @@ const LayoutSpec kSmall{415,
                             "line01_s.png",
                             "line02_s.png",
                             299,
+                            {135, 22},
                             {135, 46},
-                            {135, 46},
-                            {161, 47},
+                            {161, 23},
                             {161, 47},
                             "tbg_02_shadow.png"};
 
@@ -82,12 +82,6 @@ int BarLeft(int slot, int barCount, int lastBarLeft)
     if (barCount <= 1)
         return kFirstBarLeft;
     return (lastBarLeft - kFirstBarLeft) * slot / (barCount - 1) + kFirstBarLeft;
-}
-
-int SmallPerformanceTop(int savingRadioTop, int radioHeight)
-{
-    constexpr int kRowGap = 4;
-    return savingRadioTop - std::max(radioHeight, 16) - kRowGap;
 }
 
 std::vector<int> PhaseSlots(int phaseCount, int phasesPerSensor)

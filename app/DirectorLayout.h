@@ -22,7 +22,7 @@ struct LayoutSpec {
     const char* firstLine;
     const char* secondLine;
     int lastBarLeft;          // the first bar is always at kFirstBarLeft
-    TPoint performanceRadio;  // small layout: see SmallPerformanceTop
+    TPoint performanceRadio;
     TPoint savingRadio;
     TPoint performanceLabel;
     TPoint savingLabel;
@@ -40,13 +40,6 @@ constexpr int kCloseButtonTop = 15;
 // Left of the bar in slot `slot` of `barCount`, spread evenly from kFirstBarLeft to
 // lastBarLeft. A single bar stands at kFirstBarLeft.
 int BarLeft(int slot, int barCount, int lastBarLeft);
-
-// The small window has no room for the performance choice left of the saving choice,
-// nor, in the longer languages, right of it: it goes in the row above, in the saving
-// choice's column, so both fit in every language. `radioHeight` is the saving radio
-// button's height; the result is the performance radio button's top (its label is one
-// pixel lower, as in the other layouts).
-int SmallPerformanceTop(int savingRadioTop, int radioHeight);
 
 // slots[p] is the bar (screen slot) that shows phase p. Boards with five to eight
 // sensors interleave the phases of sensors 0 and 4 in the first slots and spread the

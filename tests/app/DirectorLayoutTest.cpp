@@ -107,8 +107,11 @@ TEST(LayoutTest, BarsSpreadEvenlyFromTheFirstToTheLastLeft)
 
 TEST(LayoutTest, SmallWindowPutsThePerformanceChoiceAboveTheSavingChoice)
 {
-    EXPECT_EQ(SmallPerformanceTop(46, 20), 22);
-    EXPECT_EQ(SmallPerformanceTop(46, 10), 26);  // never closer than a text line
+    const LayoutSpec& small = LayoutOf(WindowLayout::Small);
+    EXPECT_EQ(small.performanceRadio, TPoint(135, 22));
+    EXPECT_EQ(small.performanceLabel, TPoint(161, 23));
+    // A 16-pixel radio button and its label stay clear of the saving choice's row.
+    EXPECT_LE(small.performanceRadio.Y + 16, small.savingRadio.Y);
 }
 
 TEST(LayoutTest, ModeColoursAndLanguageAdjustments)

@@ -118,11 +118,11 @@ board item 0x1103001F 0x22 >/dev/null
 
 # Mode: a click on a radio button writes the item and the registry, every time; a click
 # on the label of the active mode writes nothing. The small window has the performance
-# choice above the saving choice.
+# choice above the saving choice, its radio button at top 22 and its label at 23.
 savingRadio="$((left + 145)) $((top + 56))"
-performanceRadio="$((left + 145)) $((top + 32))"
+performanceRadio="$((left + 145)) $((top + 24))"
 savingLabel="$((left + 175)) $((top + 53))"
-performanceLabel="$((left + 175)) $((top + 29))"
+performanceLabel="$((left + 175)) $((top + 25))"
 click $savingRadio
 [ "$(item 0x1103001C)" = 0x00000000 ] || fail "saving radio: item $(item 0x1103001C)"
 [ "$(regget Mode)" = 0x0 ] || fail "saving radio: registry Mode $(regget Mode)"
@@ -142,7 +142,7 @@ click $performanceRadio
 click $savingRadio
 shot
 savingChecked=$(pixel $savingRadio)
-performanceUnchecked=$(pixel $performanceRadio)
+performanceUnchecked=$(pixel $((left + 145)) $((top + 32)))
 [ "$savingChecked" != "$performanceUnchecked" ] || fail "the checked radio button looks like the unchecked one"
 
 # Dragging the window by its background moves it, and its shadow follows.
