@@ -248,13 +248,17 @@ void BringWindowToFront(HWND window)
     if (attached)
         AttachThreadInput(windowThread, foregroundThread, FALSE);
     if (GetForegroundWindow() != window) {
+        // The lock time-out is a system-wide setting: it is lifted only when it can be put
+        // back as it was.
         DWORD timeout = 0;
-        SystemParametersInfoA(SPI_GETFOREGROUNDLOCKTIMEOUT, 0, &timeout, 0);
-        SystemParametersInfoA(SPI_SETFOREGROUNDLOCKTIMEOUT, 0, nullptr, SPIF_SENDCHANGE);
+        const bool saved = SystemParametersInfoA(SPI_GETFOREGROUNDLOCKTIMEOUT, 0, &timeout, 0) != FALSE;
+        if (saved)
+            SystemParametersInfoA(SPI_SETFOREGROUNDLOCKTIMEOUT, 0, nullptr, SPIF_SENDCHANGE);
         BringWindowToTop(window);
         SetForegroundWindow(window);
-        SystemParametersInfoA(SPI_SETFOREGROUNDLOCKTIMEOUT, 0,
-                              reinterpret_cast<void*>(static_cast<uintptr_t>(timeout)), SPIF_SENDCHANGE);
+        if (saved)
+            SystemParametersInfoA(SPI_SETFOREGROUNDLOCKTIMEOUT, 0,
+                                  reinterpret_cast<void*>(static_cast<uintptr_t>(timeout)), SPIF_SENDCHANGE);
     }
     ShowWindow(window, IsIconic(window) ? SW_RESTORE : SW_SHOW);
 }
