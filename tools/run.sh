@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, boots the build's 64-bit Wine prefix with the simulated
-# board's driver installed and started, and starts the program there (build/bin/pellon_demo.exe,
+# board's driver installed and started, and starts the program there (build/bin/pellon.exe,
 # or the exe named by PELLON_PROGRAM: a name in build/bin or a path). The board starts with
 # PELLON_BOARD_PROFILE (default 8x4) and live temperatures. With $DISPLAY set the program
 # runs there until closed; without one it runs under Xvfb, saves a screenshot of the screen
@@ -8,7 +8,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${PELLON_BUILD_DIR:-$root/build}
-program=${PELLON_PROGRAM:-pellon_demo.exe}
+program=${PELLON_PROGRAM:-pellon.exe}
 [[ $program == */* ]] || program=$build/bin/$program
 
 # Only a 64-bit prefix carries the board's temperatures to a 32-bit program.

@@ -56,9 +56,45 @@ std::string ProgramFolder()
 
 }  // namespace
 
+int RunUnix(const std::string& command, bool pump)
+{
+    // Wine gives no process handle for a Unix program: its end is the file it leaves.
+    static int count = 0;
+    const std::string marker = Format("Z:\\tmp\\pellon-test-%lu-%d.done", GetCurrentProcessId(), ++count);
+    std::string unixMarker = marker.substr(2);
+    for (char& c : unixMarker)
+        if (c == '\\')
+            c = '/';
+    std::string commandLine = "Z:\\bin\\sh -c \"" + command + "; echo $? > " + unixMarker + "\"";
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return -1;
+    if (pi.hThread)
+        CloseHandle(pi.hThread);
+    if (pi.hProcess)
+        CloseHandle(pi.hProcess);
+    int code = -1;
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < 15000) {
+        if (FILE* file = std::fopen(marker.c_str(), "r")) {
+            const bool written = std::fscanf(file, "%d", &code) == 1;  // not yet, while empty
+            std::fclose(file);
+            if (written)
+                break;
+        }
+        if (pump)
+            Application->ProcessMessages();
+        Sleep(5);
+    }
+    DeleteFileA(marker.c_str());
+    return code;
+}
+
 int Xdotool(const std::string& args)
 {
-    return static_cast<int>(Run("Z:\\usr\\bin\\xdotool " + args, false));
+    return RunUnix("xdotool " + args, false);
 }
 
 DWORD RunProgram(const std::string& exe, const std::string& args)

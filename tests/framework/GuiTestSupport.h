@@ -14,6 +14,9 @@ namespace guitest {
 void Pump(int ms);
 // Processes messages until `done` holds or `ms` milliseconds pass; returns `done()`.
 bool PumpUntil(const std::function<bool()>& done, int ms = 3000);
+// Runs a shell command line on the Unix side to its end (at most 15 s) and returns its
+// exit code, -1 when it did not end; with `pump`, messages are processed meanwhile.
+int RunUnix(const std::string& command, bool pump);
 // Runs xdotool with `args` and returns its exit code; no message is processed meanwhile
 // (a menu's own loop must get the input).
 int Xdotool(const std::string& args);

@@ -11,6 +11,7 @@
 #include "framework/StdCtrls.h"
 #include "framework/Timers.h"
 #include "GuiTestSupport.h"
+#include "LeakProbes.h"
 
 #include <gtest/gtest.h>
 
@@ -19,53 +20,9 @@
 #include <memory>
 #include <vector>
 
+using namespace leakprobe;
+
 namespace {
-
-int GdiRoom()
-{
-    std::vector<HBRUSH> brushes;
-    while (brushes.size() < 200000) {
-        HBRUSH brush = CreateSolidBrush(static_cast<COLORREF>(brushes.size() & 0xFFFFFF));
-        if (!brush)
-            break;
-        brushes.push_back(brush);
-    }
-    for (HBRUSH brush : brushes)
-        DeleteObject(brush);
-    return static_cast<int>(brushes.size());
-}
-
-int UserRoom()
-{
-    std::vector<HMENU> menus;
-    while (menus.size() < 200000) {
-        HMENU menu = CreatePopupMenu();
-        if (!menu)
-            break;
-        menus.push_back(menu);
-    }
-    for (HMENU menu : menus)
-        DestroyMenu(menu);
-    return static_cast<int>(menus.size());
-}
-
-// Bytes in busy blocks of every heap of the process (malloc and new end up there).
-size_t HeapBytesInUse()
-{
-    HANDLE heaps[64];
-    const DWORD count = GetProcessHeaps(64, heaps);
-    size_t total = 0;
-    for (DWORD i = 0; i < count && i < 64; ++i) {
-        if (!HeapLock(heaps[i]))
-            continue;
-        PROCESS_HEAP_ENTRY entry{};
-        while (HeapWalk(heaps[i], &entry))
-            if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY)
-                total += entry.cbData;
-        HeapUnlock(heaps[i]);
-    }
-    return total;
-}
 
 // The number of forms the leak test makes: 200 in the regular run (a leak of one object
 // per form shows as 200), PELLON_LEAK_FORMS for a longer run.
@@ -75,23 +32,6 @@ int FormCount()
     if (GetEnvironmentVariableA("PELLON_LEAK_FORMS", value, sizeof value) && std::atoi(value) > 0)
         return std::atoi(value);
     return 200;
-}
-
-// Handles in use: with lowest-free-slot allocation, the last of N new handles lands at
-// slot (in use + N - 1) once N exceeds the holes.
-int KernelHandlesInUse()
-{
-    const int count = 4000;
-    std::vector<HANDLE> events;
-    uintptr_t highest = 0;
-    for (int i = 0; i < count; ++i) {
-        HANDLE event = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-        events.push_back(event);
-        highest = std::max(highest, reinterpret_cast<uintptr_t>(event));
-    }
-    for (HANDLE event : events)
-        CloseHandle(event);
-    return static_cast<int>(highest / 4) - count;
 }
 
 class Box : public TCustomControl {

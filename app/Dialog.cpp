@@ -1,0 +1,104 @@
+#include "app/Dialog.h"
+
+#include "app/Dialogshadow.h"
+#include "app/Factory.h"
+#include "app/Main.h"
+#include "app/PngReader.h"
+#include "framework/Resources.h"
+#include "src/System/IniAccess.h"
+#include "src/gui/widget/GsButton.h"
+#include "src/gui/widget/GsImage.h"
+
+namespace {
+
+TLabel* MakeDialogLabel(TWarnForm* form, int left, int top, TFontStyles style, TColor color)
+{
+    auto* label = new TLabel(form);
+    label->SetParent(form);
+    label->SetLeft(left);
+    label->SetTop(top);
+    label->Font()->SetName("Arial");
+    label->Font()->SetStyle(style);
+    label->Font()->SetHeight(-12);
+    label->Font()->SetColor(color);
+    label->SetTransparent(true);
+    return label;
+}
+
+}  // namespace
+
+TWarnForm::TWarnForm(TComponent* owner) : TForm(owner)
+{
+    {
+        TReader description(this);
+        SetName("WarnForm");
+        SetBorderStyle(bsNone);
+        SetCaption("WarnForm");
+        SetBounds(192, 110, Width(), Height());
+        SetClientWidth(467);
+        SetClientHeight(247);
+        SetScaled(false);
+        Font()->SetName("MS Sans Serif");
+        Font()->SetHeight(-11);
+        OnShow = Bind(this, &TWarnForm::FormShow);
+        Background = new TImage(this);
+        Background->SetName("Background");
+        Background->SetParent(this);
+        Background->SetAutoSize(true);
+        LoadBitmapFromResource(Background->Picture()->Bitmap(), GetModuleHandleA(nullptr), "WARNBK");
+    }
+    m_maker.Attach(Background);
+
+    TitleLabel = MakeDialogLabel(this, 155, 20, fsBold, RGBColor(241, 43, 40));
+    MessageLabel = MakeDialogLabel(this, 155, 52, 0, RGBColor(205, 205, 205));
+    MessageLabel->SetAutoSize(false);
+    MessageLabel->SetWidth(230);
+    MessageLabel->SetHeight(200);
+    MessageLabel->SetWordWrap(true);
+
+    WarningPicture = new gs::GsImage(this);
+    WarningPicture->SetParent(this);
+    LoadPng(ResourceFolder() + "warning_pic01.png", WarningPicture->Picture()->Bitmap());
+    WarningPicture->SetAutoSize(true);
+    WarningPicture->SetAlphaChannel(true);
+    WarningPicture->SetLeft(20);
+    WarningPicture->SetTop(20);
+
+    TBitmap* background = Background->Picture()->Bitmap();
+    OkButton = MakeButton(this, 150, 140,
+                          {"button01_n.png", "button01_d.png", "button01_o.png", "button01_un.png"},
+                          "Ok", "Ok", background);
+    CloseButton = MakeButton(this, 365, 15, {"close_n.png", "close_d.png", "close_o.png", ""}, nullptr,
+                             "Close", background);
+    OkButton->SetModalResult(mrOk);
+    CloseButton->SetModalResult(mrOk);
+
+    if (dali::NrMultiLang::Instance().LanguageName() == "Japanese") {
+        TitleLabel->Font()->SetCharset(SHIFTJIS_CHARSET);
+        MessageLabel->Font()->SetCharset(SHIFTJIS_CHARSET);
+    }
+}
+
+void TWarnForm::ShowWarning(const std::string& title, const std::string& message)
+{
+    TitleLabel->SetCaption(title);
+    MessageLabel->SetCaption(message);
+    ShowModal();
+}
+
+void TWarnForm::FormShow(TObject*)
+{
+    SetLeft((Screen->Width() - Width()) / 2);
+    SetTop((Screen->Height() - Height()) / 2);
+    if (WarnShadow)
+        WarnShadow->Show();
+}
+
+void TWarnForm::Dispatch(TMessage& message)
+{
+    if (message.Msg == WM_MOVE && WarnShadow) {
+        WarnShadow->SetLeft(Left());
+        WarnShadow->SetTop(Top());
+    }
+    TForm::Dispatch(message);
+}

@@ -1,0 +1,36 @@
+#pragma once
+// The warning dialog: a skinned, modal message window with a warning picture, a title,
+// a word-wrapped message, an "Ok" button and a close button, each ending it with 1.
+#include "framework/ExtCtrls.h"
+#include "framework/Forms.h"
+#include "framework/StdCtrls.h"
+#include "src/gui/widget/TShapedForm.h"
+
+#include <string>
+
+namespace gs {
+class GsButton;
+class GsImage;
+}  // namespace gs
+
+class TWarnForm : public TForm {
+public:
+    explicit TWarnForm(TComponent* owner);
+
+    // Returns once the user has dismissed the dialog.
+    void ShowWarning(const std::string& title, const std::string& message);
+    void FormShow(TObject* sender);
+
+    TImage* Background;
+    TLabel* TitleLabel;
+    TLabel* MessageLabel;
+    gs::GsImage* WarningPicture;
+    gs::GsButton* OkButton;
+    gs::GsButton* CloseButton;
+
+protected:
+    void Dispatch(TMessage& message) override;
+
+private:
+    gs::TLayeredFormMaker m_maker;
+};

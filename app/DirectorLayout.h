@@ -1,0 +1,76 @@
+#pragma once
+// What the main window controller decides without touching a window: which of the
+// three layouts a board gets and where everything goes in it, which bar shows which
+// phase, the mode labels' colours and the per-language adjustments.
+#include "framework/Types.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+enum class WindowLayout { Large, Medium, Small };
+
+// Large for more than 8 phases with more than 2 per sensor, medium for more than 8
+// with at most 2, small for up to 8.
+WindowLayout ClassifyLayout(int phaseCount, int phasesPerSensor);
+
+struct LayoutSpec {
+    int width;                // of the background; the window takes it
+    TPoint closeButton;
+    const char* bigFigure;    // at kBigFigurePosition
+    TPoint phaseImage;
+    const char* firstLine;
+    const char* secondLine;
+    int lastBarLeft;          // the first bar is always at kFirstBarLeft
+    TPoint performanceRadio;  // small layout: see SmallPerformanceTop
+    TPoint savingRadio;
+    TPoint performanceLabel;
+    TPoint savingLabel;
+    const char* shadow;       // the main window's shadow picture
+};
+
+const LayoutSpec& LayoutOf(WindowLayout layout);
+
+const TPoint kBigFigurePosition{53, 68};
+const TPoint kTempPicturePosition{26, 66};
+constexpr int kFirstBarLeft = 66;
+constexpr int kBarTop = 75;
+constexpr int kCloseButtonTop = 15;
+
+// Left of the bar in slot `slot` of `barCount`, spread evenly from kFirstBarLeft to
+// lastBarLeft. A single bar stands at kFirstBarLeft.
+int BarLeft(int slot, int barCount, int lastBarLeft);
+
+// The small window has no room for the performance choice left of the saving choice,
+// nor, in the longer languages, right of it: it goes in the row above, in the saving
+// choice's column, so both fit in every language. `radioHeight` is the saving radio
+// button's height; the result is the performance radio button's top (its label is one
+// pixel lower, as in the other layouts).
+int SmallPerformanceTop(int savingRadioTop, int radioHeight);
+
+// slots[p] is the bar (screen slot) that shows phase p. Boards with five to eight
+// sensors interleave the phases of sensors 0 and 4 in the first slots and spread the
+// others over the rest; any other board, where that rule would leave bars empty or
+// divide by zero, shows its phases in order, sensor 0's first. Every slot in 0 to
+// phaseCount - 1 gets exactly one phase.
+std::vector<int> PhaseSlots(int phaseCount, int phasesPerSensor);
+
+// Mode 1 is the performance mode, every other value the saving mode.
+constexpr bool IsPerformanceMode(std::uint32_t mode) { return mode == 1; }
+
+struct ModeLabelColors {
+    TColor font;
+    TColor glow;
+};
+ModeLabelColors ModeLabelColorsFor(bool active);
+
+// What a language changes after the texts are in. Zero heights and a negative top
+// leave that property as it is.
+struct LanguageAdjustment {
+    bool shiftJis;             // character set 128 on the mode labels, PhaseTitle, AverageTemp
+    int labelFontHeight;       // the mode labels and AverageTemp
+    int phaseTitleFontHeight;
+    int phaseTitleTop;
+    int phaseTitleRightGap;    // PhaseTitle's left is the window width - its width - this
+};
+LanguageAdjustment LanguageAdjustmentFor(const std::string& languageName);

@@ -1,0 +1,174 @@
+#include "app/Factory.h"
+
+#include "app/DirectorLayout.h"
+#include "app/Main.h"
+#include "app/PngReader.h"
+#include "src/System/IniAccess.h"
+#include "src/gui/graphics/image.h"
+#include "src/gui/widget/GsButton.h"
+#include "src/gui/widget/GsImage.h"
+#include "src/gui/widget/GsLabel.h"
+#include "src/gui/widget/NrTrayIcon.h"
+
+namespace {
+
+constexpr UINT kTrayIconId = 1;
+constexpr UINT kTrayCallbackMessage = 1114;
+constexpr int kBalloonInformation = 2;
+const TColor kCaptionColor = RGBColor(204, 204, 204);
+
+void LoadPicture(const char* name, TBitmap* bitmap)
+{
+    if (name && *name)
+        LoadPng(ResourceFolder() + name, bitmap);
+}
+
+bool IsJapanese()
+{
+    return dali::NrMultiLang::Instance().LanguageName() == "Japanese";
+}
+
+}  // namespace
+
+gs::GsButton* MakeButton(TForm* form, int left, int top, const ButtonPictures& pictures,
+                         const char* captionKey, const char* hintKey, TBitmap* inputBkgnd)
+{
+    auto* button = new gs::GsButton(form);
+    button->SetParent(form);
+    button->SetLeft(left);
+    button->SetTop(top);
+    gs::GsButtonAppearance* appearance = button->Appearance();
+    LoadPicture(pictures.raised, appearance->Raised());
+    LoadPicture(pictures.sunken, appearance->Sunken());
+    LoadPicture(pictures.hovered, appearance->Hovered());
+    LoadPicture(pictures.disabled, appearance->Disabled());
+    button->Font()->SetName("Arial");
+    button->Font()->SetColor(kCaptionColor);
+    if (inputBkgnd)
+        button->SetInputBkgnd(inputBkgnd);
+
+    gs::GsButtonOuterGlowTextEffect* effect = button->TextEffect();
+    const TColor hover = RGBColor(75, 203, 254);
+    effect->Hovered()->Font()->SetColor(hover);
+    effect->Hovered()->SetColor(hover);
+    effect->Hovered()->SetOpacity(160);
+    effect->Hovered()->SetRadius(5);
+    effect->Disabled()->Font()->SetColor(RGBColor(72, 72, 72));
+    effect->Sunken()->Font()->SetColor(RGBColor(50, 152, 217));
+    effect->Sunken()->SetOffsetX(1);
+    effect->Sunken()->SetOffsetY(1);
+
+    if (IsJapanese())
+        button->Font()->SetCharset(SHIFTJIS_CHARSET);
+    dali::NrMultiLang& texts = dali::NrMultiLang::Instance();
+    if (captionKey)
+        button->SetCaption(texts.GetText(captionKey));
+    if (hintKey) {
+        button->SetHint(texts.GetText(hintKey));
+        button->SetShowHint(true);
+    }
+    button->SetVisible(true);
+    return button;
+}
+
+gs::GsRadioButton* MakeRadioButton(TForm* form, int left, int top, const RadioPictures& pictures,
+                                   const char* caption, const char* hint, int group,
+                                   TBitmap* inputBkgnd)
+{
+    auto* radio = new gs::GsRadioButton(form);
+    radio->SetParent(form);
+    radio->SetLeft(left);
+    radio->SetTop(top);
+    gs::GsRadioButtonAppearance* appearance = radio->Appearance();
+    LoadPicture(pictures.uncheckedRaised, appearance->Unchecked()->Raised());
+    LoadPicture(pictures.uncheckedHovered, appearance->Unchecked()->Hovered());
+    LoadPicture(pictures.checkedRaised, appearance->Checked()->Raised());
+    LoadPicture(pictures.checkedHovered, appearance->Checked()->Hovered());
+    radio->SetGroupIndex(group);
+    radio->SetInputBkgnd(inputBkgnd);
+    radio->Font()->SetColor(kCaptionColor);
+    radio->Font()->SetName("Arial");
+    if (caption)
+        radio->SetCaption(caption);
+    if (hint) {
+        radio->SetHint(hint);
+        radio->SetShowHint(true);
+    }
+    radio->SetVisible(true);
+    return radio;
+}
+
+gs::GsLabel* MakeModeLabel(const MainWindowBuilder& builder, int left, int top)
+{
+    auto* label = new gs::GsLabel(builder.form);
+    label->SetParent(builder.form);
+    label->Font()->SetName("Arial");
+    label->Font()->SetColor(RGBColor(51, 92, 92));
+    label->Font()->SetHeight(-11);
+    label->Font()->SetStyle(fsBold);
+    label->SetLeft(left);
+    label->SetTop(top);
+    label->SetTransparent(true);
+    gs::GsRadiation* glow = label->Radiation();
+    glow->SetColor(RGBColor(38, 61, 61));
+    glow->SetSpread(255);
+    glow->SetRadius(2);
+    glow->SetX(0);
+    glow->SetY(0);
+    return label;
+}
+
+gs::GsImage* MakeImage(const MainWindowBuilder& builder, const std::string& file, int left, int top)
+{
+    auto* image = new gs::GsImage(builder.form);
+    LoadPng(ResourceFolder() + file, image->Picture()->Bitmap());
+    image->SetParent(builder.form);
+    image->SetAlphaChannel(true);
+    image->SetLeft(left);
+    image->SetTop(top);
+    image->SetAutoSize(true);
+    image->SetVisible(true);
+    return image;
+}
+
+TsTrayIcon* MakeTrayIcon(const MainWindowBuilder& builder)
+{
+    auto* icon = new TsTrayIcon(builder.form, kTrayIconId, kTrayCallbackMessage);
+    icon->SetHint("Pellon");
+    icon->SetVisible(true);
+    icon->SetBalloonIconType(kBalloonInformation);
+    return icon;
+}
+
+gs::GsButton* MakeCloseButton(const MainWindowBuilder& builder, int left)
+{
+    return MakeButton(builder.form, left, kCloseButtonTop,
+                      {"close_n.png", "close_d.png", "close_o.png", ""}, nullptr, "Close",
+                      builder.background);
+}
+
+gs::GsRadioButton* MakeModeRadioButton(const MainWindowBuilder& builder, int left, int top)
+{
+    return MakeRadioButton(builder.form, left, top,
+                           {"radio_button_n.png", "radio_button_o.png", "radio_button_chack_n.png",
+                            "radio_button_chack_o.png"},
+                           nullptr, "", 0, builder.background);
+}
+
+void PaintLines(const MainWindowBuilder& builder, const LayoutSpec& layout)
+{
+    // A picture the codec rejected stays empty and adds nothing.
+    auto blend = [&](TBitmap* line, int left, int top) {
+        if (line->PixelFormat() != pf32bit || line->Width() == 0 || line->Height() == 0)
+            return;
+        BlendAlpha(builder.background, TRect(left, top, left + line->Width(), top + line->Height()),
+                   line, TPoint(0, 0), 255);
+    };
+    TBitmap first;
+    LoadPng(ResourceFolder() + layout.firstLine, &first);
+    blend(&first, 55, 162);
+    TBitmap second;
+    LoadPng(ResourceFolder() + layout.secondLine, &second);
+    blend(&second, 57, 135);
+    blend(&second, 55, 192);
+}

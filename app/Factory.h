@@ -1,0 +1,56 @@
+#pragma once
+// The factories that turn file names, positions and a few style choices into the
+// finished skinned elements of the main window and the dialog. Every element is owned
+// by, and placed on, the form it is made for. Pictures come from the resource folder; a
+// missing file raises EFOpenError out of the factory.
+#include <string>
+
+class TBitmap;
+class TForm;
+class TMainForm;
+class TsTrayIcon;
+struct LayoutSpec;
+namespace gs {
+class GsButton;
+class GsImage;
+class GsLabel;
+class GsRadioButton;
+}  // namespace gs
+
+// Raised, sunken, hovered, disabled; an empty name leaves that state's picture unset.
+struct ButtonPictures {
+    const char* raised;
+    const char* sunken;
+    const char* hovered;
+    const char* disabled;
+};
+// Unchecked raised, unchecked hovered, checked raised, checked hovered.
+struct RadioPictures {
+    const char* uncheckedRaised;
+    const char* uncheckedHovered;
+    const char* checkedRaised;
+    const char* checkedHovered;
+};
+
+// Keys and texts are optional: nullptr leaves the caption or hint alone.
+gs::GsButton* MakeButton(TForm* form, int left, int top, const ButtonPictures& pictures,
+                         const char* captionKey, const char* hintKey, TBitmap* inputBkgnd);
+gs::GsRadioButton* MakeRadioButton(TForm* form, int left, int top, const RadioPictures& pictures,
+                                   const char* caption, const char* hint, int group,
+                                   TBitmap* inputBkgnd);
+
+// The main form and its Background bitmap: the owner and parent of what it makes, the
+// input background of its buttons and the target of the line painting.
+struct MainWindowBuilder {
+    TMainForm* form;     // borrowed
+    TBitmap* background; // borrowed
+};
+
+gs::GsLabel* MakeModeLabel(const MainWindowBuilder& builder, int left, int top);
+gs::GsImage* MakeImage(const MainWindowBuilder& builder, const std::string& file, int left, int top);
+// The notification-area entry (id 1, callback 1114, tip "Pellon").
+TsTrayIcon* MakeTrayIcon(const MainWindowBuilder& builder);
+gs::GsButton* MakeCloseButton(const MainWindowBuilder& builder, int left);
+gs::GsRadioButton* MakeModeRadioButton(const MainWindowBuilder& builder, int left, int top);
+// Blends the layout's line pictures into the background bitmap.
+void PaintLines(const MainWindowBuilder& builder, const LayoutSpec& layout);

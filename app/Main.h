@@ -1,0 +1,101 @@
+#pragma once
+// The main form: the design-time components the controller dresses, the two timers,
+// and the commands other processes send to the running program.
+#include "framework/Application.h"
+#include "framework/ExtCtrls.h"
+#include "framework/Forms.h"
+#include "framework/Menus.h"
+#include "framework/StdCtrls.h"
+#include "framework/Timers.h"
+
+#include <windows.h>
+
+#include <memory>
+
+class Director;
+class TsTrayIcon;
+namespace gs {
+class GsButton;
+class GsImage;
+class GsLabel;
+class GsRadioButton;
+}  // namespace gs
+
+// The commands of other processes carry this letter ("U") in the low byte of wParam.
+constexpr WPARAM kCommandTag = 85;
+constexpr UINT kCmdClose = WM_USER;          // 1024
+constexpr UINT kCmdMinimize = WM_USER + 1;   // 1025
+constexpr UINT kCmdShow = WM_USER + 2;       // 1026
+constexpr UINT kCmdHandover = WM_USER + 3;   // 1027, from a second instance
+constexpr UINT kCmdForeground = WM_USER + 6; // 1030
+extern const char kBroadcastMessageName[];
+
+class TMainForm : public TForm {
+public:
+    explicit TMainForm(TComponent* owner);
+    ~TMainForm() override;
+
+    // Called once, after all four forms exist.
+    void Start(bool bootStart, bool featureEnabled);
+
+    void PollingTimerTimer(TObject* sender);
+    void WarningTimerTimer(TObject* sender);
+    void ApplicationMessageHook(TMsg& msg, bool& handled);
+    // ChangeWindowMessageFilter where the system has it; true where it does not.
+    static bool AllowMessage(UINT message, DWORD action);
+
+    UINT BroadcastMessage() const { return m_broadcastMessage; }
+    Director* Controller() const { return m_director.get(); }
+
+    TImage* Background;
+    TLabel* AvgSymble;
+    TLabel* AvgLabel;
+    TLabel* AverageTemp;
+    TLabel* PhaseTitle;
+    TImage* MediumBk;
+    TImage* SmallBk;
+    TTimer* PollingTimer;
+    TTimer* WarningTimer;
+    TImage* LargeBk;
+    TPopupMenu* PopupMenu;
+    TMenuItem* MenuItem0;
+    TMenuItem* MenuItem1;
+    TRadioGroup* RadioGroup1;
+    TRadioButton* RadioButton1;
+
+    // Made by the controller; owned by the form like the design-time components.
+    TsTrayIcon* TrayIcon = nullptr;
+    gs::GsButton* CloseButton = nullptr;
+    gs::GsRadioButton* PerformanceRadio = nullptr;
+    gs::GsRadioButton* SavingRadio = nullptr;
+    gs::GsLabel* PerformanceLabel = nullptr;
+    gs::GsLabel* SavingLabel = nullptr;
+    gs::GsImage* BigFigure = nullptr;
+    gs::GsImage* TempPicture = nullptr;
+    gs::GsImage* PhaseImage = nullptr;
+
+protected:
+    void Dispatch(TMessage& message) override;
+
+private:
+    // Without a controller the only window the user sees is the warning dialog: the
+    // commands that would show the main window bring the dialog up instead.
+    void ShowRequested();
+
+    UINT m_broadcastMessage = 0;
+    std::unique_ptr<Director> m_director;  // only when the feature is enabled
+};
+
+// Restores, raises and activates a window even when another thread has the foreground.
+void BringWindowToFront(HWND window);
+
+class TShadowForm;
+class TWarnForm;
+class TWarnShadow;
+
+// The four forms, created in this order by the start-up sequence and owned by the
+// application.
+extern TMainForm* MainForm;
+extern TShadowForm* ShadowForm;
+extern TWarnForm* WarnForm;
+extern TWarnShadow* WarnShadow;

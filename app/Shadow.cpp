@@ -1,0 +1,68 @@
+#include "app/Shadow.h"
+
+#include "app/DirectorLayout.h"
+#include "app/Main.h"
+#include "app/PngReader.h"
+#include "src/Oc/PtmLib.h"
+#include "src/gui/graphics/image.h"
+
+TDropShadowForm::TDropShadowForm(TComponent* owner, TForm* ownerForm, const char* name,
+                                 int clientWidth, int clientHeight, int imageWidth,
+                                 int imageHeight)
+    : TForm(owner), m_ownerForm(ownerForm)
+{
+    {
+        TReader description(this);
+        SetName(name);
+        SetBounds(192, 110, Width(), Height());
+        SetBorderStyle(bsNone);
+        SetCaption(name);
+        SetClientWidth(clientWidth);
+        SetClientHeight(clientHeight);
+        SetColor(clBtnFace);
+        Font()->SetName("MS Sans Serif");
+        Font()->SetHeight(-11);
+        Font()->SetCharset(DEFAULT_CHARSET);
+        Font()->SetColor(clWindowText);
+        SetScaled(false);
+        Background = new TImage(this);
+        Background->SetName("Background");
+        Background->SetParent(this);
+        Background->SetBounds(0, 0, imageWidth, imageHeight);
+    }
+}
+
+void TDropShadowForm::SetUpPicture(const std::string& picture)
+{
+    TBitmap* bitmap = Background->Picture()->Bitmap();
+    bitmap->SetPixelFormat(pf32bit);
+    LoadPng(ResourceFolder() + picture, bitmap);
+    PremultiplyAlpha(bitmap);
+    m_maker.SetDraggable(false);
+    m_maker.SetPerPixelAlpha(true);
+    m_maker.SetClickThrough(true);
+    m_maker.SetColorKey(0xFF00FF);
+    m_maker.SetColorKeyEnabled(true);
+    m_maker.Attach(Background);
+    SetLeft(m_ownerForm->Left());
+    SetTop(m_ownerForm->Top());
+}
+
+void TDropShadowForm::CreateParams(TCreateParams& params)
+{
+    TForm::CreateParams(params);
+    params.Style |= WS_POPUP;
+    params.WndParent = m_ownerForm->Handle();
+}
+
+std::string MainShadowPicture(int phaseCount, int phasesPerSensor)
+{
+    return LayoutOf(ClassifyLayout(phaseCount, phasesPerSensor)).shadow;
+}
+
+TShadowForm::TShadowForm(TComponent* owner)
+    : TDropShadowForm(owner, MainForm, "ShadowForm", 688, 446, 113, 105)
+{
+    const PtmLib& monitor = PtmLib::Instance();
+    SetUpPicture(MainShadowPicture(monitor.PhaseCount(), monitor.PhasesPerSensor()));
+}

@@ -1,0 +1,36 @@
+#pragma once
+// The soft shadows of the main window and the dialog: click-through pop-ups owned by
+// their form, showing a PNG with per-pixel alpha at the form's top-left corner. The
+// owner moves them and shows and hides them with itself.
+#include "framework/ExtCtrls.h"
+#include "framework/Forms.h"
+#include "src/gui/widget/TShapedForm.h"
+
+#include <string>
+
+// What the two shadows share; each one names its picture and its owner.
+class TDropShadowForm : public TForm {
+public:
+    TImage* Background;
+
+protected:
+    // ownerForm must exist: its window becomes the shadow's owner window.
+    TDropShadowForm(TComponent* owner, TForm* ownerForm, const char* name, int clientWidth,
+                    int clientHeight, int imageWidth, int imageHeight);
+    // Loads the picture, makes the window layered and puts it on the owner's corner.
+    // Called by the final class, so that the window is made with its class name.
+    void SetUpPicture(const std::string& picture);
+    void CreateParams(TCreateParams& params) override;
+
+private:
+    TForm* m_ownerForm;  // borrowed: lives as long as the shadow
+    gs::TPerPixelLayeredFormMaker m_maker;
+};
+
+class TShadowForm : public TDropShadowForm {
+public:
+    explicit TShadowForm(TComponent* owner);
+};
+
+// The main window's shadow picture, which follows its layout.
+std::string MainShadowPicture(int phaseCount, int phasesPerSensor);

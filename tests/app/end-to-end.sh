@@ -1,0 +1,338 @@
+#!/usr/bin/env bash
+# The real pellon.exe on the simulated board, driven from outside: other processes'
+# messages (pellon_probe), the board tool and the registry; what it did is read back
+# from its windows, its exit status, the BIOS items and its trace lines.
+# Runs in the 64-bit prefix (WINEPREFIX set by the caller) under Xvfb.
+#   end-to-end.sh BIN_DIR
+set -u -o pipefail
+bin=$1
+key='HKCU\Software\Norvane\Pellon'
+fails=0
+log=$(mktemp -d)
+trap 'restore; rm -rf "$log"' EXIT
+
+fail() { echo "FAIL: $*" >&2; fails=$((fails + 1)); }
+probe() { wine "$bin/pellon_probe.exe" "$@" 2>/dev/null | tr -d '\r'; }
+board() { wine "$bin/boardctl.exe" "$@" 2>/dev/null | tr -d '\r'; }
+item() { board get "$1" | awk '{ print $NF }'; }
+regset() { wine reg add "$key" /v "$1" /t REG_DWORD /d "$2" /f >/dev/null 2>&1; }
+regget() { wine reg query "$key" /v "$1" 2>/dev/null | tr -d '\r' | awk -v n="$1" '$1 == n { print $3 }'; }
+regdel() { wine reg delete "$key" /v "$1" /f >/dev/null 2>&1; }
+restore() {
+  local profile
+  profile=$(wine reg query 'HKLM\System\CurrentControlSet\Services\NRVACPI' /v Profile 2>/dev/null |
+            tr -d '\r' | awk '$1 == "Profile" { print $3 }')
+  board profile "${profile:-8x4}" >/dev/null
+  wine reg delete "$key" /f >/dev/null 2>&1
+  [ -f "$log/phase.png" ] && mv "$log/phase.png" "$bin/resource/phase.png"
+}
+
+# start NAME ARGS...: pellon.exe in the background, its trace lines in $log/NAME.
+start() {
+  local name=$1; shift
+  WINEDEBUG=-all,+debugstr wine "$bin/pellon.exe" "$@" >/dev/null 2>"$log/$name" &
+  pid=$!
+}
+# ended [SECONDS]: the last started program ends within the time, with exit status 0.
+ended() {
+  local i
+  for ((i = 0; i < ${1:-10} * 10; i++)); do
+    if ! kill -0 "$pid" 2>/dev/null; then
+      wait "$pid"
+      local status=$?
+      [ "$status" -eq 0 ] || fail "exit status $status"
+      return 0
+    fi
+    sleep 0.1
+  done
+  return 1
+}
+stop() { ended 1 && return; probe send TMainForm Pellon 1024 85 >/dev/null; ended 10 || { kill "$pid"; wait "$pid"; fail "did not end on 1024"; }; }
+# window STATE: waits up to 10 s for the main window's "VISIBLE ICONIC X Y W H".
+window() {
+  local i got
+  for ((i = 0; i < 50; i++)); do
+    got=$(probe find TMainForm Pellon)
+    [ "$got" = "$1" ] && return 0
+    sleep 0.2
+  done
+  fail "main window: expected '$1', got '${got:-none}'"
+  return 1
+}
+temps() { grep -c 'Pellon Temp:' "$log/$1"; }
+read -r screenW screenH < <(xdotool getdisplaygeometry)
+centred() { echo "1 0 $(((screenW - $1) / 2)) $(((screenH - $2) / 2)) $1 $2"; }
+hidden() { echo "0 0 $(centred "$@" | cut -d' ' -f3-)"; }
+# click X Y [BUTTON]: a real click at a point of the screen.
+click() { xdotool mousemove "$1" "$2" sleep 0.2 click "${3:-1}"; sleep 0.5; }
+shot() { import -window root "$log/shot.png"; }
+# pixel X Y: "R,G,B" of the last shot.
+pixel() { convert "$log/shot.png" -format "%[fx:int(255*p{$1,$2}.r)],%[fx:int(255*p{$1,$2}.g)],%[fx:int(255*p{$1,$2}.b)]" info:; }
+ink() { # ink X Y W H: the bounding box "WxH+X+Y" of the bright pixels of that area
+  convert "$log/shot.png" -crop "$3x$4+$1+$2" +repage -colorspace gray -threshold 40% -format "%@" info:
+}
+pngsize() { identify -format "%w %h" "$bin/resource/$1"; }
+writes() { board show | awk -v id="$1" '$1 == "item" && $2 == id { print $NF }'; }
+# lit X TOP: on the last shot, the lit height of the bar whose column is X and top TOP;
+# its white cap marks the top of the lit part.
+lit() {
+  convert "$log/shot.png" -crop "1x184+$1+$2" +repage -depth 8 txt:- |
+    awk 'NR > 1 && / #FFFFFF/ { split($1, a, "[,:]"); print 184 - a[2]; found = 1; exit }
+         END { if (!found) print "none" }'
+}
+
+# --- Start-up on the default board: one centred window of the small layout.
+board profile 8x4 >/dev/null
+regdel Mode
+start first
+window "$(centred 415 347)"
+[ "$(item 0x1103001C)" = 0x00000001 ] || fail "the stored default mode 1 is not written at start"
+[ "$(regget Mode)" = 0x1 ] || fail "registry Mode is $(regget Mode), expected 0x1"
+read -r _ _ left top _ <<<"$(centred 415 347)"
+[ "$(probe owned TMainForm Pellon)" = "TShadowForm 1 0 $left $top $(pngsize tbg_02_shadow.png)" ] ||
+  fail "shadow: $(probe owned TMainForm Pellon)"
+[ "$(probe foreground)" = "TMainForm|Pellon" ] || fail "the shadow took the activation"
+
+# Bars: the phases of sensor 0 (bars 1-4) and of sensor 1 (bars 5-8) after a change of
+# both sensors, within one poll: average 50, deviations +10 and -10.
+board temp 0 60 >/dev/null
+board temp 1 40 >/dev/null
+sleep 3.5
+shot
+barTop=$((top + 75))
+for bar in "0 66 132" "3 165 132" "4 199 59" "7 299 59"; do
+  set -- $bar
+  got=$(lit $((left + $2 + 9)) $barTop)
+  [ "$got" = "$3" ] || fail "bar $(($1 + 1)): lit height $got, expected $3"
+done
+# A disabled sensor's bars stand at the zero level, veiled; sensor 0 is now the average.
+board item 0x1103001F 0x02 >/dev/null
+sleep 3.5
+shot
+[ "$(lit $((left + 199 + 9)) $barTop)" = 97 ] || fail "disabled bar 5: lit height $(lit $((left + 208)) $barTop)"
+[ "$(lit $((left + 66 + 9)) $barTop)" = 97 ] || fail "bar 1 is not at the zero level"
+IFS=, read -r r1 g1 b1 <<<"$(pixel $((left + 75)) $((barTop + 150)))"
+IFS=, read -r r5 g5 b5 <<<"$(pixel $((left + 208)) $((barTop + 150)))"
+[ $((r5 + g5 + b5)) -lt $(((r1 + g1 + b1) / 2)) ] || fail "disabled bar 5 is not veiled ($r5,$g5,$b5 vs $r1,$g1,$b1)"
+board item 0x1103001F 0x22 >/dev/null
+
+# Mode: a click on a radio button writes the item and the registry, every time; a click
+# on the label of the active mode writes nothing. The small window has the performance
+# choice above the saving choice.
+savingRadio="$((left + 145)) $((top + 56))"
+performanceRadio="$((left + 145)) $((top + 32))"
+savingLabel="$((left + 175)) $((top + 53))"
+performanceLabel="$((left + 175)) $((top + 29))"
+click $savingRadio
+[ "$(item 0x1103001C)" = 0x00000000 ] || fail "saving radio: item $(item 0x1103001C)"
+[ "$(regget Mode)" = 0x0 ] || fail "saving radio: registry Mode $(regget Mode)"
+before=$(writes 0x1103001C)
+click $savingRadio
+[ "$(writes 0x1103001C)" = $((before + 1)) ] || fail "a click on the active radio button wrote nothing"
+before=$(writes 0x1103001C)
+click $savingLabel
+[ "$(writes 0x1103001C)" = "$before" ] || fail "a click on the active mode's label wrote the item"
+click $performanceLabel
+[ "$(item 0x1103001C)" = 0x00000001 ] || fail "performance label: item $(item 0x1103001C)"
+[ "$(regget Mode)" = 0x1 ] || fail "performance label: registry Mode $(regget Mode)"
+click $savingRadio
+shot
+savingChecked=$(pixel $savingRadio)
+performanceUnchecked=$(pixel $performanceRadio)
+[ "$savingChecked" != "$performanceUnchecked" ] || fail "the checked radio button looks like the unchecked one"
+
+# Dragging the window by its background moves it, and its shadow follows.
+xdotool mousemove $((left + 300)) $((top + 30)) mousedown 1 sleep 0.2 \
+  mousemove $((left + 320)) $((top + 40)) sleep 0.2 mousemove $((left + 340)) $((top + 50)) \
+  sleep 0.2 mouseup 1
+sleep 0.5
+read -r _ _ movedLeft movedTop _ <<<"$(probe find TMainForm Pellon)"
+[ "$movedLeft $movedTop" = "$((left + 40)) $((top + 20))" ] || fail "drag: window at $movedLeft $movedTop"
+[ "$(probe owned TMainForm Pellon | cut -d' ' -f4,5)" = "$movedLeft $movedTop" ] ||
+  fail "the shadow did not follow the drag: $(probe owned TMainForm Pellon)"
+probe send TMainForm Pellon 1024 85 >/dev/null
+ended 10 || fail "1024 did not end the program"
+
+# A restart shows the stored saving mode, and writes it.
+start second
+window "$(centred 415 347)"
+[ "$(item 0x1103001C)" = 0x00000000 ] || fail "restart: item $(item 0x1103001C)"
+shot
+[ "$(pixel $savingRadio)" = "$savingChecked" ] || fail "restart: the saving radio button is not checked"
+
+# The close button hides to the tray; polling stops; a click on the tray entry shows it.
+click $((left + 376)) $((top + 26))
+window "$(hidden 415 347)"
+reads=$(temps second)
+sleep 3.5
+[ "$(temps second)" = "$reads" ] || fail "polling went on while hidden"
+read -r trayX trayY < <(xdotool search --name "Wine System Tray" getwindowgeometry --shell 2>/dev/null |
+  awk -F= '$1 == "X" { x = $2 } $1 == "Y" { y = $2 } END { print x + 12, y + 30 }')
+click $trayX $trayY
+window "$(centred 415 347)"
+
+# The tray menu: "Run at system startup" starts checked and toggles the stored value
+# (kept inverted: 1 is off); "Exit" ends the program.
+menu() { click $trayX $trayY 3; click $((trayX + 48)) $((trayY + 10 + 17 * $1)); }
+menu 0
+[ "$(regget RunAtSystemStartup)" = 0x1 ] || fail "first toggle: RunAtSystemStartup $(regget RunAtSystemStartup)"
+menu 0
+[ "$(regget RunAtSystemStartup)" = 0x0 ] || fail "second toggle: RunAtSystemStartup $(regget RunAtSystemStartup)"
+menu 1
+ended 10 || { fail "Exit did not end the program"; stop; }
+regset Mode 1
+start handover
+window "$(centred 415 347)"
+
+# A second instance hands over and quits; no second window opens.
+probe send TMainForm Pellon 1025 85 >/dev/null  # minimise, so the handover has something to undo
+wine "$bin/pellon.exe" >/dev/null 2>&1; status=$?
+[ $status -eq 0 ] || fail "second instance exit status $status"
+[ "$(probe count TMainForm Pellon)" = 1 ] || fail "a second main window opened"
+window "$(centred 415 347)"
+[ "$(probe foreground)" = "TMainForm|Pellon" ] || fail "the handover did not bring the window to the front"
+
+# The commands only act with 85 in the low byte of wParam.
+probe post TApplication Pellon 274 0xF060 >/dev/null  # SC_CLOSE to the taskbar entry: hides
+window "$(hidden 415 347)"
+probe send TMainForm Pellon 1027 84 >/dev/null
+probe send TMainForm Pellon 1026 0x154 >/dev/null
+sleep 0.5
+window "$(hidden 415 347)"
+probe send TMainForm Pellon 1027 0x155 >/dev/null
+window "$(centred 415 347)"
+probe post TApplication Pellon 274 0xF060 >/dev/null
+window "$(hidden 415 347)"
+probe send TMainForm Pellon 1026 85 >/dev/null
+window "$(centred 415 347)"
+probe send TMainForm Pellon 1030 85 >/dev/null
+[ "$(probe foreground)" = "TMainForm|Pellon" ] || fail "1030 did not set the foreground"
+
+# The broadcast with 85 is swallowed; a suspend changes nothing, a resume writes the
+# stored mode again.
+probe broadcast WM_NORVANE_BROADCAST_MESSAGE 85 || fail "broadcast not sent"
+board item 0x1103001C 7 >/dev/null
+probe send TMainForm Pellon 536 4 >/dev/null
+[ "$(item 0x1103001C)" = 0x00000007 ] || fail "a suspend wrote the mode"
+probe send TMainForm Pellon 536 18 >/dev/null
+[ "$(item 0x1103001C)" = 0x00000001 ] || fail "a resume did not write the stored mode"
+window "$(centred 415 347)"
+probe send TMainForm Pellon 1024 84 >/dev/null
+probe send TMainForm Pellon 1024 0x1155 >/dev/null
+ended 10 || { fail "1024 with low byte 85 did not end the program"; kill "$pid"; wait "$pid"; }
+
+# --- Larger boards take the medium and the large layout.
+for layout in "16x2 680" "24x4 800"; do
+  set -- $layout
+  board profile "$1" >/dev/null
+  start "layout$1"
+  window "$(centred "$2" 347)"
+  stop
+done
+
+# --- Boot start: hidden, one refresh at build and none while hidden, polling once shown.
+board profile 8x4 >/dev/null
+start boot -b
+sleep 1
+window "$(hidden 415 347)"
+sleep 4
+[ "$(temps boot)" -eq 8 ] || fail "hidden: $(temps boot) temperature reads, expected the 8 of the first refresh"
+probe send TMainForm Pellon 1026 85 >/dev/null
+window "$(centred 415 347)"
+sleep 3.5
+[ "$(temps boot)" -ge 16 ] || fail "shown: no poll within 3.5 s ($(temps boot) reads)"
+stop
+
+# Start-up switched off (stored 1) ends a boot start at once; any other value does not.
+regset RunAtSystemStartup 1
+start refused -b
+ended 10 || { fail "-b with RunAtSystemStartup 1 did not end"; stop; }
+[ "$(probe count TMainForm Pellon)" = 0 ] || fail "a window opened"
+regset RunAtSystemStartup 2
+start allowed -b
+window "$(hidden 415 347)"
+stop
+regdel RunAtSystemStartup
+
+# --- Another tuning utility owns the board: the message without -b, silence with it.
+board profile 8x4,conflict >/dev/null
+start conflict
+for ((i = 0; i < 50; i++)); do text=$(probe msgbox Pellon) && break; sleep 0.2; done
+expected='Pellon cannot launch when IXTU is enabled.
+Please restart your system, set the "Norvane/3rd Party UI Priority" BIOS item to [Norvane Utility], and launch Pellon again.'
+[ "$text" = "$expected" ] || fail "conflict message: '$text'"
+probe press Pellon || fail "no message box to press"
+ended 10 || { fail "did not end after the conflict message"; kill "$pid"; wait "$pid"; }
+start conflictboot -b
+ended 10 || { fail "-b on a conflict board did not end"; kill "$pid"; wait "$pid"; }
+probe msgbox Pellon >/dev/null && fail "a message box showed with -b"
+
+# --- Languages by the system's language: the "Phase" title keeps 28 pixels to the right
+# edge in English, 20 in Japanese and 14 in Chinese (plus the 10 it is widened by).
+board profile 8x4 >/dev/null
+for lang in "en_US.UTF-8 377" "ja_JP.UTF-8 385" "zh_CN.UTF-8 391" "zh_TW.UTF-8 391"; do
+  set -- $lang
+  LANG=$1 LC_ALL=$1 start "lang-$1"
+  window "$(centred 415 347)"
+  sleep 0.5
+  shot
+  box=$(ink $((left + 330)) $((top + 276)) 80 24)
+  right=$((${box%%x*} + $(cut -d+ -f2 <<<"$box") + 330))
+  [ $((right - $2)) -ge -2 ] && [ $((right - $2)) -le 2 ] || fail "$1: the phase title ends at $right, expected $2"
+  stop
+done
+
+# --- Feature off: the warning dialog, centred, with its shadow; a second start brings
+# it to the front; "Ok", its close button and a close from the taskbar each end it.
+board profile 8x4,off >/dev/null
+dialog() { # waits for the dialog; sets dleft and dtop
+  local i got
+  for ((i = 0; i < 50; i++)); do
+    got=$(probe find TWarnForm WarnForm) && [ "${got%% *}" = 1 ] && break
+    sleep 0.2
+  done
+  read -r _ _ dleft dtop _ <<<"$got"
+  [ "$got" = "$(centred 414 192)" ] || fail "dialog: '$got'"
+}
+start warning
+dialog
+[ "$(probe count TMainForm Pellon)" = 1 ] || fail "no hidden main form"
+[ "$(probe find TMainForm Pellon | cut -d' ' -f1)" = 0 ] || fail "the main form shows with the feature off"
+[ "$(probe owned TWarnForm WarnForm)" = "TWarnShadow 1 0 $dleft $dtop $(pngsize pop_01_shadow.png)" ] ||
+  fail "dialog shadow: $(probe owned TWarnForm WarnForm)"
+shot
+message=$(ink $((dleft + 155)) $((dtop + 52)) 230 80)
+[ "${message%%x*}" -gt 150 ] || fail "no message drawn ($message)"
+[ "$(grep -c . <<<"$(convert "$log/shot.png" -crop 230x18+$((dleft + 155))+$((dtop + 20)) +repage -depth 8 txt:- |
+      awk 'NR > 1 { split($2, c, "[(),]"); if (c[2] > 180 && c[3] < 100 && c[4] < 100) print }')")" -gt 10 ] ||
+  fail "the title is not red"
+wine "$bin/pellon.exe" >/dev/null 2>&1 || fail "second start during the warning"
+[ "$(probe foreground)" = "TWarnForm|WarnForm" ] || fail "the dialog is not in front after a second start"
+click $((dleft + 195)) $((dtop + 153))
+ended 10 || { fail "Ok did not end the program"; kill "$pid"; wait "$pid"; }
+start warning2
+dialog
+click $((dleft + 376)) $((dtop + 26))
+ended 10 || { fail "the close button did not end the program"; kill "$pid"; wait "$pid"; }
+start warning3
+dialog
+probe post TApplication Pellon 274 0xF060 >/dev/null
+ended 10 || { fail "a close from the taskbar did not end the program"; kill "$pid"; wait "$pid"; }
+
+# --- A missing picture: the file-open error is shown, then the program ends with 0.
+board profile 8x4 >/dev/null
+mv "$bin/resource/phase.png" "$log/phase.png"
+start missing
+for ((i = 0; i < 50; i++)); do text=$(probe msgbox Pellon) && break; sleep 0.2; done
+[[ "$text" == "Cannot open file "*'\resource\phase.png.' ]] || fail "missing picture: '$text'"
+probe press Pellon || fail "no message box for the missing picture"
+ended 10 || { fail "did not end after the missing picture"; kill "$pid"; wait "$pid"; }
+mv "$log/phase.png" "$bin/resource/phase.png"
+
+# --- Feature off, boot start: ends at once without a window.
+board profile 8x4,off >/dev/null
+start offboot -b
+ended 10 || { fail "-b with the feature off did not end"; stop; }
+
+[ $fails -eq 0 ] && echo "pellon.exe end to end: all checks passed"
+exit $((fails > 0))
