@@ -70,14 +70,16 @@ void DirectorImp::Build()
     dali::NrMultiLang& texts = dali::NrMultiLang::Instance();
     const std::string performanceText = texts.GetText("PreformanceMode");
     const std::string savingText = texts.GetText("SavingMode");
-    m_form->SavingRadio = MakeModeRadioButton(builder, layout.savingRadio.X, layout.savingRadio.Y);
-    TPoint performanceRadio = layout.performanceRadio;
+    m_form->PerformanceRadio =
+        MakeModeRadioButton(builder, layout.performanceRadio.X, layout.performanceRadio.Y);
     TPoint performanceLabel = layout.performanceLabel;
     if (kind == WindowLayout::Small) {
-        performanceRadio.Y = SmallPerformanceTop(layout.savingRadio.Y, m_form->SavingRadio->Height());
-        performanceLabel.Y = performanceRadio.Y + (layout.savingLabel.Y - layout.savingRadio.Y);
+        // Both radio buttons show the same pictures, so this one's height is the other's.
+        const int radioTop = SmallPerformanceTop(layout.savingRadio.Y, m_form->PerformanceRadio->Height());
+        m_form->PerformanceRadio->SetTop(radioTop);
+        performanceLabel.Y = radioTop + (layout.savingLabel.Y - layout.savingRadio.Y);
     }
-    m_form->PerformanceRadio = MakeModeRadioButton(builder, performanceRadio.X, performanceRadio.Y);
+    m_form->SavingRadio = MakeModeRadioButton(builder, layout.savingRadio.X, layout.savingRadio.Y);
     m_form->PerformanceLabel = MakeModeLabel(builder, performanceLabel.X, performanceLabel.Y);
     m_form->PerformanceLabel->SetCaption(performanceText);
     m_form->SavingLabel = MakeModeLabel(builder, layout.savingLabel.X, layout.savingLabel.Y);

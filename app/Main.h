@@ -44,9 +44,6 @@ public:
     // ChangeWindowMessageFilter where the system has it; true where it does not.
     static bool AllowMessage(UINT message, DWORD action);
 
-    UINT BroadcastMessage() const { return m_broadcastMessage; }
-    Director* Controller() const { return m_director.get(); }
-
     TImage* Background;
     TLabel* AvgSymble;
     TLabel* AvgLabel;

@@ -25,6 +25,7 @@ TDropShadowForm::TDropShadowForm(TComponent* owner, TForm* ownerForm, const char
         Font()->SetCharset(DEFAULT_CHARSET);
         Font()->SetColor(clWindowText);
         SetScaled(false);
+        SetShowActivate(false);  // a shadow never takes the activation from its owner
         Background = new TImage(this);
         Background->SetName("Background");
         Background->SetParent(this);

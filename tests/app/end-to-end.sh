@@ -135,6 +135,10 @@ click $savingLabel
 click $performanceLabel
 [ "$(item 0x1103001C)" = 0x00000001 ] || fail "performance label: item $(item 0x1103001C)"
 [ "$(regget Mode)" = 0x1 ] || fail "performance label: registry Mode $(regget Mode)"
+click $savingLabel
+click $performanceRadio
+[ "$(item 0x1103001C)" = 0x00000001 ] || fail "performance radio: item $(item 0x1103001C)"
+[ "$(regget Mode)" = 0x1 ] || fail "performance radio: registry Mode $(regget Mode)"
 click $savingRadio
 shot
 savingChecked=$(pixel $savingRadio)
@@ -186,6 +190,7 @@ window "$(centred 415 347)"
 
 # A second instance hands over and quits; no second window opens.
 probe send TMainForm Pellon 1025 85 >/dev/null  # minimise, so the handover has something to undo
+[ "$(probe find TApplication Pellon | cut -d' ' -f2)" = 1 ] || fail "1025 did not minimise the application"
 wine "$bin/pellon.exe" >/dev/null 2>&1; status=$?
 [ $status -eq 0 ] || fail "second instance exit status $status"
 [ "$(probe count TMainForm Pellon)" = 1 ] || fail "a second main window opened"
@@ -303,15 +308,33 @@ dialog
 shot
 message=$(ink $((dleft + 155)) $((dtop + 52)) 230 80)
 [ "${message%%x*}" -gt 150 ] || fail "no message drawn ($message)"
-[ "$(grep -c . <<<"$(convert "$log/shot.png" -crop 230x18+$((dleft + 155))+$((dtop + 20)) +repage -depth 8 txt:- |
-      awk 'NR > 1 { split($2, c, "[(),]"); if (c[2] > 180 && c[3] < 100 && c[4] < 100) print }')")" -gt 10 ] ||
-  fail "the title is not red"
+# The title is the language's "Warning", in red bold Arial 12 pixels high.
+titleWidth() { convert "$log/shot.png" -crop 230x18+$((dleft + 155))+$((dtop + 18)) +repage \
+                 -fx "r > 0.6 && g < 0.4 && b < 0.4" -format "%@" info: | cut -dx -f1; }
+expected=$(convert -density 72 -font Liberation-Sans-Bold -pointsize 12 label:Warning -trim -format %w info:)
+got=$(titleWidth)
+[ $((got - expected)) -ge -3 ] && [ $((got - expected)) -le 3 ] || fail "red title $got wide, \"Warning\" is $expected"
 wine "$bin/pellon.exe" >/dev/null 2>&1 || fail "second start during the warning"
 [ "$(probe foreground)" = "TWarnForm|WarnForm" ] || fail "the dialog is not in front after a second start"
+# Without a controller a resume writes nothing and 1026 brings the dialog up.
+before=$(writes 0x1103001C)
+probe send TMainForm Pellon 536 18 >/dev/null
+[ "$(writes 0x1103001C)" = "$before" ] || fail "a resume with the feature off wrote the mode"
+probe send TMainForm Pellon 1026 85 >/dev/null
+[ "$(probe foreground)" = "TWarnForm|WarnForm" ] || fail "1026 did not bring the dialog up"
+[ "$(probe find TMainForm Pellon | cut -d' ' -f1)" = 0 ] || fail "1026 showed the main form with the feature off"
 click $((dleft + 195)) $((dtop + 153))
 ended 10 || { fail "Ok did not end the program"; kill "$pid"; wait "$pid"; }
 start warning2
 dialog
+click $((dleft + 376)) $((dtop + 26))
+ended 10 || { fail "the close button did not end the program"; kill "$pid"; wait "$pid"; }
+# In Japanese the title is "警告", two full-width characters.
+LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 start warning-ja
+dialog
+shot
+got=$(titleWidth)
+[ "$got" -ge 20 ] && [ "$got" -le 26 ] || fail "Japanese title $got wide, expected two 12-pixel characters"
 click $((dleft + 376)) $((dtop + 26))
 ended 10 || { fail "the close button did not end the program"; kill "$pid"; wait "$pid"; }
 start warning3

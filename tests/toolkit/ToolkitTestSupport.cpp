@@ -111,7 +111,7 @@ void Paint(TBitmap* bitmap, TPixelFormat format, int width, int height, const st
 
 ShapedForm MakeForm(const std::string& name, int left, int top)
 {
-    ShapedForm made{std::make_unique<TForm>(nullptr), nullptr};
+    ShapedForm made{TComponentPtr<TForm>(new TForm(nullptr)), nullptr};
     made.form->SetName(name);
     made.form->SetBorderStyle(bsNone);
     made.form->SetScaled(false);
@@ -121,9 +121,9 @@ ShapedForm MakeForm(const std::string& name, int left, int top)
     return made;
 }
 
-std::unique_ptr<TForm> MakeBackdrop(TColor color, const TRect& bounds)
+TComponentPtr<TForm> MakeBackdrop(TColor color, const TRect& bounds)
 {
-    auto form = std::make_unique<TForm>(nullptr);
+    TComponentPtr<TForm> form(new TForm(nullptr));
     form->SetBorderStyle(bsNone);
     form->SetColor(color);
     form->SetBounds(bounds.Left, bounds.Top, bounds.Width(), bounds.Height());

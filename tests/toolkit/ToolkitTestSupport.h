@@ -45,12 +45,12 @@ void Paint(TBitmap* bitmap, TPixelFormat format, int width, int height, const st
 // A borderless, unscaled form at (left, top) holding an image that is not yet sized;
 // the form owns the image.
 struct ShapedForm {
-    std::unique_ptr<TForm> form;
+    TComponentPtr<TForm> form;
     TImage* image;
 };
 ShapedForm MakeForm(const std::string& name, int left, int top);
 // A plain coloured form to lie beneath the shaped ones.
-std::unique_ptr<TForm> MakeBackdrop(TColor color, const TRect& bounds);
+TComponentPtr<TForm> MakeBackdrop(TColor color, const TRect& bounds);
 
 // The real screen: the X server's root window, as a file left in the test's folder.
 class Screenshot {
