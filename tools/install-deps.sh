@@ -11,6 +11,7 @@ PACKAGES=(
   googletest libstb-dev clang libclang-rt-14-dev
   wine wine32:i386 wine64
   xvfb xauth xdotool imagemagick fonts-liberation fonts-wqy-zenhei
+  nsis
 )
 # "install-deps.sh art" also installs what tools/make-art.sh renders the artwork with;
 # the build and the tests use the rendered files and need none of it.

@@ -4,6 +4,7 @@
 #   wine-session.sh start  PREFIX KEEPALIVE.EXE [win32|win64 [DRIVER.SYS PROFILE]]
 #                                                 boot it with a persistent server and, with a
 #                                                 driver, install and start the simulated board
+#   wine-session.sh fresh  PREFIX KEEPALIVE.EXE ...  the same as start, from a new prefix
 #   wine-session.sh stop   PREFIX                 end its server and every process in it
 # All Wine output goes to a log in the prefix: Wine's background processes would
 # otherwise inherit ctest's pipes and keep a test "running" after it ended.
@@ -104,6 +105,11 @@ case $cmd in
       { echo "the prefix's desktop did not start, see $log" >&2; exit 1; }
     setsid wine "$keepalive" </dev/null >>"$log" 2>&1 &
     exit 0 ;;
+  fresh)
+    stop
+    rm -rf "$prefix" "$log"
+    shift 2
+    exec bash "$0" start "$prefix" "$@" ;;
   stop) stop ;;
-  *) echo "usage: $0 create|start|stop PREFIX ..." >&2; exit 2 ;;
+  *) echo "usage: $0 create|start|fresh|stop PREFIX ..." >&2; exit 2 ;;
 esac

@@ -10,6 +10,7 @@
 #include "src/gui/widget/GsImage.h"
 #include "src/gui/widget/GsLabel.h"
 #include "BarPictures.h"
+#include "tests/framework/LeakProbes.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -205,50 +206,6 @@ TEST(PellonBarDeathTest, BlendsAndAlphaSetterRequire32BitPixels)
 
 namespace {
 
-// How many more objects of a kind the process can still make before its table is full.
-template <class Make, class Free>
-int Room(Make make, Free free)
-{
-    std::vector<decltype(make(0))> objects;
-    while (objects.size() < 200000) {
-        auto object = make(objects.size());
-        if (!object)
-            break;
-        objects.push_back(object);
-    }
-    for (auto object : objects)
-        free(object);
-    return static_cast<int>(objects.size());
-}
-
-int GdiRoom()
-{
-    return Room([](size_t i) { return CreateSolidBrush(static_cast<COLORREF>(i & 0xFFFFFF)); },
-                [](HBRUSH b) { DeleteObject(b); });
-}
-
-int UserRoom()
-{
-    return Room([](size_t) { return CreatePopupMenu(); }, [](HMENU m) { DestroyMenu(m); });
-}
-
-size_t HeapBytesInUse()
-{
-    HANDLE heaps[64];
-    const DWORD count = GetProcessHeaps(64, heaps);
-    size_t total = 0;
-    for (DWORD i = 0; i < count && i < 64; ++i) {
-        if (!HeapLock(heaps[i]))
-            continue;
-        PROCESS_HEAP_ENTRY entry{};
-        while (HeapWalk(heaps[i], &entry))
-            if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY)
-                total += entry.cbData;
-        HeapUnlock(heaps[i]);
-    }
-    return total;
-}
-
 // One form with 20 of each skinned control and 20 bars: made, painted, hovered, freed.
 void MakePaintHoverAndFree()
 {
@@ -307,16 +264,16 @@ TEST_F(PellonBarTest, AThousandControlsAndBarsLeaveNoObjectBehind)
     for (int i = 0; i < 3; ++i)  // classes registered, caches filled
         MakePaintHoverAndFree();
     Application->ProcessMessages();
-    const int gdiBefore = GdiRoom();
-    const int userBefore = UserRoom();
-    const size_t heapBefore = HeapBytesInUse();
+    const int gdiBefore = leakprobe::GdiRoom();
+    const int userBefore = leakprobe::UserRoom();
+    const size_t heapBefore = leakprobe::HeapBytesInUse();
     for (int i = 0; i < 50; ++i)
         MakePaintHoverAndFree();
     Application->ProcessMessages();
-    const size_t heapAfter = HeapBytesInUse();
+    const size_t heapAfter = leakprobe::HeapBytesInUse();
     EXPECT_GT(gdiBefore, 1000) << "the probe must see the table fill up";
-    EXPECT_EQ(gdiBefore, GdiRoom());
-    EXPECT_EQ(userBefore, UserRoom());
+    EXPECT_EQ(gdiBefore, leakprobe::GdiRoom());
+    EXPECT_EQ(userBefore, leakprobe::UserRoom());
     EXPECT_LT(heapAfter, heapBefore + 4096);
     std::printf("heap bytes in use %lu -> %lu\n", static_cast<unsigned long>(heapBefore),
                 static_cast<unsigned long>(heapAfter));

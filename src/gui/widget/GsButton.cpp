@@ -71,7 +71,7 @@ void GsCustomControl::WMMouseLeave(TMessage&)
 {
     m_mouseInside = false;
     Paint();
-    Fire(OnMouseLeave, this);
+    FireEvent(OnMouseLeave, this);
 }
 
 void GsCustomControl::WMMouseHover(TMessage& message)
@@ -87,17 +87,8 @@ void GsCustomControl::WMMouseHover(TMessage& message)
         if (GetKeyState(VK_MBUTTON) < 0)
             keys |= MK_MBUTTON;
     }
-    TShiftState shift = 0;
-    if (keys & MK_LBUTTON)
-        shift |= ssLeft;
-    if (keys & MK_RBUTTON)
-        shift |= ssRight;
-    if (keys & MK_MBUTTON)
-        shift |= ssMiddle;
-    if (keys & MK_SHIFT)
-        shift |= ssShift;
-    if (keys & MK_CONTROL)
-        shift |= ssCtrl;
+    // The hover message carries the buttons and Shift and Ctrl only; Alt is not read.
+    const TShiftState shift = MouseShiftState(keys) & ~ssAlt;
     const int x = LOWORD(message.LParam);
     const int y = HIWORD(message.LParam);
     TMouseButton button;
@@ -122,7 +113,7 @@ void GsCustomControl::MouseMove(TShiftState shift, int x, int y)
             StartMouseTracking();
             m_mouseInside = true;
             Paint();
-            Fire(OnMouseEnter, this);
+            FireEvent(OnMouseEnter, this);
         }
     } else if (m_mouseInside) {
         m_mouseInside = false;

@@ -205,7 +205,7 @@ void TsTrayIcon::Minimize()
 {
     Application->Minimize();
     ShowWindow(Application->Handle(), SW_HIDE);
-    Fire(OnMinimize, this);
+    FireEvent(OnMinimize, this);
 }
 
 void TsTrayIcon::Restore()
@@ -213,7 +213,7 @@ void TsTrayIcon::Restore()
     Application->Restore();
     ShowWindow(Application->Handle(), SW_RESTORE);
     SetForegroundWindow(Application->Handle());
-    Fire(OnRestore, this);
+    FireEvent(OnRestore, this);
 }
 
 void TsTrayIcon::PopupAt(int x, int y)
@@ -313,23 +313,23 @@ void TsTrayIcon::MouseNotification(UINT mouseMessage)
     const TPoint at = CursorPos();
     switch (mouseMessage) {
     case WM_MOUSEMOVE:
-        Fire(OnMouseMove, this, TShiftState(), at.X, at.Y);
+        FireEvent(OnMouseMove, this, TShiftState(), at.X, at.Y);
         break;
     case WM_LBUTTONDOWN:
-        Fire(OnMouseDown, this, mbLeft, TShiftState(ssLeft), at.X, at.Y);
+        FireEvent(OnMouseDown, this, mbLeft, TShiftState(ssLeft), at.X, at.Y);
         break;
     case WM_LBUTTONUP:
-        Fire(OnMouseUp, this, mbLeft, TShiftState(ssLeft), at.X, at.Y);
-        Fire(OnClick, this);
+        FireEvent(OnMouseUp, this, mbLeft, TShiftState(ssLeft), at.X, at.Y);
+        FireEvent(OnClick, this);
         break;
     case WM_LBUTTONDBLCLK:
-        Fire(OnDblClick, this);
+        FireEvent(OnDblClick, this);
         break;
     case WM_RBUTTONDOWN:
-        Fire(OnMouseDown, this, mbRight, TShiftState(ssRight), at.X, at.Y);
+        FireEvent(OnMouseDown, this, mbRight, TShiftState(ssRight), at.X, at.Y);
         break;
     case WM_RBUTTONUP:
-        Fire(OnMouseUp, this, mbRight, TShiftState(ssRight), at.X, at.Y);
+        FireEvent(OnMouseUp, this, mbRight, TShiftState(ssRight), at.X, at.Y);
         break;
     default:
         break;
