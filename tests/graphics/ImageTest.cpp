@@ -247,45 +247,6 @@ TEST(DrawAlpha, BlendsOntoWhatTheCanvasShows)
     EXPECT_EQ((Bgra{0, 0, 255, -1}), Get(*background, 2, 0));
 }
 
-// DrawAlpha leaves out the clear rows at the top and bottom of its source; the canvas
-// must end as the whole copy, blend and put back leave it: pictures with clear bands,
-// wholly clear ones, and areas and origins reaching past either bitmap.
-TEST(DrawAlpha, MatchesCopyBlendAndPutBackOnRandomPictures)
-{
-    std::mt19937 random(11);
-    int wrong = 0;
-    for (int round = 0; round < 150; ++round) {
-        const int width = 1 + static_cast<int>(random() % 30), height = 1 + static_cast<int>(random() % 30);
-        auto src = Make(pf32bit, width, height);
-        const int top = static_cast<int>(random() % (height + 1));
-        const int bottom = top + static_cast<int>(random() % (height - top + 1));
-        for (int y = top; y < bottom; ++y)
-            for (int x = 0; x < width; ++x) {
-                const int alpha = random() % 3 ? static_cast<int>(random() & 0xFF) : 0;
-                Set(*src, x, y, {static_cast<int>(random() & 0xFF), static_cast<int>(random() & 0xFF),
-                                 static_cast<int>(random() & 0xFF), alpha});
-            }
-        auto drawn = Make(pf24bit, 40, 40);
-        for (int y = 0; y < 40; ++y)
-            for (int x = 0; x < 40; ++x)
-                Set(*drawn, x, y, {static_cast<int>(random() & 0xFF), x * 6, y * 6, 0});
-        TBitmap expected;
-        expected.Assign(drawn.get());
-        const int left = static_cast<int>(random() % 50) - 5, upper = static_cast<int>(random() % 50) - 5;
-        const TRect rect(left, upper, left + 1 + static_cast<int>(random() % 35),
-                         upper + 1 + static_cast<int>(random() % 35));
-        const TPoint origin(static_cast<int>(random() % 8) - 3, static_cast<int>(random() % 8) - 3);
-        TBitmap copy;
-        CaptureRect(expected.Canvas(), &copy, rect);
-        BlendAlpha(&copy, TRect(0, 0, rect.Width(), rect.Height()), src.get(), origin, 200);
-        PutRect(expected.Canvas(), rect, &copy, TPoint(0, 0));
-        DrawAlpha(drawn->Canvas(), rect, src.get(), origin, 200);
-        for (int y = 0; y < 40; ++y)
-            wrong += std::memcmp(drawn->ScanLine(y), expected.ScanLine(y), 40 * 3) != 0;
-    }
-    EXPECT_EQ(0, wrong) << "rows that differ";
-}
-
 TEST(CaptureAndPutRect, CopyAreasAs24BitImages)
 {
     auto canvasImage = Make(pf32bit, 5, 5);

@@ -293,43 +293,11 @@ void Blend(TBitmap* dst, int dstStep, const TRect& rect, TBitmap* src, const TPo
     }
 }
 
-// The rows of rect whose source pixels are all clear (alpha 0) or missing, at the top
-// and the bottom: the blend leaves them as the canvas shows them.
-void TrimClearRows(TRect& rect, TBitmap* src, TPoint& origin)
-{
-    const int firstColumn = std::max(origin.X, 0);
-    const int endColumn = std::min<long long>(static_cast<long long>(origin.X) + rect.Width(), src->Width());
-    auto clear = [&](int i) {
-        const int row = origin.Y + i;
-        if (row < 0 || row >= src->Height() || firstColumn >= endColumn)
-            return true;
-        const uint8_t* p = src->ScanLine(row) + firstColumn * 4 + 3;
-        for (int j = firstColumn; j < endColumn; ++j, p += 4)
-            if (*p != 0)
-                return false;
-        return true;
-    };
-    int first = 0, end = rect.Height();
-    while (first < end && clear(first))
-        ++first;
-    while (end > first && clear(end - 1))
-        --end;
-    rect.Bottom = rect.Top + end;
-    rect.Top += first;
-    origin.Y += first;
-}
-
-void DrawThroughCopy(TCanvas* canvas, TRect rect, TBitmap* src, TPoint origin, uint8_t opacity,
-                     bool clipped)
+void DrawThroughCopy(TCanvas* canvas, const TRect& rect, TBitmap* src, const TPoint& origin,
+                     uint8_t opacity, bool clipped)
 {
     if (rect.Width() <= 0 || rect.Height() <= 0)
         return;
-    // A bar or a shadow is mostly clear rows; they need neither copy nor blend.
-    if (!clipped && src->PixelFormat() == pf32bit) {
-        TrimClearRows(rect, src, origin);
-        if (rect.Height() <= 0)
-            return;
-    }
     const TRect work(0, 0, rect.Width(), rect.Height());
     TBitmap temporary;
     temporary.SetPixelFormat(pf24bit);
