@@ -5,6 +5,8 @@
 #include "framework/Resources.h"
 #include "src/System/IniAccess.h"
 
+#include <cstdlib>
+
 const char kBroadcastMessageName[] = "WM_NORVANE_BROADCAST_MESSAGE";
 
 TMainForm* MainForm = nullptr;
@@ -22,6 +24,20 @@ const ChangeWindowMessageFilterProc g_changeWindowMessageFilter =
         GetProcAddress(GetModuleHandleA("user32.dll"), "ChangeWindowMessageFilter")));
 
 constexpr DWORD kMsgFltAdd = 1;
+
+// The poll interval: 3000 ms, or PELLON_POLL_INTERVAL_MS (read once at start-up) so that
+// soaks and benchmarks can poll fast.
+UINT PollInterval()
+{
+    char value[16] = {};
+    if (GetEnvironmentVariableA("PELLON_POLL_INTERVAL_MS", value, sizeof value) > 0) {
+        char* end = nullptr;
+        const unsigned long ms = std::strtoul(value, &end, 10);
+        if (*end == 0 && ms > 0 && ms <= 3000)
+            return static_cast<UINT>(ms);
+    }
+    return 3000;
+}
 
 TLabel* MakeLabel(TMainForm* form, const char* name, TRect bounds, const char* caption,
                   const char* fontName, TFontStyles style, TColor color)
@@ -93,7 +109,7 @@ TMainForm::TMainForm(TComponent* owner) : TForm(owner)
         PhaseTitle = MakeLabel(this, "PhaseTitle", Bounds(704, 280, 38, 14), "(Phase)", "Arial", 0, grey);
         MediumBk = MakeImage(this, "MediumBk", Bounds(512, 392, 41, 25), "MEDIUMBK", false);
         SmallBk = MakeImage(this, "SmallBk", Bounds(584, 392, 49, 25), "SMALLBK", false);
-        PollingTimer = MakeTimer(this, "PollingTimer", 3000, &TMainForm::PollingTimerTimer);
+        PollingTimer = MakeTimer(this, "PollingTimer", PollInterval(), &TMainForm::PollingTimerTimer);
         WarningTimer = MakeTimer(this, "WarningTimer", 300, &TMainForm::WarningTimerTimer);
         LargeBk = MakeImage(this, "LargeBk", Bounds(448, 392, 41, 25), "LARGEBK", true);
 

@@ -28,6 +28,19 @@ double TimeBatch(const std::function<void()>& run, int calls)
     return (Now() - start) / calls;
 }
 
+double TimeEach(const std::function<void()>& prepare, const std::function<void()>& run,
+                int calls)
+{
+    double total = 0;
+    for (int i = 0; i < calls; ++i) {
+        prepare();
+        const double start = Now();
+        run();
+        total += Now() - start;
+    }
+    return total / calls;
+}
+
 double Median(std::vector<double> values)
 {
     std::sort(values.begin(), values.end());
@@ -43,24 +56,21 @@ double Quantile(std::vector<double> values, double q)
 
 }  // namespace
 
-PairFigure MeasurePair(const std::function<void()>& subject, const std::function<void()>& baseline,
-                       const BenchOptions& options)
-{
-    // Warm both up, then size the batches from the slower of the two.
-    subject();
-    baseline();
-    const double once = std::max({TimeBatch(subject, 3), TimeBatch(baseline, 3), 0.01});
-    const int calls = std::max(1, static_cast<int>(options.roundMicros / once));
+namespace {
 
+// Alternating rounds of timeSubject and timeBaseline (each returns microseconds per call).
+PairFigure Alternate(const std::function<double()>& timeSubject,
+                     const std::function<double()>& timeBaseline, int rounds)
+{
     std::vector<double> subjectTimes, baselineTimes, ratios;
-    for (int round = 0; round < options.rounds; ++round) {
+    for (int round = 0; round < rounds; ++round) {
         double s, b;
         if (round % 2) {
-            s = TimeBatch(subject, calls);
-            b = TimeBatch(baseline, calls);
+            s = timeSubject();
+            b = timeBaseline();
         } else {
-            b = TimeBatch(baseline, calls);
-            s = TimeBatch(subject, calls);
+            b = timeBaseline();
+            s = timeSubject();
         }
         subjectTimes.push_back(s);
         baselineTimes.push_back(b);
@@ -76,11 +86,47 @@ PairFigure MeasurePair(const std::function<void()>& subject, const std::function
     return figure;
 }
 
+}  // namespace
+
+PairFigure MeasurePair(const std::function<void()>& subject, const std::function<void()>& baseline,
+                       const BenchOptions& options)
+{
+    // Warm both up, then size the batches from the slower of the two.
+    subject();
+    baseline();
+    const double once = std::max({TimeBatch(subject, 3), TimeBatch(baseline, 3), 0.01});
+    const int calls = std::max(1, static_cast<int>(options.roundMicros / once));
+    return Alternate([&] { return TimeBatch(subject, calls); },
+                     [&] { return TimeBatch(baseline, calls); }, options.rounds);
+}
+
+PairFigure MeasurePrepared(const std::function<void()>& prepare,
+                           const std::function<void()>& subject,
+                           const std::function<void()>& baseline, const BenchOptions& options)
+{
+    prepare();
+    subject();
+    prepare();
+    baseline();
+    const double once = std::max({TimeEach(prepare, subject, 2), TimeEach(prepare, baseline, 2), 0.01});
+    const int calls = std::max(1, static_cast<int>(options.roundMicros / once));
+    return Alternate([&] { return TimeEach(prepare, subject, calls); },
+                     [&] { return TimeEach(prepare, baseline, calls); }, options.rounds);
+}
+
 void PrintFigure(const std::string& what, const PairFigure& figure, double goal)
 {
     std::printf("%-58s %10.3f us %10.3f us %7.2f x  goal <= %4.1f x  %-6s noise +-%.0f%%\n",
                 what.c_str(), figure.subjectMedian, figure.baselineMedian, figure.ratio, goal,
                 figure.ratio <= goal ? "met" : "MISSED", figure.spread * 100);
+    std::fflush(stdout);
+}
+
+void PrintValue(const std::string& what, const std::string& value, double figure, double goal,
+                const std::string& goalText, const std::string& note)
+{
+    std::printf("%-58s %-39s goal %s  %-6s %s\n", what.c_str(), value.c_str(), goalText.c_str(),
+                figure <= goal ? "met" : "MISSED", note.c_str());
     std::fflush(stdout);
 }
 

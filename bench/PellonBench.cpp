@@ -2,8 +2,9 @@
 // side by side with its baseline in this process (see Bench.h).
 //   pellon_bench.exe [--smoke] [glow|blend|refresh|program ...]
 // --smoke: a few short rounds, to see that it runs; names pick groups (default: all).
+#include "bench/BareRequests.h"
 #include "bench/Bench.h"
-#include "src/Oc/BiosInterface.h"
+#include "bench/ProgramBench.h"
 #include "src/Oc/PtmLib.h"
 #include "src/gui/Painter/TextPainter.h"
 #include "src/gui/graphics/image.h"
@@ -179,62 +180,6 @@ void BlendLines(const BenchOptions& options)
     }
 }
 
-// The requests Refresh needs, made directly: the sensor mask item, then eight "RBEC"
-// evaluations with the same request and reply sizes.
-class BareRequests {
-public:
-    BareRequests()
-    {
-        m_device = CreateFileA("\\\\.\\NRVACPI", GENERIC_READ | GENERIC_WRITE,
-                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                               nullptr);
-        BOOL wow64 = FALSE;
-        IsWow64Process(GetCurrentProcess(), &wow64);
-        const uint32_t head[4] = {4, 0x43454252 /* "RBEC" */, 2, 16};
-        std::memcpy(m_request.data(), head, sizeof head);
-        m_requestSize = wow64 ? 32 : 20;
-        for (int i = 0; i < 8; ++i) {
-            uint32_t* arguments = m_arguments[i].data();
-            arguments[0] = 4u << 16;
-            arguments[1] = 182;
-            arguments[2] = 4u << 16;
-            arguments[3] = 17 + i;
-        }
-        m_wow64 = wow64 != FALSE;
-    }
-    ~BareRequests()
-    {
-        if (m_device != INVALID_HANDLE_VALUE)
-            CloseHandle(m_device);
-    }
-    bool Open() const { return m_device != INVALID_HANDLE_VALUE; }
-
-    void Run()
-    {
-        DWORD mask = 0;
-        GetBiosItemValue(kItemSensorMask, &mask);
-        for (int i = 0; i < 8; ++i) {
-            if (m_wow64) {
-                std::memcpy(m_request.data() + 16, m_arguments[i].data(), 16);
-            } else {
-                const auto address = reinterpret_cast<uintptr_t>(m_arguments[i].data());
-                std::memcpy(m_request.data() + 16, &address, 4);
-            }
-            DWORD returned = 0;
-            DeviceIoControl(m_device, 0x00222404, m_request.data(), m_requestSize, m_reply.data(),
-                            static_cast<DWORD>(m_reply.size()), &returned, nullptr);
-        }
-    }
-
-private:
-    HANDLE m_device;
-    bool m_wow64 = false;
-    DWORD m_requestSize;
-    std::array<unsigned char, 32> m_request{};
-    std::array<std::array<uint32_t, 4>, 8> m_arguments{};
-    std::array<unsigned char, 4096> m_reply{};
-};
-
 void RefreshLine(const BenchOptions& options)
 {
     PtmLib& monitor = PtmLib::Instance();
@@ -248,17 +193,6 @@ void RefreshLine(const BenchOptions& options)
     PrintFigure(what, figure, 1.1);
 }
 
-void ProgramLines()
-{
-    const char* reason = "waits for pellon.exe";
-    PrintWaiting("one whole poll (UpdateBars, every bar changing) vs requests", "<= 1.5 x", reason);
-    PrintWaiting("start to first painted main window vs empty window program", "<= 1.5 x", reason);
-    PrintWaiting("resident memory after 10 minutes vs empty window program",
-                 "<= 1.2 x, flat after 100,000 polls", reason);
-    PrintWaiting("CPU per poll interval, window shown", "<= 2 ms a poll", reason);
-    PrintWaiting("CPU while hidden in the tray", "0 (no timer, no wake-ups)", reason);
-}
-
 }  // namespace
 
 int main(int argc, char** argv)
@@ -269,6 +203,7 @@ int main(int argc, char** argv)
         if (std::strcmp(argv[i], "--smoke") == 0) {
             options.rounds = 5;
             options.roundMicros = 200;
+            options.smoke = true;
         } else {
             groups.push_back(argv[i]);
         }
@@ -285,6 +220,6 @@ int main(int argc, char** argv)
     if (wanted("refresh"))
         RefreshLine(options);
     if (wanted("program"))
-        ProgramLines();
+        ProgramLines(options);
     return 0;
 }

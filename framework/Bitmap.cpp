@@ -305,9 +305,16 @@ void TBitmap::Assign(const TPersistent* source)
         TPersistent::Assign(source);
         return;
     }
-    // Start from an empty image so that Rebuild copies nothing.
-    ReleaseImage();
-    Rebuild(bitmap->m_width, bitmap->m_height, bitmap->m_pixelFormat);
+    if (m_bits && m_width == bitmap->m_width && m_height == bitmap->m_height &&
+        m_pixelFormat == bitmap->m_pixelFormat) {
+        // The same shape: the pixels go into the image there is, as a render that
+        // assigns its result every time needs no new one.
+        GdiFlush();  // GDI may still be drawing into either DIB
+    } else {
+        // Start from an empty image so that Rebuild copies nothing.
+        ReleaseImage();
+        Rebuild(bitmap->m_width, bitmap->m_height, bitmap->m_pixelFormat);
+    }
     if (m_bits && bitmap->m_bits)
         std::memcpy(m_bits, bitmap->m_bits, static_cast<size_t>(Stride()) * m_height);
     m_transparentMode = bitmap->m_transparentMode;

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -182,6 +184,34 @@ TEST(Bitmap, AssignCopiesPixelsFormatAndTransparency)
     EXPECT_EQ(source.TransparentColor(), copy.TransparentColor());
     copy.ScanLine(0)[0] = 99;  // the copy has its own pixels
     EXPECT_EQ(0, source.ScanLine(0)[0]);
+}
+
+// Into a bitmap of the same shape (its image is reused), of another size and of another
+// format: every pixel, drawn on the target's canvas before or on the source's, is the
+// source's afterwards, and the target's canvas draws into the new pixels.
+TEST(Bitmap, AssignOverAnImageCopiesEveryPixel)
+{
+    TBitmap source;
+    source.SetPixelFormat(pf32bit);
+    source.SetSize(5, 4);
+    Paint(source);
+    source.Canvas()->Brush()->SetColor(clRed);
+    source.Canvas()->FillRect(TRect(1, 1, 3, 2));
+    for (auto [format, width] : {std::pair{pf32bit, 5}, {pf32bit, 7}, {pf24bit, 5}}) {
+        TBitmap copy;
+        copy.SetPixelFormat(format);
+        copy.SetSize(width, 4);
+        copy.Canvas()->Brush()->SetColor(clLime);
+        copy.Canvas()->FillRect(TRect(0, 0, width, 4));
+        copy.Assign(&source);
+        ASSERT_EQ(5, copy.Width());
+        for (int y = 0; y < 4; ++y)
+            EXPECT_EQ(0, std::memcmp(source.ScanLine(y), copy.ScanLine(y), 20)) << width << " row " << y;
+        copy.Canvas()->Brush()->SetColor(clBlue);
+        copy.Canvas()->FillRect(TRect(0, 0, 1, 1));
+        EXPECT_EQ(0xFFu, copy.ScanLine(0)[0]) << width;
+        EXPECT_NE(0xFFu, source.ScanLine(0)[0]);
+    }
 }
 
 TEST(Canvas, DrawBlitsAndCutsOutTheTransparentColour)
