@@ -1,9 +1,6 @@
 // pellon.exe: decides whether this process may run at all, hands over to a running
 // instance, creates the forms and runs the message loop.
-#include "app/Dialog.h"
-#include "app/Dialogshadow.h"
 #include "app/Main.h"
-#include "app/Shadow.h"
 #include "framework/SysUtils.h"
 #include "src/Oc/BiosInterface.h"
 #include "src/Oc/NrAcpi.h"
@@ -72,10 +69,7 @@ void StartUp()
     if (bootStart || !featureEnabled)
         Application->SetShowMainForm(false);
     Application->SetTitle(kTitle);
-    Application->CreateForm(MainForm);
-    Application->CreateForm(ShadowForm);
-    Application->CreateForm(WarnForm);
-    Application->CreateForm(WarnShadow);
+    CreateForms();
     MainForm->Start(bootStart, featureEnabled);
     Application->Run();
 }

@@ -96,3 +96,6 @@ extern TMainForm* MainForm;
 extern TShadowForm* ShadowForm;
 extern TWarnForm* WarnForm;
 extern TWarnShadow* WarnShadow;
+
+// Creates the four forms in that order; the first becomes the application's main form.
+void CreateForms();

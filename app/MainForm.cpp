@@ -1,4 +1,5 @@
 #include "app/Dialog.h"
+#include "app/Dialogshadow.h"
 #include "app/Director.h"
 #include "app/Main.h"
 #include "app/Shadow.h"
@@ -13,6 +14,14 @@ TMainForm* MainForm = nullptr;
 TShadowForm* ShadowForm = nullptr;
 TWarnForm* WarnForm = nullptr;
 TWarnShadow* WarnShadow = nullptr;
+
+void CreateForms()
+{
+    Application->CreateForm(MainForm);
+    Application->CreateForm(ShadowForm);
+    Application->CreateForm(WarnForm);
+    Application->CreateForm(WarnShadow);
+}
 
 namespace {
 

@@ -333,10 +333,7 @@ void PollLine(const BenchOptions& options, BoardClient& board)
 {
     Application->Initialize();
     Application->SetTitle("Pellon");
-    Application->CreateForm(MainForm);
-    Application->CreateForm(ShadowForm);
-    Application->CreateForm(WarnForm);
-    Application->CreateForm(WarnShadow);
+    CreateForms();
     MainForm->Start(false, true);
     MainForm->Show();
     MainForm->PollingTimer->SetEnabled(false);

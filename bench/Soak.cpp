@@ -75,10 +75,7 @@ int main(int argc, char** argv)
     board.Command(NRV_CMD_LIVE, 1);
     Application->Initialize();
     Application->SetTitle("Pellon");
-    Application->CreateForm(MainForm);
-    Application->CreateForm(ShadowForm);
-    Application->CreateForm(WarnForm);
-    Application->CreateForm(WarnShadow);
+    CreateForms();
     MainForm->Start(false, true);
     Show();
 

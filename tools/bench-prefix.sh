@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Runs one of the performance programs (pellon_bench, pellon_soak) on the simulated
+# board: builds it unless PELLON_BENCH_NO_BUILD is set, and runs it in its own 64-bit
+# prefix (build/wineprefix-bench) so it never disturbs a test run; when WINEPREFIX names
+# a running prefix (ctest's fixture), it uses that one instead.
+#   tools/bench-prefix.sh TARGET [ARGS...]
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${PELLON_BUILD_DIR:-$root/build}
+target=$1
+shift
+if [ -z "${DISPLAY:-}" ]; then
+  exec xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" bash "$0" "$target" "$@"
+fi
+if [ -z "${PELLON_BENCH_NO_BUILD:-}" ]; then
+  [ -f "$build/build.ninja" ] || bash "$root/tools/build.sh"
+  cmake --build "$build" -j "${PELLON_JOBS:-2}" --target "$target" pellon_nracpi \
+        nrvacpi_drivers wine_keepalive >/dev/null
+fi
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
+if [ -n "${WINEPREFIX:-}" ]; then
+  wine "$build/bin/$target.exe" "$@"
+  exit
+fi
+prefix=$build/wineprefix-bench
+session=$root/tools/wine-session.sh
+bash "$session" start "$prefix" "$build/bin/wine_keepalive.exe" win64 \
+     "$build/drivers/x64/nrvacpi.sys" 8x4
+trap 'bash "$session" stop "$prefix"' EXIT
+WINEPREFIX=$prefix wine "$build/bin/$target.exe" "$@"
