@@ -44,7 +44,7 @@ void DirectorImp::Build()
     TImage* source = kind == WindowLayout::Large    ? m_form->LargeBk
                      : kind == WindowLayout::Medium ? m_form->MediumBk
                                                     : m_form->SmallBk;
-    m_form->Background->SetPicture(source->Picture());
+    m_form->LoadLayoutPicture(source, m_form->Background->Picture()->Bitmap());
     m_formMaker->Attach(m_form->Background);
     m_form->SetLeft((Screen->Width() - m_form->Width()) / 2);
     m_form->SetTop((Screen->Height() - m_form->Height()) / 2);

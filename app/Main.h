@@ -43,6 +43,10 @@ public:
     void ApplicationMessageHook(TMsg& msg, bool& handled);
     // ChangeWindowMessageFilter where the system has it; true where it does not.
     static bool AllowMessage(UINT message, DWORD action);
+    // Copies the picture of LargeBk, MediumBk or SmallBk into target. The three hold
+    // none themselves: only the chosen layout's is ever read, so the others cost neither
+    // start-up time nor memory.
+    void LoadLayoutPicture(const TImage* layoutImage, TBitmap* target) const;
 
     TImage* Background;
     TLabel* AvgSymble;

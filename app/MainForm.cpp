@@ -3,6 +3,7 @@
 #include "app/Director.h"
 #include "app/Main.h"
 #include "app/Shadow.h"
+#include "framework/Assert.h"
 #include "framework/Resources.h"
 #include "src/System/IniAccess.h"
 
@@ -64,14 +65,13 @@ TLabel* MakeLabel(TMainForm* form, const char* name, TRect bounds, const char* c
     return label;
 }
 
-TImage* MakeImage(TMainForm* form, const char* name, TRect bounds, const char* bitmap, bool visible)
+TImage* MakeImage(TMainForm* form, const char* name, TRect bounds, bool visible)
 {
     auto* image = new TImage(form);
     image->SetName(name);
     image->SetParent(form);
     image->SetBounds(bounds.Left, bounds.Top, bounds.Width(), bounds.Height());
     image->SetVisible(visible);
-    LoadBitmapFromResource(image->Picture()->Bitmap(), GetModuleHandleA(nullptr), bitmap);
     return image;
 }
 
@@ -108,7 +108,8 @@ TMainForm::TMainForm(TComponent* owner) : TForm(owner)
 
         const TColor cyan = RGBColor(40, 255, 213);
         const TColor grey = RGBColor(207, 207, 207);
-        Background = MakeImage(this, "Background", Bounds(0, 0, 800, 347), "LARGEBK", true);
+        Background = MakeImage(this, "Background", Bounds(0, 0, 800, 347), true);
+        LoadBitmapFromResource(Background->Picture()->Bitmap(), GetModuleHandleA(nullptr), "LARGEBK");
         Background->SetAutoSize(true);
         AvgSymble = MakeLabel(this, "AvgSymble", Bounds(21, 156, 30, 13), "AVG.", "MS Sans Serif", fsBold, cyan);
         AvgLabel = MakeLabel(this, "AvgLabel", Bounds(21, 295, 30, 13), "AVG:", "MS Sans Serif", fsBold, cyan);
@@ -116,11 +117,11 @@ TMainForm::TMainForm(TComponent* owner) : TForm(owner)
                                 "MS Sans Serif", 0, grey);
         AverageTemp->SetAutoSize(false);
         PhaseTitle = MakeLabel(this, "PhaseTitle", Bounds(704, 280, 38, 14), "(Phase)", "Arial", 0, grey);
-        MediumBk = MakeImage(this, "MediumBk", Bounds(512, 392, 41, 25), "MEDIUMBK", false);
-        SmallBk = MakeImage(this, "SmallBk", Bounds(584, 392, 49, 25), "SMALLBK", false);
+        MediumBk = MakeImage(this, "MediumBk", Bounds(512, 392, 41, 25), false);
+        SmallBk = MakeImage(this, "SmallBk", Bounds(584, 392, 49, 25), false);
         PollingTimer = MakeTimer(this, "PollingTimer", PollInterval(), &TMainForm::PollingTimerTimer);
         WarningTimer = MakeTimer(this, "WarningTimer", 300, &TMainForm::WarningTimerTimer);
-        LargeBk = MakeImage(this, "LargeBk", Bounds(448, 392, 41, 25), "LARGEBK", true);
+        LargeBk = MakeImage(this, "LargeBk", Bounds(448, 392, 41, 25), true);
 
         PopupMenu = new TPopupMenu(this);
         PopupMenu->SetName("PopupMenu");
@@ -160,6 +161,15 @@ bool TMainForm::AllowMessage(UINT message, DWORD action)
     if (!g_changeWindowMessageFilter)
         return true;
     return g_changeWindowMessageFilter(message, action) != FALSE;
+}
+
+void TMainForm::LoadLayoutPicture(const TImage* layoutImage, TBitmap* target) const
+{
+    ASSERT(layoutImage == LargeBk || layoutImage == MediumBk || layoutImage == SmallBk);
+    const char* resource = layoutImage == LargeBk    ? "LARGEBK"
+                           : layoutImage == MediumBk ? "MEDIUMBK"
+                                                     : "SMALLBK";
+    LoadBitmapFromResource(target, GetModuleHandleA(nullptr), resource);
 }
 
 void TMainForm::Start(bool bootStart, bool featureEnabled)
