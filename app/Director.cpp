@@ -39,7 +39,7 @@ void DirectorImp::Build()
     const int phases = monitor.PhaseCount();
     const int perSensor = monitor.PhasesPerSensor();
     const WindowLayout kind = ClassifyLayout(phases, perSensor);
-    const LayoutSpec& layout = LayoutOf(kind);
+    const LayoutGeometry& layout = LayoutOf(kind);
 
     TImage* source = kind == WindowLayout::Large    ? m_form->LargeBk
                      : kind == WindowLayout::Medium ? m_form->MediumBk
@@ -100,7 +100,7 @@ void DirectorImp::Build()
     UpdateBars();
 }
 
-void DirectorImp::AdjustForLanguage(const LayoutSpec& layout)
+void DirectorImp::AdjustForLanguage(const LayoutGeometry& layout)
 {
     const LanguageAdjustment adjust = LanguageAdjustmentFor(dali::NrMultiLang::Instance().LanguageName());
     TLabel* title = m_form->PhaseTitle;
@@ -121,7 +121,7 @@ void DirectorImp::AdjustForLanguage(const LayoutSpec& layout)
     title->SetLeft(layout.width - title->Width() - adjust.phaseTitleRightGap);
 }
 
-void DirectorImp::CreateBars(const LayoutSpec& layout, int phaseCount, int phasesPerSensor)
+void DirectorImp::CreateBars(const LayoutGeometry& layout, int phaseCount, int phasesPerSensor)
 {
     m_slots = PhaseSlots(phaseCount, phasesPerSensor);
     m_bars.resize(m_slots.size());

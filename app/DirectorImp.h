@@ -27,8 +27,8 @@ public:
     void ApplyMode(std::uint32_t mode);
 
 private:
-    void AdjustForLanguage(const LayoutSpec& layout);
-    void CreateBars(const LayoutSpec& layout, int phaseCount, int phasesPerSensor);
+    void AdjustForLanguage(const LayoutGeometry& layout);
+    void CreateBars(const LayoutGeometry& layout, int phaseCount, int phasesPerSensor);
 
     void TrayClick(TObject* sender);
     void RunAtStartupClick(TObject* sender);

@@ -4,7 +4,7 @@ namespace {
 
 // Positions that follow the window width W: radio buttons at W - 523 and W - 280, their
 // labels 24 pixels further right, all on one row.
-const LayoutSpec kLarge{800,
+const LayoutGeometry kLarge{800,
                             {748, 15},
                             "big_figure01.png",
                             {722, 250},
@@ -16,7 +16,7 @@ const LayoutSpec kLarge{800,
                             {800 - 499, 47},
                             {800 - 254, 47},
                             "tbg_00_shadow.png"};
-const LayoutSpec kMedium{680,
+const LayoutGeometry kMedium{680,
                              {628, 15},
                              "big_figure.png",
                              {607, 250},
@@ -31,7 +31,7 @@ const LayoutSpec kMedium{680,
 // W - 523 would put the performance choice left of the window, and right of the saving
 // choice the longer languages have no room: it goes in the row above, in the saving
 // choice's column, so both fit in every language.
-const LayoutSpec kSmall{415,
+const LayoutGeometry kSmall{415,
                             {365, 15},
                             "big_figure02.png",
                             {342, 250},
@@ -64,7 +64,7 @@ WindowLayout ClassifyLayout(int phaseCount, int phasesPerSensor)
     return phasesPerSensor > 2 ? WindowLayout::Large : WindowLayout::Medium;
 }
 
-const LayoutSpec& LayoutOf(WindowLayout layout)
+const LayoutGeometry& LayoutOf(WindowLayout layout)
 {
     switch (layout) {
     case WindowLayout::Large:

@@ -14,7 +14,8 @@ enum class WindowLayout { Large, Medium, Small };
 // with at most 2, small for up to 8.
 WindowLayout ClassifyLayout(int phaseCount, int phasesPerSensor);
 
-struct LayoutSpec {
+// Where one layout puts its elements and which pictures it takes.
+struct LayoutGeometry {
     int width;                // of the background; the window takes it
     TPoint closeButton;
     const char* bigFigure;    // at kBigFigurePosition
@@ -29,7 +30,7 @@ struct LayoutSpec {
     const char* shadow;       // the main window's shadow picture
 };
 
-const LayoutSpec& LayoutOf(WindowLayout layout);
+const LayoutGeometry& LayoutOf(WindowLayout layout);
 
 const TPoint kBigFigurePosition{53, 68};
 const TPoint kTempPicturePosition{26, 66};

@@ -155,7 +155,7 @@ gs::GsRadioButton* MakeModeRadioButton(const MainWindowBuilder& builder, int lef
                            nullptr, "", 0, builder.background);
 }
 
-void PaintLines(const MainWindowBuilder& builder, const LayoutSpec& layout)
+void PaintLines(const MainWindowBuilder& builder, const LayoutGeometry& layout)
 {
     // A picture the codec rejected stays empty and adds nothing.
     auto blend = [&](TBitmap* line, int left, int top) {

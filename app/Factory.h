@@ -9,7 +9,7 @@ class TBitmap;
 class TForm;
 class TMainForm;
 class TsTrayIcon;
-struct LayoutSpec;
+struct LayoutGeometry;
 namespace gs {
 class GsButton;
 class GsImage;
@@ -53,4 +53,4 @@ TsTrayIcon* MakeTrayIcon(const MainWindowBuilder& builder);
 gs::GsButton* MakeCloseButton(const MainWindowBuilder& builder, int left);
 gs::GsRadioButton* MakeModeRadioButton(const MainWindowBuilder& builder, int left, int top);
 // Blends the layout's line pictures into the background bitmap.
-void PaintLines(const MainWindowBuilder& builder, const LayoutSpec& layout);
+void PaintLines(const MainWindowBuilder& builder, const LayoutGeometry& layout);

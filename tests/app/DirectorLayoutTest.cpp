@@ -73,22 +73,22 @@ TEST(LayoutTest, PhaseCountAndPhasesPerSensorChooseTheLayout)
     for (const Case& c : cases) {
         const WindowLayout layout = ClassifyLayout(c.phases, c.perSensor);
         EXPECT_EQ(layout, c.layout) << c.phases << "x" << c.perSensor;
-        const LayoutSpec& spec = LayoutOf(layout);
-        EXPECT_EQ(spec.width, c.width);
-        EXPECT_EQ(spec.closeButton, TPoint(c.closeLeft, 15));
-        EXPECT_EQ(spec.lastBarLeft, c.lastBar);
-        EXPECT_STREQ(spec.shadow, c.shadow);
+        const LayoutGeometry& geometry = LayoutOf(layout);
+        EXPECT_EQ(geometry.width, c.width);
+        EXPECT_EQ(geometry.closeButton, TPoint(c.closeLeft, 15));
+        EXPECT_EQ(geometry.lastBarLeft, c.lastBar);
+        EXPECT_STREQ(geometry.shadow, c.shadow);
     }
-    const LayoutSpec& large = LayoutOf(WindowLayout::Large);
+    const LayoutGeometry& large = LayoutOf(WindowLayout::Large);
     EXPECT_EQ(large.performanceRadio, TPoint(277, 46));
     EXPECT_EQ(large.savingRadio, TPoint(520, 46));
     EXPECT_EQ(large.performanceLabel, TPoint(301, 47));
     EXPECT_EQ(large.savingLabel, TPoint(546, 47));
-    const LayoutSpec& medium = LayoutOf(WindowLayout::Medium);
+    const LayoutGeometry& medium = LayoutOf(WindowLayout::Medium);
     EXPECT_EQ(medium.performanceRadio, TPoint(157, 46));
     EXPECT_EQ(medium.savingLabel, TPoint(426, 47));
     EXPECT_EQ(medium.phaseImage, TPoint(607, 250));
-    const LayoutSpec& small = LayoutOf(WindowLayout::Small);
+    const LayoutGeometry& small = LayoutOf(WindowLayout::Small);
     EXPECT_EQ(small.savingRadio, TPoint(135, 46));
     EXPECT_EQ(small.savingLabel, TPoint(161, 47));
     EXPECT_STREQ(small.firstLine, "line01_s.png");
@@ -107,7 +107,7 @@ TEST(LayoutTest, BarsSpreadEvenlyFromTheFirstToTheLastLeft)
 
 TEST(LayoutTest, SmallWindowPutsThePerformanceChoiceAboveTheSavingChoice)
 {
-    const LayoutSpec& small = LayoutOf(WindowLayout::Small);
+    const LayoutGeometry& small = LayoutOf(WindowLayout::Small);
     EXPECT_EQ(small.performanceRadio, TPoint(135, 22));
     EXPECT_EQ(small.performanceLabel, TPoint(161, 23));
     // A 16-pixel radio button and its label stay clear of the saving choice's row.
