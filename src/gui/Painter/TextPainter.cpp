@@ -245,8 +245,12 @@ void NeighborWeightedFilter::SpreadBytes(const uint8_t* source, int rows, int co
     m_nearest.resize(static_cast<size_t>(reach + 1) * span);
     m_rowGlow.resize(static_cast<size_t>(span));
     m_maximum.assign(static_cast<size_t>(rows) * span, static_cast<int16_t>(0x8000));
-    auto at = [](const int16_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); };
-    auto put = [](int16_t* p, __m128i v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); };
+    auto at = [](const int16_t* p) {
+        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    };
+    auto put = [](int16_t* p, __m128i v) {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v);
+    };
     for (int s = 0; s < rows; ++s) {
         const uint8_t* values = source + static_cast<size_t>(s) * columns;
         if (std::all_of(values, values + columns, [](uint8_t v) { return v == 0; }))
@@ -276,8 +280,9 @@ void NeighborWeightedFilter::SpreadBytes(const uint8_t* source, int rows, int co
                 if (i < 0 || i >= rows)
                     continue;
                 int16_t* maximum = &m_maximum[static_cast<size_t>(i) * span];
+                const int16_t* glow = m_rowGlow.data();
                 for (int j = 0; j < span; j += 8)
-                    put(maximum + j, _mm_max_epi16(at(maximum + j), at(&m_rowGlow[static_cast<size_t>(j)])));
+                    put(maximum + j, _mm_max_epi16(at(maximum + j), at(glow + j)));
             }
         }
     }
