@@ -631,22 +631,29 @@ void TWinControl::WMPaint(TMessage& message)
         return;
     }
     // The buffer covers only the area to repaint, with its origin moved so that client
-    // coordinates land on it: what lies outside is neither drawn nor copied.
+    // coordinates land on it: what lies outside is neither drawn nor copied. It is a
+    // 32-bit DIB drawn on through its own canvas, so that pixel code can find it behind
+    // the DC (TBitmapCanvas::BitmapOf) and write into its bits instead of copying them
+    // out and back.
     const RECT& update = paint.update();
     const int width = update.right - update.left;
     const int height = update.bottom - update.top;
     if (width <= 0 || height <= 0)
         return;
-    MemoryDC buffer(CreateCompatibleDC(dc));
-    BitmapHandle bitmap(CreateCompatibleBitmap(dc, width, height));
-    if (!buffer || !bitmap)
-        return;
-    SelectedObject selected(buffer.Get(), bitmap.Get());
-    SetViewportOrgEx(buffer.Get(), -update.left, -update.top, nullptr);
-    IntersectClipRect(buffer.Get(), update.left, update.top, update.right, update.bottom);
-    Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(buffer.Get()), reinterpret_cast<LPARAM>(buffer.Get()));
-    Perform(WM_PAINT, reinterpret_cast<WPARAM>(buffer.Get()), 0);
-    BitBlt(dc, update.left, update.top, width, height, buffer.Get(), update.left, update.top, SRCCOPY);
+    TBitmap buffer;
+    HDC bufferDC = nullptr;
+    try {
+        buffer.SetPixelFormat(pf32bit);
+        buffer.SetSize(width, height);
+        bufferDC = buffer.Canvas()->Handle();
+    } catch (const EOutOfResources&) {
+        return;  // no buffer: the area stays as it is until the next paint
+    }
+    SetViewportOrgEx(bufferDC, -update.left, -update.top, nullptr);
+    IntersectClipRect(bufferDC, update.left, update.top, update.right, update.bottom);
+    Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(bufferDC), reinterpret_cast<LPARAM>(bufferDC));
+    Perform(WM_PAINT, reinterpret_cast<WPARAM>(bufferDC), 0);
+    BitBlt(dc, update.left, update.top, width, height, bufferDC, update.left, update.top, SRCCOPY);
 }
 
 void TWinControl::PaintWindow(HDC dc)
