@@ -9,6 +9,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -634,26 +635,34 @@ void TWinControl::WMPaint(TMessage& message)
     // coordinates land on it: what lies outside is neither drawn nor copied. It is a
     // 32-bit DIB drawn on through its own canvas, so that pixel code can find it behind
     // the DC (TBitmapCanvas::BitmapOf) and write into its bits instead of copying them
-    // out and back.
+    // out and back. A kept one is cleared, so every paint starts from black as a new one.
     const RECT& update = paint.update();
     const int width = update.right - update.left;
     const int height = update.bottom - update.top;
     if (width <= 0 || height <= 0)
         return;
-    TBitmap buffer;
+    std::unique_ptr<TBitmap> buffer = std::move(m_paintBuffer);
+    const bool kept = buffer && buffer->Width() == width && buffer->Height() == height;
     HDC bufferDC = nullptr;
     try {
-        buffer.SetPixelFormat(pf32bit);
-        buffer.SetSize(width, height);
-        bufferDC = buffer.Canvas()->Handle();
+        if (!kept) {
+            buffer = std::make_unique<TBitmap>();
+            buffer->SetPixelFormat(pf32bit);
+            buffer->SetSize(width, height);
+        }
+        bufferDC = buffer->Canvas()->Handle();
     } catch (const EOutOfResources&) {
         return;  // no buffer: the area stays as it is until the next paint
     }
+    if (kept)
+        std::memset(buffer->ScanLine(0), 0, static_cast<size_t>(width) * 4 * height);
+    SavedDC fresh(bufferDC);
     SetViewportOrgEx(bufferDC, -update.left, -update.top, nullptr);
     IntersectClipRect(bufferDC, update.left, update.top, update.right, update.bottom);
     Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(bufferDC), reinterpret_cast<LPARAM>(bufferDC));
     Perform(WM_PAINT, reinterpret_cast<WPARAM>(bufferDC), 0);
     BitBlt(dc, update.left, update.top, width, height, bufferDC, update.left, update.top, SRCCOPY);
+    m_paintBuffer = std::move(buffer);
 }
 
 void TWinControl::PaintWindow(HDC dc)
