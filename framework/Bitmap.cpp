@@ -6,10 +6,18 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <vector>
 
 namespace {
 
 bool g_gdiBatchPending = false;
+
+// Bitmap canvases that hold a DC; borrowed.
+std::vector<TBitmapCanvas*>& CanvasesWithDC()
+{
+    static std::vector<TBitmapCanvas*> list;
+    return list;
+}
 
 int DeviceBitsPerPixel()
 {
@@ -112,6 +120,16 @@ void TBitmapCanvas::CreateHandle()
         m_originalBitmap = SelectObject(dc.Get(), m_bitmap->Handle());
     m_dc = std::move(dc);
     SetHandle(m_dc.Get());
+    CanvasesWithDC().push_back(this);
+}
+
+TBitmap* TBitmapCanvas::BitmapOf(HDC dc)
+{
+    for (TBitmapCanvas* canvas : CanvasesWithDC()) {
+        if (canvas->m_dc.Get() == dc)
+            return canvas->m_bitmap;
+    }
+    return nullptr;
 }
 
 void TBitmapCanvas::FreeContext()
@@ -123,6 +141,8 @@ void TBitmapCanvas::FreeContext()
         SelectObject(m_dc.Get(), m_originalBitmap);
     m_originalBitmap = nullptr;
     m_dc.Reset();
+    auto& list = CanvasesWithDC();
+    list.erase(std::remove(list.begin(), list.end(), this), list.end());
 }
 
 // ---------------------------------------------------------------------------------------

@@ -196,6 +196,9 @@ public:
     ~TBitmapCanvas() override;
     // Lets go of the DC so that the bitmap can replace its pixels.
     void FreeContext();
+    // The bitmap whose canvas made dc, or nullptr: pixel code may then write straight
+    // into the DIB that drawing on dc lands in.
+    static TBitmap* BitmapOf(HDC dc);
 
 protected:
     void CreateHandle() override;

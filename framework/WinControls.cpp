@@ -9,6 +9,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -631,22 +632,37 @@ void TWinControl::WMPaint(TMessage& message)
         return;
     }
     // The buffer covers only the area to repaint, with its origin moved so that client
-    // coordinates land on it: what lies outside is neither drawn nor copied.
+    // coordinates land on it: what lies outside is neither drawn nor copied. It is a
+    // 32-bit DIB drawn on through its own canvas, so that pixel code can find it behind
+    // the DC (TBitmapCanvas::BitmapOf) and write into its bits instead of copying them
+    // out and back. A kept one is cleared, so every paint starts from black as a new one.
     const RECT& update = paint.update();
     const int width = update.right - update.left;
     const int height = update.bottom - update.top;
     if (width <= 0 || height <= 0)
         return;
-    MemoryDC buffer(CreateCompatibleDC(dc));
-    BitmapHandle bitmap(CreateCompatibleBitmap(dc, width, height));
-    if (!buffer || !bitmap)
-        return;
-    SelectedObject selected(buffer.Get(), bitmap.Get());
-    SetViewportOrgEx(buffer.Get(), -update.left, -update.top, nullptr);
-    IntersectClipRect(buffer.Get(), update.left, update.top, update.right, update.bottom);
-    Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(buffer.Get()), reinterpret_cast<LPARAM>(buffer.Get()));
-    Perform(WM_PAINT, reinterpret_cast<WPARAM>(buffer.Get()), 0);
-    BitBlt(dc, update.left, update.top, width, height, buffer.Get(), update.left, update.top, SRCCOPY);
+    std::unique_ptr<TBitmap> buffer = std::move(m_paintBuffer);
+    const bool kept = buffer && buffer->Width() == width && buffer->Height() == height;
+    HDC bufferDC = nullptr;
+    try {
+        if (!kept) {
+            buffer = std::make_unique<TBitmap>();
+            buffer->SetPixelFormat(pf32bit);
+            buffer->SetSize(width, height);
+        }
+        bufferDC = buffer->Canvas()->Handle();
+    } catch (const EOutOfResources&) {
+        return;  // no buffer: the area stays as it is until the next paint
+    }
+    if (kept)
+        std::memset(buffer->ScanLine(0), 0, static_cast<size_t>(width) * 4 * height);
+    SavedDC fresh(bufferDC);
+    SetViewportOrgEx(bufferDC, -update.left, -update.top, nullptr);
+    IntersectClipRect(bufferDC, update.left, update.top, update.right, update.bottom);
+    Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(bufferDC), reinterpret_cast<LPARAM>(bufferDC));
+    Perform(WM_PAINT, reinterpret_cast<WPARAM>(bufferDC), 0);
+    BitBlt(dc, update.left, update.top, width, height, bufferDC, update.left, update.top, SRCCOPY);
+    m_paintBuffer = std::move(buffer);
 }
 
 void TWinControl::PaintWindow(HDC dc)

@@ -6,6 +6,7 @@
 #include "framework/Controls.h"
 #include "framework/Handles.h"
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -135,6 +136,9 @@ private:
     TControl* m_captureControl = nullptr;  // borrowed: the child holding the mouse
     bool m_tabStop = false;
     bool m_doubleBuffered = false;
+    // The double buffer of the last paint, kept for the next one of the same size (a
+    // poll repaints the same area each time); taken out while a paint uses it.
+    std::unique_ptr<TBitmap> m_paintBuffer;
     bool m_aligning = false;  // AlignControls runs
 };
 

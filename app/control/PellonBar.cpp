@@ -139,15 +139,24 @@ void PellonBar::Render()
     const int lit = std::max(LitHeight(m_value, m_enabled, barHeight), capHeight);
     const int gap = barHeight - lit;
 
-    TBitmap work;
-    work.Assign(m_bar.get());
-    work.SetPixelFormat(pf32bit);
+    // The picture's own bitmap is composed in place: after the first render it has the
+    // bar's shape, and a poll makes no image. The change is reported once, at the end.
+    TBitmap* work = m_image->Picture()->Bitmap();
+    if (work->Width() != m_bar->Width() || work->Height() != m_bar->Height() ||
+        work->PixelFormat() != pf32bit || m_bar->PixelFormat() != pf32bit) {
+        work->Assign(m_bar.get());
+        work->SetPixelFormat(pf32bit);
+    } else {
+        const size_t rowBytes = static_cast<size_t>(work->Width()) * 4;
+        for (int row = 0; row < barHeight; ++row)
+            std::memcpy(work->ScanLine(row), m_bar->ScanLine(row), rowBytes);
+    }
     if (!m_enabled)
-        BarBlend32Whole(&work, m_veil.get(), 255);
+        BarBlend32Whole(work, m_veil.get(), 255);
     if (lit > capHeight)
-        BarBlend32(&work, TRect(0, gap, m_cap->Width(), gap + capHeight), m_cap.get(), TPoint(0, 0), 255);
+        BarBlend32(work, TRect(0, gap, m_cap->Width(), gap + capHeight), m_cap.get(), TPoint(0, 0), 255);
     // The unlit rows are black and fully transparent.
     for (int row = 0; row < std::min(gap, barHeight); ++row)
-        std::memset(work.ScanLine(row), 0, static_cast<size_t>(work.Width()) * 4);
-    m_image->Picture()->Assign(&work);
+        std::memset(work->ScanLine(row), 0, static_cast<size_t>(work->Width()) * 4);
+    work->SetModified(true);
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <memory>
@@ -372,4 +373,72 @@ TEST(Blend, MatchesTheExtendedPrecisionBlendOnRandomPictures)
             wrong += std::memcmp(dst->ScanLine(y), expected.ScanLine(y), width * step) != 0;
     }
     EXPECT_EQ(0, wrong) << "rows that differ";
+}
+
+// DrawAlpha writes straight into a canvas's own 32-bit DIB when the DC allows it, and
+// otherwise blends through a copy: on the same scene, with the origin moved and a clip,
+// both give the same bytes.
+TEST(DrawAlpha, WritingIntoTheCanvasBitmapMatchesTheCopyInEveryByte)
+{
+    constexpr int kWidth = 41, kHeight = 29;
+    std::mt19937 random(11);
+    auto byte = [&] { return static_cast<int>(random() & 0xFF); };
+    auto scene = Make(pf32bit, kWidth, kHeight);
+    auto src = Make(pf32bit, 23, 17);
+    for (int y = 0; y < kHeight; ++y)
+        for (int x = 0; x < kWidth; ++x)
+            Set(*scene, x, y, {byte(), byte(), byte(), byte() | 1});
+    for (int y = 0; y < src->Height(); ++y)
+        for (int x = 0; x < src->Width(); ++x) {
+            const int pick = byte() % 4;
+            Set(*src, x, y, {byte(), byte(), byte(), pick == 0 ? 0 : pick == 1 ? 255 : byte()});
+        }
+    auto paint = [&](HDC dc) {
+        SavedDC saved(dc);
+        SetWindowOrgEx(dc, 2, 1, nullptr);
+        SetViewportOrgEx(dc, 7, -4, nullptr);
+        IntersectClipRect(dc, 3, 2, 30, 25);
+        TCanvas canvas;
+        canvas.SetHandle(dc);
+        DrawAlpha(&canvas, TRect(0, 0, 23, 17), src.get(), TPoint(0, 0), 255);
+        DrawAlpha(&canvas, TRect(20, 10, 50, 40), src.get(), TPoint(-3, 2), 200);  // past the edges
+        DrawAlphaClipped(&canvas, TRect(-6, 8, 14, 30), src.get(), TPoint(4, -5), 77);
+        DrawAlpha(&canvas, TRect(31, 1, 40, 9), src.get(), TPoint(1, 1), 255);  // clipped away
+        canvas.SetHandle(nullptr);
+    };
+
+    TBitmap direct;
+    direct.Assign(scene.get());
+    paint(direct.Canvas()->Handle());
+
+    // The same DIB behind a DC in the advanced graphics mode takes the copy.
+    TBitmap copied;
+    copied.Assign(scene.get());
+    HDC copiedDC = copied.Canvas()->Handle();
+    SetGraphicsMode(copiedDC, GM_ADVANCED);
+    paint(copiedDC);
+
+    // A bitmap of the screen's kind is not a DIB the canvas knows: the copy again.
+    WindowDC screen(nullptr);
+    MemoryDC deviceDC(CreateCompatibleDC(screen.Get()));
+    BitmapHandle device(CreateCompatibleBitmap(screen.Get(), kWidth, kHeight));
+    SelectedObject selected(deviceDC.Get(), device.Get());
+    BitBlt(deviceDC.Get(), 0, 0, kWidth, kHeight, scene->Canvas()->Handle(), 0, 0, SRCCOPY);
+    paint(deviceDC.Get());
+    TBitmap read;
+    read.SetPixelFormat(pf32bit);
+    read.SetSize(kWidth, kHeight);
+    BitBlt(read.Canvas()->Handle(), 0, 0, kWidth, kHeight, deviceDC.Get(), 0, 0, SRCCOPY);
+
+    int changed = 0, wrong = 0;
+    for (int y = 0; y < kHeight; ++y)
+        for (int x = 0; x < kWidth; ++x) {
+            const Bgra want = Get(copied, x, y);
+            const Bgra got = Get(direct, x, y);
+            const Bgra onDevice = Get(read, x, y);
+            changed += want != Get(*scene, x, y);
+            wrong += got != want || !std::equal(got.begin(), got.begin() + 3, onDevice.begin());
+        }
+    EXPECT_GT(changed, 300);
+    EXPECT_EQ(0, wrong) << "pixels that differ";
 }

@@ -293,10 +293,56 @@ void Blend(TBitmap* dst, int dstStep, const TRect& rect, TBitmap* src, const TPo
     }
 }
 
+// Blends straight into the 32-bit DIB the canvas draws on, when its DC maps logical to
+// device pixels by an offset alone and clips to one rectangle; false leaves the drawing to
+// the copy. The colour bytes get the copy's arithmetic; the fourth byte of every pixel of
+// the area is set to 0, as putting a 24-bit copy back writes it.
+bool DrawIntoTarget(TCanvas* canvas, const TRect& rect, TBitmap* src, const TPoint& origin,
+                    uint8_t opacity)
+{
+    HDC dc = canvas->Handle();
+    TBitmap* target = TBitmapCanvas::BitmapOf(dc);
+    if (!target || target->PixelFormat() != pf32bit ||
+        GetCurrentObject(dc, OBJ_BITMAP) != target->Handle() || GetMapMode(dc) != MM_TEXT ||
+        GetGraphicsMode(dc) != GM_COMPATIBLE || GetLayout(dc) != 0)
+        return false;
+    RECT clip;
+    const int region = GetClipBox(dc, &clip);
+    if (region == NULLREGION)
+        return true;
+    POINT viewport, window;
+    if (region != SIMPLEREGION || !GetViewportOrgEx(dc, &viewport) || !GetWindowOrgEx(dc, &window))
+        return false;
+    const long long dx = static_cast<long long>(viewport.x) - window.x;
+    const long long dy = static_cast<long long>(viewport.y) - window.y;
+    const long long width = target->Width(), height = target->Height();
+    const long long left = std::max({0LL, rect.Left + dx, clip.left + dx});
+    const long long top = std::max({0LL, rect.Top + dy, clip.top + dy});
+    const long long right = std::min({width, rect.Right + dx, clip.right + dx});
+    const long long bottom = std::min({height, rect.Bottom + dy, clip.bottom + dy});
+    if (left >= right || top >= bottom)
+        return true;
+    const TRect area(static_cast<int>(left), static_cast<int>(top), static_cast<int>(right),
+                     static_cast<int>(bottom));
+    // ScanLine flushes what GDI still has to draw on the DC before the bits are read.
+    BlendAlpha32(target, area, src,
+                 TPoint(static_cast<int>(origin.X + (left - dx - rect.Left)),
+                        static_cast<int>(origin.Y + (top - dy - rect.Top))),
+                 opacity);
+    for (int y = area.Top; y < area.Bottom; ++y) {
+        uint8_t* p = target->ScanLine(y) + area.Left * 4 + 3;
+        for (int x = area.Left; x < area.Right; ++x, p += 4)
+            *p = 0;
+    }
+    return true;
+}
+
 void DrawThroughCopy(TCanvas* canvas, const TRect& rect, TBitmap* src, const TPoint& origin,
                      uint8_t opacity, bool clipped)
 {
     if (rect.Width() <= 0 || rect.Height() <= 0)
+        return;
+    if (DrawIntoTarget(canvas, rect, src, origin, opacity))
         return;
     const TRect work(0, 0, rect.Width(), rect.Height());
     TBitmap temporary;
