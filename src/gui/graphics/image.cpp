@@ -5,6 +5,7 @@
 #include <emmintrin.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 
 namespace {
@@ -176,18 +177,23 @@ void Store32(uint8_t* p, uint32_t value)
     std::memcpy(p, &value, 4);
 }
 
+// Four destination pixels of four bytes each; a 3-byte destination's fourth byte is the
+// next pixel's first, so dst must hold one byte past the fourth pixel.
+__m128i LoadFour(const uint8_t* d, int dstStep)
+{
+    if (dstStep == 4)
+        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(d));
+    return _mm_setr_epi32(static_cast<int>(Load32(d)), static_cast<int>(Load32(d + 3)),
+                          static_cast<int>(Load32(d + 6)), static_cast<int>(Load32(d + 9)));
+}
+
 // Four pixels at once, each channel in a 32-bit lane: the new destination pixels, the
-// fourth byte of each as it was (for a 3-byte destination the next pixel's first). A
-// 3-byte destination is read four bytes a pixel, so dst must hold one byte past the
-// fourth pixel.
+// fourth byte of each as it was (for a 3-byte destination the next pixel's first).
 __m128i BlendFour(const uint8_t* s, const uint8_t* d, int dstStep, AlphaTable& table,
                   uint8_t opacity)
 {
     const __m128i source = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
-    const __m128i dest =
-        dstStep == 4 ? _mm_loadu_si128(reinterpret_cast<const __m128i*>(d))
-                     : _mm_setr_epi32(static_cast<int>(Load32(d)), static_cast<int>(Load32(d + 3)),
-                                      static_cast<int>(Load32(d + 6)), static_cast<int>(Load32(d + 9)));
+    const __m128i dest = LoadFour(d, dstStep);
     const __m128i zero = _mm_setzero_si128();
     const __m128i alphaBytes = _mm_set1_epi32(static_cast<int>(0xFF000000u));
     const __m128i alphas = _mm_and_si128(source, alphaBytes);
@@ -270,6 +276,245 @@ void BlendSixteen(const uint8_t* s, uint8_t* d, int dstStep, AlphaTable& table,
         StoreFour(d + 4 * k * dstStep, dstStep, pixels[k]);
 }
 
+// At full opacity the blend is done in exact integers. With X = alpha x S.c +
+// (255 - alpha) x D.c, the exact weighted sum is X / 255 + T / (255 x 2^60), where
+// T = S.c x E.source + D.c x E.dest and E are the errors of the double weights in units
+// of 2^-60 / 255 (small integers). Unless X is a multiple of 255 the sum lies at least
+// 1/255 from an integer, so the result is X / 255 cut. On a multiple, the extended
+// sum (64-bit mantissa, rounded to nearest) falls below the integer exactly when T < 0:
+// T is then either 0 or at least 4080 away from it, far beyond half a unit of the last
+// place. Both cases are the quotient of X - [T < 0], since one less does not change the
+// quotient of a number that is not a multiple.
+struct ExactEntry {
+    // Lanes of one pixel: (E.source, E.dest) pairs for three channels, (0, 0) for the
+    // fourth byte, which keeps its value.
+    __m128i errors;
+    // For two pixels of the same alpha: alpha in the colour lanes, 0 in the fourth; and
+    // 255 minus that.
+    __m128i source, dest;
+    int16_t sourceError, destError;
+    // With E.dest = -E.source (most alphas above 127), T < 0 is a comparison of S.c and
+    // D.c: 1 if it is S.c < D.c, -1 if S.c > D.c, 0 if T is 0; 2 if T is needed.
+    int sign;
+};
+
+struct ExactTable {
+    ExactEntry entries[256];
+    bool usable = true;  // every weight's error is a 16-bit multiple of 2^-60 / 255
+};
+
+ExactTable MakeExactTable()
+{
+    ExactTable table;
+    const double unit = 1152921504606846976.0;  // 2^60
+    for (int alpha = 0; alpha < 256; ++alpha) {
+        const Weights w = BlendWeights(255, static_cast<uint8_t>(alpha));
+        // Weights of 2^-8 and more are whole multiples of 2^-60; the differences are
+        // taken modulo 2^64 and are small.
+        const auto error = [&](double weight, int share) {
+            const double scaled = weight * unit;
+            const uint64_t whole = static_cast<uint64_t>(scaled);
+            if (static_cast<double>(whole) != scaled)
+                table.usable = false;
+            const int64_t e = static_cast<int64_t>(255 * whole - (static_cast<uint64_t>(share) << 60));
+            if (e < INT16_MIN || e > INT16_MAX)
+                table.usable = false;
+            return static_cast<int16_t>(e);
+        };
+        ExactEntry& entry = table.entries[alpha];
+        entry.sourceError = error(w.source, alpha);
+        entry.destError = error(w.dest, 255 - alpha);
+        const short es = entry.sourceError, ed = entry.destError;
+        entry.errors = _mm_setr_epi16(es, ed, es, ed, es, ed, 0, 0);
+        const short a = static_cast<short>(alpha);
+        entry.source = _mm_setr_epi16(a, a, a, 0, a, a, a, 0);
+        entry.dest = _mm_xor_si128(entry.source, _mm_set1_epi16(255));
+        entry.sign = es + ed != 0 ? 2 : es > 0 ? 1 : es < 0 ? -1 : 0;
+    }
+    return table;
+}
+
+const ExactTable& Exact()
+{
+    static const ExactTable table = MakeExactTable();
+    return table;
+}
+
+// The exact blend assumes the x87 rounds to nearest with a 64-bit mantissa (mingw's
+// start-up setting); under any other control word the general blend runs.
+bool ExactBlendHolds()
+{
+    uint16_t control;
+    __asm__ volatile("fnstcw %0" : "=m"(control));
+    return (control & 0x0F00) == 0x0300 && Exact().usable;
+}
+
+uint8_t ExactChannel(int s, int d, int alpha, const ExactEntry& entry)
+{
+    const int x = alpha * s + (255 - alpha) * d;
+    const int t = s * entry.sourceError + d * entry.destError;
+    return static_cast<uint8_t>((x - (t < 0)) / 255);
+}
+
+void ExactPixel(const uint8_t* s, uint8_t* d, const ExactTable& table)
+{
+    const int alpha = s[3];
+    const ExactEntry& entry = table.entries[alpha];
+    const uint8_t blue = ExactChannel(s[0], d[0], alpha, entry);
+    const uint8_t green = ExactChannel(s[1], d[1], alpha, entry);
+    const uint8_t red = ExactChannel(s[2], d[2], alpha, entry);
+    d[0] = blue;
+    d[1] = green;
+    d[2] = red;
+}
+
+#define EXACT_INLINE inline __attribute__((always_inline))
+
+// Eight channels in 16-bit lanes: (X - [T < 0]) / 255, exact for X below 2^16.
+EXACT_INLINE __m128i Quotient(__m128i x, __m128i below)
+{
+    return _mm_srli_epi16(_mm_mulhi_epu16(_mm_add_epi16(x, below), _mm_set1_epi16(-32639)), 7);
+}
+
+// Two pixels in 16-bit lanes, of alphas a and b: the mask of T < 0.
+EXACT_INLINE __m128i Below(__m128i source, __m128i dest, const ExactEntry& a, const ExactEntry& b)
+{
+    const __m128i t = _mm_packs_epi32(_mm_madd_epi16(_mm_unpacklo_epi16(source, dest), a.errors),
+                                      _mm_madd_epi16(_mm_unpackhi_epi16(source, dest), b.errors));
+    return _mm_srai_epi16(t, 15);
+}
+
+// Two pixels of one alpha in 16-bit lanes; Sign is the entry's.
+template <int Sign>
+EXACT_INLINE __m128i ExactSame(__m128i source, __m128i dest, const ExactEntry& entry)
+{
+    const __m128i x = _mm_add_epi16(_mm_mullo_epi16(source, entry.source),
+                                    _mm_mullo_epi16(dest, entry.dest));
+    // The fourth byte, weighed 0 and 255, is a multiple and must not be lowered.
+    const __m128i colours = _mm_setr_epi16(-1, -1, -1, 0, -1, -1, -1, 0);
+    if (Sign == 1)
+        return Quotient(x, _mm_and_si128(_mm_cmplt_epi16(source, dest), colours));
+    if (Sign == -1)
+        return Quotient(x, _mm_and_si128(_mm_cmpgt_epi16(source, dest), colours));
+    if (Sign == 0)
+        return Quotient(x, _mm_setzero_si128());
+    return Quotient(x, Below(source, dest, entry, entry));
+}
+
+// Two pixels of their own alphas in 16-bit lanes.
+EXACT_INLINE __m128i ExactMixed(__m128i source, __m128i dest, const ExactTable& table,
+                                const uint8_t* s)
+{
+    const __m128i alpha = _mm_and_si128(_mm_shufflehi_epi16(_mm_shufflelo_epi16(source, 0xFF), 0xFF),
+                                        _mm_setr_epi16(-1, -1, -1, 0, -1, -1, -1, 0));
+    const __m128i x = _mm_add_epi16(_mm_mullo_epi16(source, alpha),
+                                    _mm_mullo_epi16(dest, _mm_xor_si128(alpha, _mm_set1_epi16(255))));
+    return Quotient(x, Below(source, dest, table.entries[s[3]], table.entries[s[7]]));
+}
+
+const __m128i kAlphaBytes = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+
+// Four pixels of one alpha other than 0 and 255, laid out as BlendFour's.
+template <int Sign>
+EXACT_INLINE __m128i SameFour(__m128i source, __m128i dest, const ExactEntry& entry)
+{
+    const __m128i zero = _mm_setzero_si128();
+    return _mm_packus_epi16(
+        ExactSame<Sign>(_mm_unpacklo_epi8(source, zero), _mm_unpacklo_epi8(dest, zero), entry),
+        ExactSame<Sign>(_mm_unpackhi_epi8(source, zero), _mm_unpackhi_epi8(dest, zero), entry));
+}
+
+// Four pixels at full opacity, laid out as BlendFour's.
+EXACT_INLINE __m128i ExactFour(const uint8_t* s, __m128i source, __m128i dest,
+                               const ExactTable& table)
+{
+    const __m128i alphas = _mm_and_si128(source, kAlphaBytes);
+    // Skins are mostly opaque or clear.
+    if (_mm_movemask_epi8(_mm_cmpeq_epi32(alphas, _mm_shuffle_epi32(alphas, 0))) == 0xFFFF) {
+        const uint8_t alpha = s[3];
+        if (alpha == 255)
+            return _mm_or_si128(_mm_andnot_si128(kAlphaBytes, source), _mm_and_si128(kAlphaBytes, dest));
+        if (alpha == 0)
+            return dest;
+    }
+    const __m128i zero = _mm_setzero_si128();
+    return _mm_packus_epi16(
+        ExactMixed(_mm_unpacklo_epi8(source, zero), _mm_unpacklo_epi8(dest, zero), table, s),
+        ExactMixed(_mm_unpackhi_epi8(source, zero), _mm_unpackhi_epi8(dest, zero), table, s + 8));
+}
+
+template <int Sign>
+EXACT_INLINE void SameSixteen(const __m128i* source, const __m128i* dest, uint8_t* d, int dstStep,
+                              const ExactEntry& entry)
+{
+    __m128i pixels[4];
+    for (int k = 0; k < 4; ++k)
+        pixels[k] = SameFour<Sign>(source[k], dest[k], entry);
+    for (int k = 0; k < 4; ++k)
+        StoreFour(d + 4 * k * dstStep, dstStep, pixels[k]);
+}
+
+// Sixteen pixels at full opacity, all read before any is written. Veils are of one
+// alpha throughout.
+void ExactSixteen(const uint8_t* s, uint8_t* d, int dstStep, const ExactTable& table)
+{
+    __m128i source[4], dest[4];
+    for (int k = 0; k < 4; ++k) {
+        source[k] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 16 * k));
+        dest[k] = LoadFour(d + 4 * k * dstStep, dstStep);
+    }
+    const __m128i first = _mm_shuffle_epi32(_mm_and_si128(source[0], kAlphaBytes), 0);
+    __m128i same = _mm_cmpeq_epi32(_mm_and_si128(source[0], kAlphaBytes), first);
+    for (int k = 1; k < 4; ++k)
+        same = _mm_and_si128(same, _mm_cmpeq_epi32(_mm_and_si128(source[k], kAlphaBytes), first));
+    const uint8_t alpha = s[3];
+    if (_mm_movemask_epi8(same) == 0xFFFF && alpha != 0 && alpha != 255) {
+        const ExactEntry& entry = table.entries[alpha];
+        switch (entry.sign) {
+        case 1:
+            return SameSixteen<1>(source, dest, d, dstStep, entry);
+        case -1:
+            return SameSixteen<-1>(source, dest, d, dstStep, entry);
+        case 0:
+            return SameSixteen<0>(source, dest, d, dstStep, entry);
+        default:
+            return SameSixteen<2>(source, dest, d, dstStep, entry);
+        }
+    }
+    __m128i pixels[4];
+    for (int k = 0; k < 4; ++k)
+        pixels[k] = ExactFour(s + 16 * k, source[k], dest[k], table);
+    for (int k = 0; k < 4; ++k)
+        StoreFour(d + 4 * k * dstStep, dstStep, pixels[k]);
+}
+
+void ExactRow(const uint8_t* s, uint8_t* d, int dstStep, int count, const ExactTable& table)
+{
+    // A 3-byte destination's group also reads the first byte of the pixel after it,
+    // which must lie inside the rectangle's row.
+    const int spare = dstStep == 4 ? 0 : 1;
+    int j = 0;
+    for (; j + 16 + spare <= count; j += 16, s += 64, d += 16 * dstStep)
+        ExactSixteen(s, d, dstStep, table);
+    for (; j + 4 + spare <= count; j += 4, s += 16, d += 4 * dstStep)
+        StoreFour(d, dstStep,
+                  ExactFour(s, _mm_loadu_si128(reinterpret_cast<const __m128i*>(s)),
+                            LoadFour(d, dstStep), table));
+    for (; j < count; ++j, s += 4, d += dstStep)
+        ExactPixel(s, d, table);
+}
+
+void GeneralRow(const uint8_t* s, uint8_t* d, int dstStep, int count, AlphaTable& table,
+                uint8_t opacity)
+{
+    const int spare = dstStep == 4 ? 0 : 1;
+    int j = 0;
+    for (; j + 16 + spare <= count; j += 16, s += 64, d += 16 * dstStep)
+        BlendSixteen(s, d, dstStep, table, opacity);
+    for (; j < count; ++j, s += 4, d += dstStep)
+        BlendPixel(s, d, table, opacity);
+}
+
 // The shared blend of BlendAlpha (3-byte destination) and BlendAlpha32 (4-byte one).
 void Blend(TBitmap* dst, int dstStep, const TRect& rect, TBitmap* src, const TPoint& origin,
            uint8_t opacity)
@@ -278,19 +523,24 @@ void Blend(TBitmap* dst, int dstStep, const TRect& rect, TBitmap* src, const TPo
         InsideBoth(rect, dst->Width(), dst->Height(), origin, src->Width(), src->Height());
     if (span.Empty())
         return;
-    AlphaTable table;
-    // A 3-byte destination's group also reads the first byte of the pixel after it,
-    // which must lie inside the rectangle's row.
-    const int group = dstStep == 4 ? 16 : 17;
-    for (int i = span.firstRow; i < span.endRow; ++i) {
-        const uint8_t* s = src->ScanLine(origin.Y + i) + (origin.X + span.firstColumn) * 4;
-        uint8_t* d = dst->ScanLine(rect.Top + i) + (rect.Left + span.firstColumn) * dstStep;
-        int j = span.firstColumn;
-        for (; j + group <= span.endColumn; j += 16, s += 64, d += 16 * dstStep)
-            BlendSixteen(s, d, dstStep, table, opacity);
-        for (; j < span.endColumn; ++j, s += 4, d += dstStep)
-            BlendPixel(s, d, table, opacity);
+    // Rows of a bitmap lie a fixed step apart.
+    const int rows = span.endRow - span.firstRow;
+    const int count = span.endColumn - span.firstColumn;
+    const uint8_t* s = src->ScanLine(origin.Y + span.firstRow) + (origin.X + span.firstColumn) * 4;
+    uint8_t* d = dst->ScanLine(rect.Top + span.firstRow) + (rect.Left + span.firstColumn) * dstStep;
+    const ptrdiff_t srcStride =
+        rows > 1 ? src->ScanLine(origin.Y + span.firstRow + 1) - src->ScanLine(origin.Y + span.firstRow) : 0;
+    const ptrdiff_t dstStride =
+        rows > 1 ? dst->ScanLine(rect.Top + span.firstRow + 1) - dst->ScanLine(rect.Top + span.firstRow) : 0;
+    if (opacity == 255 && ExactBlendHolds()) {
+        const ExactTable& table = Exact();
+        for (int i = 0; i < rows; ++i, s += srcStride, d += dstStride)
+            ExactRow(s, d, dstStep, count, table);
+        return;
     }
+    AlphaTable table;
+    for (int i = 0; i < rows; ++i, s += srcStride, d += dstStride)
+        GeneralRow(s, d, dstStep, count, table, opacity);
 }
 
 void DrawThroughCopy(TCanvas* canvas, const TRect& rect, TBitmap* src, const TPoint& origin,
