@@ -292,10 +292,17 @@ struct ExactEntry {
     // For two pixels of the same alpha: alpha in the colour lanes, 0 in the fourth; and
     // 255 minus that.
     __m128i source, dest;
-    int16_t sourceError, destError;
     // With E.dest = -E.source (most alphas above 127), T < 0 is a comparison of S.c and
-    // D.c: 1 if it is S.c < D.c, -1 if S.c > D.c, 0 if T is 0; 2 if T is needed.
+    // D.c: 1 if it is S.c < D.c, -1 if S.c > D.c; 0 if T is needed.
     int sign;
+    // Then the blend is base + F(other - base), with base D and other S for sign 1
+    // (weight alpha on other) and the other way round for -1 (weight 255 - alpha), and
+    // F(x) = floor(weight x |x| / 255) for x >= 0, its complement (minus it, less one)
+    // below. That floor is mulhi(|x|, magic) for |x| < 256: magic = ceil(weight x 2^16 /
+    // 255) exceeds the exact ratio by less than 255 / 2^16 over the range, below the
+    // 1/255 that the fraction lacks of the next integer. 0 in the fourth lanes.
+    __m128i magic;
+    int16_t sourceError, destError;
 };
 
 struct ExactTable {
@@ -329,7 +336,10 @@ ExactTable MakeExactTable()
         const short a = static_cast<short>(alpha);
         entry.source = _mm_setr_epi16(a, a, a, 0, a, a, a, 0);
         entry.dest = _mm_xor_si128(entry.source, _mm_set1_epi16(255));
-        entry.sign = es + ed != 0 ? 2 : es > 0 ? 1 : es < 0 ? -1 : 0;
+        entry.sign = es + ed != 0 ? 0 : es > 0 ? 1 : es < 0 ? -1 : 0;
+        const int weight = entry.sign == 1 ? alpha : 255 - alpha;
+        const short m = static_cast<short>(std::min((weight * 65536 + 254) / 255, 65535));
+        entry.magic = _mm_setr_epi16(m, m, m, 0, m, m, m, 0);
     }
     return table;
 }
@@ -384,20 +394,11 @@ EXACT_INLINE __m128i Below(__m128i source, __m128i dest, const ExactEntry& a, co
     return _mm_srai_epi16(t, 15);
 }
 
-// Two pixels of one alpha in 16-bit lanes; Sign is the entry's.
-template <int Sign>
+// Two pixels of one alpha in 16-bit lanes.
 EXACT_INLINE __m128i ExactSame(__m128i source, __m128i dest, const ExactEntry& entry)
 {
     const __m128i x = _mm_add_epi16(_mm_mullo_epi16(source, entry.source),
                                     _mm_mullo_epi16(dest, entry.dest));
-    // The fourth byte, weighed 0 and 255, is a multiple and must not be lowered.
-    const __m128i colours = _mm_setr_epi16(-1, -1, -1, 0, -1, -1, -1, 0);
-    if (Sign == 1)
-        return Quotient(x, _mm_and_si128(_mm_cmplt_epi16(source, dest), colours));
-    if (Sign == -1)
-        return Quotient(x, _mm_and_si128(_mm_cmpgt_epi16(source, dest), colours));
-    if (Sign == 0)
-        return Quotient(x, _mm_setzero_si128());
     return Quotient(x, Below(source, dest, entry, entry));
 }
 
@@ -414,14 +415,32 @@ EXACT_INLINE __m128i ExactMixed(__m128i source, __m128i dest, const ExactTable& 
 
 const __m128i kAlphaBytes = _mm_set1_epi32(static_cast<int>(0xFF000000u));
 
-// Four pixels of one alpha other than 0 and 255, laid out as BlendFour's.
+// Four pixels of one alpha other than 0 and 255, laid out as BlendFour's; Sign is the
+// entry's.
 template <int Sign>
 EXACT_INLINE __m128i SameFour(__m128i source, __m128i dest, const ExactEntry& entry)
 {
     const __m128i zero = _mm_setzero_si128();
-    return _mm_packus_epi16(
-        ExactSame<Sign>(_mm_unpacklo_epi8(source, zero), _mm_unpacklo_epi8(dest, zero), entry),
-        ExactSame<Sign>(_mm_unpackhi_epi8(source, zero), _mm_unpackhi_epi8(dest, zero), entry));
+    if (Sign == 0)
+        return _mm_packus_epi16(
+            ExactSame(_mm_unpacklo_epi8(source, zero), _mm_unpacklo_epi8(dest, zero), entry),
+            ExactSame(_mm_unpackhi_epi8(source, zero), _mm_unpackhi_epi8(dest, zero), entry));
+    // The fourth bytes come out as the destination's: other is 255 there for sign 1
+    // (F(x >= 0) is 0 at magic 0), and equal to base for -1.
+    const __m128i base =
+        Sign == 1 ? dest
+                  : _mm_or_si128(_mm_andnot_si128(kAlphaBytes, source), _mm_and_si128(kAlphaBytes, dest));
+    const __m128i other = Sign == 1 ? _mm_or_si128(source, kAlphaBytes) : dest;
+    const __m128i up = _mm_subs_epu8(other, base);
+    const __m128i down = _mm_subs_epu8(base, other);
+    const __m128i distance = _mm_or_si128(up, down);
+    const __m128i share =
+        _mm_packus_epi16(_mm_mulhi_epu16(_mm_unpacklo_epi8(distance, zero), entry.magic),
+                         _mm_mulhi_epu16(_mm_unpackhi_epi8(distance, zero), entry.magic));
+    // base + share upward, base - share - 1 downward: base - 1 - (share ^ 0xFF) wraps to
+    // the first.
+    const __m128i rising = _mm_cmpeq_epi8(down, zero);
+    return _mm_sub_epi8(_mm_add_epi8(base, _mm_set1_epi8(-1)), _mm_xor_si128(share, rising));
 }
 
 // Four pixels at full opacity, laid out as BlendFour's.
@@ -443,26 +462,22 @@ EXACT_INLINE __m128i ExactFour(const uint8_t* s, __m128i source, __m128i dest,
         ExactMixed(_mm_unpackhi_epi8(source, zero), _mm_unpackhi_epi8(dest, zero), table, s + 8));
 }
 
+// Sixteen pixels of one alpha other than 0 and 255, four at a time.
 template <int Sign>
-EXACT_INLINE void SameSixteen(const __m128i* source, const __m128i* dest, uint8_t* d, int dstStep,
-                              const ExactEntry& entry)
+EXACT_INLINE void SameSixteen(const uint8_t* s, uint8_t* d, int dstStep, const ExactEntry& entry)
 {
-    __m128i pixels[4];
-    for (int k = 0; k < 4; ++k)
-        pixels[k] = SameFour<Sign>(source[k], dest[k], entry);
-    for (int k = 0; k < 4; ++k)
-        StoreFour(d + 4 * k * dstStep, dstStep, pixels[k]);
+    for (int k = 0; k < 4; ++k, s += 16, d += 4 * dstStep)
+        StoreFour(d, dstStep,
+                  SameFour<Sign>(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s)),
+                                 LoadFour(d, dstStep), entry));
 }
 
-// Sixteen pixels at full opacity, all read before any is written. Veils are of one
-// alpha throughout.
+// Sixteen pixels at full opacity. Veils are of one alpha throughout.
 void ExactSixteen(const uint8_t* s, uint8_t* d, int dstStep, const ExactTable& table)
 {
-    __m128i source[4], dest[4];
-    for (int k = 0; k < 4; ++k) {
+    __m128i source[4];
+    for (int k = 0; k < 4; ++k)
         source[k] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 16 * k));
-        dest[k] = LoadFour(d + 4 * k * dstStep, dstStep);
-    }
     const __m128i first = _mm_shuffle_epi32(_mm_and_si128(source[0], kAlphaBytes), 0);
     __m128i same = _mm_cmpeq_epi32(_mm_and_si128(source[0], kAlphaBytes), first);
     for (int k = 1; k < 4; ++k)
@@ -472,20 +487,15 @@ void ExactSixteen(const uint8_t* s, uint8_t* d, int dstStep, const ExactTable& t
         const ExactEntry& entry = table.entries[alpha];
         switch (entry.sign) {
         case 1:
-            return SameSixteen<1>(source, dest, d, dstStep, entry);
+            return SameSixteen<1>(s, d, dstStep, entry);
         case -1:
-            return SameSixteen<-1>(source, dest, d, dstStep, entry);
-        case 0:
-            return SameSixteen<0>(source, dest, d, dstStep, entry);
+            return SameSixteen<-1>(s, d, dstStep, entry);
         default:
-            return SameSixteen<2>(source, dest, d, dstStep, entry);
+            return SameSixteen<0>(s, d, dstStep, entry);
         }
     }
-    __m128i pixels[4];
-    for (int k = 0; k < 4; ++k)
-        pixels[k] = ExactFour(s + 16 * k, source[k], dest[k], table);
-    for (int k = 0; k < 4; ++k)
-        StoreFour(d + 4 * k * dstStep, dstStep, pixels[k]);
+    for (int k = 0; k < 4; ++k, s += 16, d += 4 * dstStep)
+        StoreFour(d, dstStep, ExactFour(s, source[k], LoadFour(d, dstStep), table));
 }
 
 void ExactRow(const uint8_t* s, uint8_t* d, int dstStep, int count, const ExactTable& table)
