@@ -289,20 +289,20 @@ struct ExactEntry {
     // Lanes of one pixel: (E.source, E.dest) pairs for three channels, (0, 0) for the
     // fourth byte, which keeps its value.
     __m128i errors;
-    // For two pixels of the same alpha: alpha in the colour lanes, 0 in the fourth; and
-    // 255 minus that.
-    __m128i source, dest;
+    // Alpha in the colour lanes and 0 in the fourth; then 255 minus those.
+    __m128i weights;
+    // For sign 1 or -1 (below) the blend is base + F(other - base): base D and other S
+    // for sign 1 (weight alpha on other), the other way round for -1 (weight 255 -
+    // alpha); F(x) = floor(weight x |x| / 255) for x >= 0, its complement (minus it,
+    // less one) below. That floor is mulhi(|x|, magic) for |x| < 256: magic =
+    // ceil(weight x 2^16 / 255) exceeds the exact ratio by less than 255 / 2^16 over the
+    // range, below the 1/255 that the fraction lacks of the next integer. 0 in the
+    // fourth lanes.
+    __m128i magic;
+    int16_t sourceError, destError;
     // With E.dest = -E.source (most alphas above 127), T < 0 is a comparison of S.c and
     // D.c: 1 if it is S.c < D.c, -1 if S.c > D.c; 0 if T is needed.
     int sign;
-    // Then the blend is base + F(other - base), with base D and other S for sign 1
-    // (weight alpha on other) and the other way round for -1 (weight 255 - alpha), and
-    // F(x) = floor(weight x |x| / 255) for x >= 0, its complement (minus it, less one)
-    // below. That floor is mulhi(|x|, magic) for |x| < 256: magic = ceil(weight x 2^16 /
-    // 255) exceeds the exact ratio by less than 255 / 2^16 over the range, below the
-    // 1/255 that the fraction lacks of the next integer. 0 in the fourth lanes.
-    __m128i magic;
-    int16_t sourceError, destError;
 };
 
 struct ExactTable {
@@ -333,9 +333,8 @@ ExactTable MakeExactTable()
         entry.destError = error(w.dest, 255 - alpha);
         const short es = entry.sourceError, ed = entry.destError;
         entry.errors = _mm_setr_epi16(es, ed, es, ed, es, ed, 0, 0);
-        const short a = static_cast<short>(alpha);
-        entry.source = _mm_setr_epi16(a, a, a, 0, a, a, a, 0);
-        entry.dest = _mm_xor_si128(entry.source, _mm_set1_epi16(255));
+        const short a = static_cast<short>(alpha), na = static_cast<short>(255 - alpha);
+        entry.weights = _mm_setr_epi16(a, a, a, 0, na, na, na, 255);
         entry.sign = es + ed != 0 ? 0 : es > 0 ? 1 : es < 0 ? -1 : 0;
         const int weight = entry.sign == 1 ? alpha : 255 - alpha;
         const short m = static_cast<short>(std::min((weight * 65536 + 254) / 255, 65535));
@@ -394,23 +393,13 @@ EXACT_INLINE __m128i Below(__m128i source, __m128i dest, const ExactEntry& a, co
     return _mm_srai_epi16(t, 15);
 }
 
-// Two pixels of one alpha in 16-bit lanes.
-EXACT_INLINE __m128i ExactSame(__m128i source, __m128i dest, const ExactEntry& entry)
+// Two pixels in 16-bit lanes, of alphas a and b.
+EXACT_INLINE __m128i ExactTwo(__m128i source, __m128i dest, const ExactEntry& a, const ExactEntry& b)
 {
-    const __m128i x = _mm_add_epi16(_mm_mullo_epi16(source, entry.source),
-                                    _mm_mullo_epi16(dest, entry.dest));
-    return Quotient(x, Below(source, dest, entry, entry));
-}
-
-// Two pixels of their own alphas in 16-bit lanes.
-EXACT_INLINE __m128i ExactMixed(__m128i source, __m128i dest, const ExactTable& table,
-                                const uint8_t* s)
-{
-    const __m128i alpha = _mm_and_si128(_mm_shufflehi_epi16(_mm_shufflelo_epi16(source, 0xFF), 0xFF),
-                                        _mm_setr_epi16(-1, -1, -1, 0, -1, -1, -1, 0));
-    const __m128i x = _mm_add_epi16(_mm_mullo_epi16(source, alpha),
-                                    _mm_mullo_epi16(dest, _mm_xor_si128(alpha, _mm_set1_epi16(255))));
-    return Quotient(x, Below(source, dest, table.entries[s[3]], table.entries[s[7]]));
+    const __m128i x =
+        _mm_add_epi16(_mm_mullo_epi16(source, _mm_unpacklo_epi64(a.weights, b.weights)),
+                      _mm_mullo_epi16(dest, _mm_unpackhi_epi64(a.weights, b.weights)));
+    return Quotient(x, Below(source, dest, a, b));
 }
 
 const __m128i kAlphaBytes = _mm_set1_epi32(static_cast<int>(0xFF000000u));
@@ -423,8 +412,8 @@ EXACT_INLINE __m128i SameFour(__m128i source, __m128i dest, const ExactEntry& en
     const __m128i zero = _mm_setzero_si128();
     if (Sign == 0)
         return _mm_packus_epi16(
-            ExactSame(_mm_unpacklo_epi8(source, zero), _mm_unpacklo_epi8(dest, zero), entry),
-            ExactSame(_mm_unpackhi_epi8(source, zero), _mm_unpackhi_epi8(dest, zero), entry));
+            ExactTwo(_mm_unpacklo_epi8(source, zero), _mm_unpacklo_epi8(dest, zero), entry, entry),
+            ExactTwo(_mm_unpackhi_epi8(source, zero), _mm_unpackhi_epi8(dest, zero), entry, entry));
     // The fourth bytes come out as the destination's: other is 255 there for sign 1
     // (F(x >= 0) is 0 at magic 0), and equal to base for -1.
     const __m128i base =
@@ -458,60 +447,71 @@ EXACT_INLINE __m128i ExactFour(const uint8_t* s, __m128i source, __m128i dest,
     }
     const __m128i zero = _mm_setzero_si128();
     return _mm_packus_epi16(
-        ExactMixed(_mm_unpacklo_epi8(source, zero), _mm_unpacklo_epi8(dest, zero), table, s),
-        ExactMixed(_mm_unpackhi_epi8(source, zero), _mm_unpackhi_epi8(dest, zero), table, s + 8));
+        ExactTwo(_mm_unpacklo_epi8(source, zero), _mm_unpacklo_epi8(dest, zero),
+                 table.entries[s[3]], table.entries[s[7]]),
+        ExactTwo(_mm_unpackhi_epi8(source, zero), _mm_unpackhi_epi8(dest, zero),
+                 table.entries[s[11]], table.entries[s[15]]));
 }
 
 // Sixteen pixels of one alpha other than 0 and 255, four at a time.
-template <int Sign>
-EXACT_INLINE void SameSixteen(const uint8_t* s, uint8_t* d, int dstStep, const ExactEntry& entry)
+template <int Sign, int Step>
+EXACT_INLINE void SameSixteen(const uint8_t* s, uint8_t* d, const ExactEntry& entry)
 {
-    for (int k = 0; k < 4; ++k, s += 16, d += 4 * dstStep)
-        StoreFour(d, dstStep,
+    for (int k = 0; k < 4; ++k, s += 16, d += 4 * Step)
+        StoreFour(d, Step,
                   SameFour<Sign>(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s)),
-                                 LoadFour(d, dstStep), entry));
+                                 LoadFour(d, Step), entry));
 }
 
 // Sixteen pixels at full opacity. Veils are of one alpha throughout.
-void ExactSixteen(const uint8_t* s, uint8_t* d, int dstStep, const ExactTable& table)
+template <int Step>
+EXACT_INLINE void ExactSixteen(const uint8_t* s, uint8_t* d, const ExactTable& table)
 {
     __m128i source[4];
     for (int k = 0; k < 4; ++k)
         source[k] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 16 * k));
-    const __m128i first = _mm_shuffle_epi32(_mm_and_si128(source[0], kAlphaBytes), 0);
-    __m128i same = _mm_cmpeq_epi32(_mm_and_si128(source[0], kAlphaBytes), first);
-    for (int k = 1; k < 4; ++k)
-        same = _mm_and_si128(same, _mm_cmpeq_epi32(_mm_and_si128(source[k], kAlphaBytes), first));
+    const __m128i differ = _mm_or_si128(
+        _mm_or_si128(_mm_xor_si128(source[0], _mm_shuffle_epi32(source[0], 0)),
+                     _mm_xor_si128(source[0], source[1])),
+        _mm_or_si128(_mm_xor_si128(source[0], source[2]), _mm_xor_si128(source[0], source[3])));
     const uint8_t alpha = s[3];
-    if (_mm_movemask_epi8(same) == 0xFFFF && alpha != 0 && alpha != 255) {
+    if (_mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(differ, kAlphaBytes), _mm_setzero_si128())) ==
+            0xFFFF &&
+        alpha != 0 && alpha != 255) {
         const ExactEntry& entry = table.entries[alpha];
         switch (entry.sign) {
         case 1:
-            return SameSixteen<1>(s, d, dstStep, entry);
+            return SameSixteen<1, Step>(s, d, entry);
         case -1:
-            return SameSixteen<-1>(s, d, dstStep, entry);
+            return SameSixteen<-1, Step>(s, d, entry);
         default:
-            return SameSixteen<0>(s, d, dstStep, entry);
+            return SameSixteen<0, Step>(s, d, entry);
         }
     }
-    for (int k = 0; k < 4; ++k, s += 16, d += 4 * dstStep)
-        StoreFour(d, dstStep, ExactFour(s, source[k], LoadFour(d, dstStep), table));
+    for (int k = 0; k < 4; ++k, s += 16, d += 4 * Step)
+        StoreFour(d, Step, ExactFour(s, source[k], LoadFour(d, Step), table));
 }
 
-void ExactRow(const uint8_t* s, uint8_t* d, int dstStep, int count, const ExactTable& table)
+template <int Step>
+void ExactRows(const uint8_t* s, ptrdiff_t srcStride, uint8_t* d, ptrdiff_t dstStride, int rows,
+               int count, const ExactTable& table)
 {
     // A 3-byte destination's group also reads the first byte of the pixel after it,
     // which must lie inside the rectangle's row.
-    const int spare = dstStep == 4 ? 0 : 1;
-    int j = 0;
-    for (; j + 16 + spare <= count; j += 16, s += 64, d += 16 * dstStep)
-        ExactSixteen(s, d, dstStep, table);
-    for (; j + 4 + spare <= count; j += 4, s += 16, d += 4 * dstStep)
-        StoreFour(d, dstStep,
-                  ExactFour(s, _mm_loadu_si128(reinterpret_cast<const __m128i*>(s)),
-                            LoadFour(d, dstStep), table));
-    for (; j < count; ++j, s += 4, d += dstStep)
-        ExactPixel(s, d, table);
+    const int spare = Step == 4 ? 0 : 1;
+    for (int i = 0; i < rows; ++i, s += srcStride, d += dstStride) {
+        const uint8_t* sp = s;
+        uint8_t* dp = d;
+        int j = 0;
+        for (; j + 16 + spare <= count; j += 16, sp += 64, dp += 16 * Step)
+            ExactSixteen<Step>(sp, dp, table);
+        for (; j + 4 + spare <= count; j += 4, sp += 16, dp += 4 * Step)
+            StoreFour(dp, Step,
+                      ExactFour(sp, _mm_loadu_si128(reinterpret_cast<const __m128i*>(sp)),
+                                LoadFour(dp, Step), table));
+        for (; j < count; ++j, sp += 4, dp += Step)
+            ExactPixel(sp, dp, table);
+    }
 }
 
 void GeneralRow(const uint8_t* s, uint8_t* d, int dstStep, int count, AlphaTable& table,
@@ -543,9 +543,10 @@ void Blend(TBitmap* dst, int dstStep, const TRect& rect, TBitmap* src, const TPo
     const ptrdiff_t dstStride =
         rows > 1 ? dst->ScanLine(rect.Top + span.firstRow + 1) - dst->ScanLine(rect.Top + span.firstRow) : 0;
     if (opacity == 255 && ExactBlendHolds()) {
-        const ExactTable& table = Exact();
-        for (int i = 0; i < rows; ++i, s += srcStride, d += dstStride)
-            ExactRow(s, d, dstStep, count, table);
+        if (dstStep == 4)
+            ExactRows<4>(s, srcStride, d, dstStride, rows, count, Exact());
+        else
+            ExactRows<3>(s, srcStride, d, dstStride, rows, count, Exact());
         return;
     }
     AlphaTable table;
