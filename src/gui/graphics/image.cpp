@@ -289,7 +289,7 @@ struct ExactEntry {
     // Lanes of one pixel: (E.source, E.dest) pairs for three channels, (0, 0) for the
     // fourth byte, which keeps its value.
     __m128i errors;
-    // Alpha in the colour lanes and 0 in the fourth; then 255 minus those.
+    // (alpha, 255 - alpha) pairs for three channels, (0, 255) for the fourth byte.
     __m128i weights;
     // For sign 1 or -1 (below) the blend is base + F(other - base): base D and other S
     // for sign 1 (weight alpha on other), the other way round for -1 (weight 255 -
@@ -334,7 +334,7 @@ ExactTable MakeExactTable()
         const short es = entry.sourceError, ed = entry.destError;
         entry.errors = _mm_setr_epi16(es, ed, es, ed, es, ed, 0, 0);
         const short a = static_cast<short>(alpha), na = static_cast<short>(255 - alpha);
-        entry.weights = _mm_setr_epi16(a, a, a, 0, na, na, na, 255);
+        entry.weights = _mm_setr_epi16(a, na, a, na, a, na, 0, 255);
         entry.sign = es + ed != 0 ? 0 : es > 0 ? 1 : es < 0 ? -1 : 0;
         const int weight = entry.sign == 1 ? alpha : 255 - alpha;
         const short m = static_cast<short>(std::min((weight * 65536 + 254) / 255, 65535));
@@ -379,27 +379,40 @@ void ExactPixel(const uint8_t* s, uint8_t* d, const ExactTable& table)
 
 #define EXACT_INLINE inline __attribute__((always_inline))
 
-// Eight channels in 16-bit lanes: (X - [T < 0]) / 255, exact for X below 2^16.
-EXACT_INLINE __m128i Quotient(__m128i x, __m128i below)
+// One pixel's channels as (S.c, D.c) pairs in 32-bit lanes, of the given alpha:
+// X - [T < 0].
+EXACT_INLINE __m128i Lowered(__m128i pairs, const ExactEntry& entry)
 {
-    return _mm_srli_epi16(_mm_mulhi_epu16(_mm_add_epi16(x, below), _mm_set1_epi16(-32639)), 7);
+    return _mm_add_epi32(_mm_madd_epi16(pairs, entry.weights),
+                         _mm_srai_epi32(_mm_madd_epi16(pairs, entry.errors), 31));
 }
 
-// Two pixels in 16-bit lanes, of alphas a and b: the mask of T < 0.
-EXACT_INLINE __m128i Below(__m128i source, __m128i dest, const ExactEntry& a, const ExactEntry& b)
+// Two pixels' X - [T < 0], below 2^16, in 16-bit lanes: packed as signed numbers after
+// an offset, which is then taken back.
+EXACT_INLINE __m128i Narrow(__m128i first, __m128i second)
 {
-    const __m128i t = _mm_packs_epi32(_mm_madd_epi16(_mm_unpacklo_epi16(source, dest), a.errors),
-                                      _mm_madd_epi16(_mm_unpackhi_epi16(source, dest), b.errors));
-    return _mm_srai_epi16(t, 15);
+    const __m128i offset = _mm_set1_epi32(32768);
+    return _mm_xor_si128(_mm_packs_epi32(_mm_sub_epi32(first, offset), _mm_sub_epi32(second, offset)),
+                         _mm_set1_epi16(-32768));
 }
 
-// Two pixels in 16-bit lanes, of alphas a and b.
-EXACT_INLINE __m128i ExactTwo(__m128i source, __m128i dest, const ExactEntry& a, const ExactEntry& b)
+// Eight channels in 16-bit lanes divided by 255, exact below 2^16.
+EXACT_INLINE __m128i Quotient(__m128i x)
 {
-    const __m128i x =
-        _mm_add_epi16(_mm_mullo_epi16(source, _mm_unpacklo_epi64(a.weights, b.weights)),
-                      _mm_mullo_epi16(dest, _mm_unpackhi_epi64(a.weights, b.weights)));
-    return Quotient(x, Below(source, dest, a, b));
+    return _mm_srli_epi16(_mm_mulhi_epu16(x, _mm_set1_epi16(-32639)), 7);
+}
+
+// Four pixels of alphas a, b, c and e, laid out as BlendFour's.
+EXACT_INLINE __m128i ExactPairs(__m128i source, __m128i dest, const ExactEntry& a,
+                                const ExactEntry& b, const ExactEntry& c, const ExactEntry& e)
+{
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i low = _mm_unpacklo_epi8(source, dest);
+    const __m128i high = _mm_unpackhi_epi8(source, dest);
+    return _mm_packus_epi16(Quotient(Narrow(Lowered(_mm_unpacklo_epi8(low, zero), a),
+                                            Lowered(_mm_unpackhi_epi8(low, zero), b))),
+                            Quotient(Narrow(Lowered(_mm_unpacklo_epi8(high, zero), c),
+                                            Lowered(_mm_unpackhi_epi8(high, zero), e))));
 }
 
 const __m128i kAlphaBytes = _mm_set1_epi32(static_cast<int>(0xFF000000u));
@@ -411,9 +424,7 @@ EXACT_INLINE __m128i SameFour(__m128i source, __m128i dest, const ExactEntry& en
 {
     const __m128i zero = _mm_setzero_si128();
     if (Sign == 0)
-        return _mm_packus_epi16(
-            ExactTwo(_mm_unpacklo_epi8(source, zero), _mm_unpacklo_epi8(dest, zero), entry, entry),
-            ExactTwo(_mm_unpackhi_epi8(source, zero), _mm_unpackhi_epi8(dest, zero), entry, entry));
+        return ExactPairs(source, dest, entry, entry, entry, entry);
     // The fourth bytes come out as the destination's: other is 255 there for sign 1
     // (F(x >= 0) is 0 at magic 0), and equal to base for -1.
     const __m128i base =
@@ -445,12 +456,8 @@ EXACT_INLINE __m128i ExactFour(const uint8_t* s, __m128i source, __m128i dest,
         if (alpha == 0)
             return dest;
     }
-    const __m128i zero = _mm_setzero_si128();
-    return _mm_packus_epi16(
-        ExactTwo(_mm_unpacklo_epi8(source, zero), _mm_unpacklo_epi8(dest, zero),
-                 table.entries[s[3]], table.entries[s[7]]),
-        ExactTwo(_mm_unpackhi_epi8(source, zero), _mm_unpackhi_epi8(dest, zero),
-                 table.entries[s[11]], table.entries[s[15]]));
+    return ExactPairs(source, dest, table.entries[s[3]], table.entries[s[7]], table.entries[s[11]],
+                      table.entries[s[15]]);
 }
 
 // Sixteen pixels of one alpha other than 0 and 255, four at a time.
