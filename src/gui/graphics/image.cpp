@@ -165,26 +165,23 @@ __m128i PixelSums(__m128i pairs, const AlphaEntry& entry)
                          _mm_madd_epi16(pairs, entry.low));
 }
 
-uint32_t Load32(const uint8_t* p)
-{
-    uint32_t value;
-    std::memcpy(&value, p, 4);
-    return value;
-}
-
 void Store32(uint8_t* p, uint32_t value)
 {
     std::memcpy(p, &value, 4);
 }
 
 // Four destination pixels of four bytes each; a 3-byte destination's fourth byte is the
-// next pixel's first, so dst must hold one byte past the fourth pixel.
+// next pixel's first, so dst must hold two bytes past the fourth pixel.
 __m128i LoadFour(const uint8_t* d, int dstStep)
 {
     if (dstStep == 4)
         return _mm_loadu_si128(reinterpret_cast<const __m128i*>(d));
-    return _mm_setr_epi32(static_cast<int>(Load32(d)), static_cast<int>(Load32(d + 3)),
-                          static_cast<int>(Load32(d + 6)), static_cast<int>(Load32(d + 9)));
+    // Bytes 0 to 7 and 6 to 13; each half keeps its bytes 0 to 3 and, moved up one, 3 to 6.
+    const __m128i halves =
+        _mm_unpacklo_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(d)),
+                           _mm_loadl_epi64(reinterpret_cast<const __m128i*>(d + 6)));
+    const __m128i low = _mm_set_epi32(0, -1, 0, -1);
+    return _mm_or_si128(_mm_and_si128(halves, low), _mm_andnot_si128(low, _mm_slli_epi64(halves, 8)));
 }
 
 // Four pixels at once, each channel in a 32-bit lane: the new destination pixels, the
