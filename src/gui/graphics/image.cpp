@@ -384,19 +384,14 @@ EXACT_INLINE __m128i Lowered(__m128i pairs, const ExactEntry& entry)
                          _mm_srai_epi32(_mm_madd_epi16(pairs, entry.errors), 31));
 }
 
-// Two pixels' X - [T < 0], below 2^16, in 16-bit lanes: packed as signed numbers after
-// an offset, which is then taken back.
-EXACT_INLINE __m128i Narrow(__m128i first, __m128i second)
+// Two pixels' X - [T < 0] divided by 255 as 16-bit lanes: the values lie below 2^16,
+// so their upper halves are 0 and the multiply-high leaves them 0; 0x8081 / 2^23 is
+// exact below 2^16.
+EXACT_INLINE __m128i Quotient(__m128i first, __m128i second)
 {
-    const __m128i offset = _mm_set1_epi32(32768);
-    return _mm_xor_si128(_mm_packs_epi32(_mm_sub_epi32(first, offset), _mm_sub_epi32(second, offset)),
-                         _mm_set1_epi16(-32768));
-}
-
-// Eight channels in 16-bit lanes divided by 255, exact below 2^16.
-EXACT_INLINE __m128i Quotient(__m128i x)
-{
-    return _mm_srli_epi16(_mm_mulhi_epu16(x, _mm_set1_epi16(-32639)), 7);
+    const __m128i magic = _mm_set1_epi16(-32639);
+    return _mm_srli_epi16(
+        _mm_packs_epi32(_mm_mulhi_epu16(first, magic), _mm_mulhi_epu16(second, magic)), 7);
 }
 
 // Four pixels of alphas a, b, c and e, laid out as BlendFour's.
@@ -406,10 +401,10 @@ EXACT_INLINE __m128i ExactPairs(__m128i source, __m128i dest, const ExactEntry& 
     const __m128i zero = _mm_setzero_si128();
     const __m128i low = _mm_unpacklo_epi8(source, dest);
     const __m128i high = _mm_unpackhi_epi8(source, dest);
-    return _mm_packus_epi16(Quotient(Narrow(Lowered(_mm_unpacklo_epi8(low, zero), a),
-                                            Lowered(_mm_unpackhi_epi8(low, zero), b))),
-                            Quotient(Narrow(Lowered(_mm_unpacklo_epi8(high, zero), c),
-                                            Lowered(_mm_unpackhi_epi8(high, zero), e))));
+    return _mm_packus_epi16(Quotient(Lowered(_mm_unpacklo_epi8(low, zero), a),
+                                     Lowered(_mm_unpackhi_epi8(low, zero), b)),
+                            Quotient(Lowered(_mm_unpacklo_epi8(high, zero), c),
+                                     Lowered(_mm_unpackhi_epi8(high, zero), e)));
 }
 
 const __m128i kAlphaBytes = _mm_set1_epi32(static_cast<int>(0xFF000000u));
@@ -440,6 +435,12 @@ EXACT_INLINE __m128i SameFour(__m128i source, __m128i dest, const ExactEntry& en
     return _mm_sub_epi8(_mm_add_epi8(base, _mm_set1_epi8(-1)), _mm_xor_si128(share, rising));
 }
 
+// Opaque pixels over four destination pixels: the source's colours, the fourth bytes kept.
+EXACT_INLINE __m128i Opaque(__m128i source, __m128i dest)
+{
+    return _mm_or_si128(_mm_andnot_si128(kAlphaBytes, source), _mm_and_si128(kAlphaBytes, dest));
+}
+
 // Four pixels at full opacity, laid out as BlendFour's.
 EXACT_INLINE __m128i ExactFour(const uint8_t* s, __m128i source, __m128i dest,
                                const ExactTable& table)
@@ -449,7 +450,7 @@ EXACT_INLINE __m128i ExactFour(const uint8_t* s, __m128i source, __m128i dest,
     if (_mm_movemask_epi8(_mm_cmpeq_epi32(alphas, _mm_shuffle_epi32(alphas, 0))) == 0xFFFF) {
         const uint8_t alpha = s[3];
         if (alpha == 255)
-            return _mm_or_si128(_mm_andnot_si128(kAlphaBytes, source), _mm_and_si128(kAlphaBytes, dest));
+            return Opaque(source, dest);
         if (alpha == 0)
             return dest;
     }
@@ -467,7 +468,8 @@ EXACT_INLINE void SameSixteen(const uint8_t* s, uint8_t* d, const ExactEntry& en
                                  LoadFour(d, Step), entry));
 }
 
-// Sixteen pixels at full opacity. Veils are of one alpha throughout.
+// Sixteen pixels at full opacity. Skins are mostly opaque or clear and veils of one
+// alpha throughout.
 template <int Step>
 EXACT_INLINE void ExactSixteen(const uint8_t* s, uint8_t* d, const ExactTable& table)
 {
@@ -478,22 +480,31 @@ EXACT_INLINE void ExactSixteen(const uint8_t* s, uint8_t* d, const ExactTable& t
         _mm_or_si128(_mm_xor_si128(source[0], _mm_shuffle_epi32(source[0], 0)),
                      _mm_xor_si128(source[0], source[1])),
         _mm_or_si128(_mm_xor_si128(source[0], source[2]), _mm_xor_si128(source[0], source[3])));
-    const uint8_t alpha = s[3];
-    if (_mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(differ, kAlphaBytes), _mm_setzero_si128())) ==
-            0xFFFF &&
-        alpha != 0 && alpha != 255) {
-        const ExactEntry& entry = table.entries[alpha];
-        switch (entry.sign) {
-        case 1:
-            return SameSixteen<1, Step>(s, d, entry);
-        case -1:
-            return SameSixteen<-1, Step>(s, d, entry);
-        default:
-            return SameSixteen<0, Step>(s, d, entry);
-        }
+    if (_mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(differ, kAlphaBytes), _mm_setzero_si128())) !=
+        0xFFFF) {
+        for (int k = 0; k < 4; ++k, s += 16, d += 4 * Step)
+            StoreFour(d, Step,
+                      ExactPairs(source[k], LoadFour(d, Step), table.entries[s[3]], table.entries[s[7]],
+                                 table.entries[s[11]], table.entries[s[15]]));
+        return;
     }
-    for (int k = 0; k < 4; ++k, s += 16, d += 4 * Step)
-        StoreFour(d, Step, ExactFour(s, source[k], LoadFour(d, Step), table));
+    const uint8_t alpha = s[3];
+    if (alpha == 0)
+        return;
+    if (alpha == 255) {
+        for (int k = 0; k < 4; ++k, d += 4 * Step)
+            StoreFour(d, Step, Opaque(source[k], LoadFour(d, Step)));
+        return;
+    }
+    const ExactEntry& entry = table.entries[alpha];
+    switch (entry.sign) {
+    case 1:
+        return SameSixteen<1, Step>(s, d, entry);
+    case -1:
+        return SameSixteen<-1, Step>(s, d, entry);
+    default:
+        return SameSixteen<0, Step>(s, d, entry);
+    }
 }
 
 template <int Step>
