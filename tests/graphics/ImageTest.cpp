@@ -388,7 +388,7 @@ TEST(Blend, FullOpacityMatchesTheExtendedPrecisionBlendForEveryAlphaAndChannelPa
     unsigned int original = 0;
     _controlfp_s(&original, 0, 0);
     int wrong = 0;
-    for (unsigned int precision : {static_cast<unsigned int>(_PC_64), static_cast<unsigned int>(_PC_53)}) {
+    for (unsigned int precision : {0u + _PC_64, 0u + _PC_53}) {
         unsigned int ignored = 0;
         _controlfp_s(&ignored, precision, _MCW_PC);
         for (TPixelFormat format : {pf24bit, pf32bit}) {
@@ -400,7 +400,9 @@ TEST(Blend, FullOpacityMatchesTheExtendedPrecisionBlendForEveryAlphaAndChannelPa
                     for (int x = 0; x < width; ++x) {
                         const int alpha = sameAlpha ? x / 4 : x % 256;
                         const int k = sameAlpha ? x % 4 : x / 256;
-                        const auto dest = [&](int c) { return std::min(255, 12 * part + 3 * k + c); };
+                        const auto dest = [&](int c) {
+                            return std::min(255, 12 * part + 3 * k + c);
+                        };
                         Set(*src, x, part, {s, s, s, alpha});
                         Set(*dst, x, part, {dest(0), dest(1), dest(2), 77});
                     }

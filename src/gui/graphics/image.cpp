@@ -181,7 +181,8 @@ __m128i LoadFour(const uint8_t* d, int dstStep)
         _mm_unpacklo_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(d)),
                            _mm_loadl_epi64(reinterpret_cast<const __m128i*>(d + 6)));
     const __m128i low = _mm_set_epi32(0, -1, 0, -1);
-    return _mm_or_si128(_mm_and_si128(halves, low), _mm_andnot_si128(low, _mm_slli_epi64(halves, 8)));
+    return _mm_or_si128(_mm_and_si128(halves, low),
+                        _mm_andnot_si128(low, _mm_slli_epi64(halves, 8)));
 }
 
 // Four pixels at once, each channel in a 32-bit lane: the new destination pixels, the
@@ -320,7 +321,8 @@ ExactTable MakeExactTable()
             const uint64_t whole = static_cast<uint64_t>(scaled);
             if (static_cast<double>(whole) != scaled)
                 table.usable = false;
-            const int64_t e = static_cast<int64_t>(255 * whole - (static_cast<uint64_t>(share) << 60));
+            const int64_t e =
+                static_cast<int64_t>(255 * whole - (static_cast<uint64_t>(share) << 60));
             if (e < INT16_MIN || e > INT16_MAX)
                 table.usable = false;
             return static_cast<int16_t>(e);
@@ -334,7 +336,7 @@ ExactTable MakeExactTable()
         entry.weights = _mm_setr_epi16(a, na, a, na, a, na, 0, 255);
         entry.sign = es + ed != 0 ? 0 : es > 0 ? 1 : es < 0 ? -1 : 0;
         const int weight = entry.sign == 1 ? alpha : 255 - alpha;
-        const short m = static_cast<short>(std::min((weight * 65536 + 254) / 255, 65535));
+        const short m = static_cast<short>(entry.sign != 0 ? (weight * 65536 + 254) / 255 : 0);
         entry.magic = _mm_setr_epi16(m, m, m, 0, m, m, m, 0);
     }
     return table;
@@ -409,6 +411,12 @@ EXACT_INLINE __m128i ExactPairs(__m128i source, __m128i dest, const ExactEntry& 
 
 const __m128i kAlphaBytes = _mm_set1_epi32(static_cast<int>(0xFF000000u));
 
+// Opaque pixels over four destination pixels: the source's colours, the fourth bytes kept.
+EXACT_INLINE __m128i Opaque(__m128i source, __m128i dest)
+{
+    return _mm_or_si128(_mm_andnot_si128(kAlphaBytes, source), _mm_and_si128(kAlphaBytes, dest));
+}
+
 // Four pixels of one alpha other than 0 and 255, laid out as BlendFour's; Sign is the
 // entry's.
 template <int Sign>
@@ -419,9 +427,7 @@ EXACT_INLINE __m128i SameFour(__m128i source, __m128i dest, const ExactEntry& en
         return ExactPairs(source, dest, entry, entry, entry, entry);
     // The fourth bytes come out as the destination's: other is 255 there for sign 1
     // (F(x >= 0) is 0 at magic 0), and equal to base for -1.
-    const __m128i base =
-        Sign == 1 ? dest
-                  : _mm_or_si128(_mm_andnot_si128(kAlphaBytes, source), _mm_and_si128(kAlphaBytes, dest));
+    const __m128i base = Sign == 1 ? dest : Opaque(source, dest);
     const __m128i other = Sign == 1 ? _mm_or_si128(source, kAlphaBytes) : dest;
     const __m128i up = _mm_subs_epu8(other, base);
     const __m128i down = _mm_subs_epu8(base, other);
@@ -433,12 +439,6 @@ EXACT_INLINE __m128i SameFour(__m128i source, __m128i dest, const ExactEntry& en
     // the first.
     const __m128i rising = _mm_cmpeq_epi8(down, zero);
     return _mm_sub_epi8(_mm_add_epi8(base, _mm_set1_epi8(-1)), _mm_xor_si128(share, rising));
-}
-
-// Opaque pixels over four destination pixels: the source's colours, the fourth bytes kept.
-EXACT_INLINE __m128i Opaque(__m128i source, __m128i dest)
-{
-    return _mm_or_si128(_mm_andnot_si128(kAlphaBytes, source), _mm_and_si128(kAlphaBytes, dest));
 }
 
 // Four pixels at full opacity, laid out as BlendFour's.
@@ -480,12 +480,12 @@ EXACT_INLINE void ExactSixteen(const uint8_t* s, uint8_t* d, const ExactTable& t
         _mm_or_si128(_mm_xor_si128(source[0], _mm_shuffle_epi32(source[0], 0)),
                      _mm_xor_si128(source[0], source[1])),
         _mm_or_si128(_mm_xor_si128(source[0], source[2]), _mm_xor_si128(source[0], source[3])));
-    if (_mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(differ, kAlphaBytes), _mm_setzero_si128())) !=
-        0xFFFF) {
+    const __m128i same = _mm_cmpeq_epi32(_mm_and_si128(differ, kAlphaBytes), _mm_setzero_si128());
+    if (_mm_movemask_epi8(same) != 0xFFFF) {
         for (int k = 0; k < 4; ++k, s += 16, d += 4 * Step)
             StoreFour(d, Step,
-                      ExactPairs(source[k], LoadFour(d, Step), table.entries[s[3]], table.entries[s[7]],
-                                 table.entries[s[11]], table.entries[s[15]]));
+                      ExactPairs(source[k], LoadFour(d, Step), table.entries[s[3]],
+                                 table.entries[s[7]], table.entries[s[11]], table.entries[s[15]]));
         return;
     }
     const uint8_t alpha = s[3];
@@ -511,8 +511,8 @@ template <int Step>
 void ExactRows(const uint8_t* s, ptrdiff_t srcStride, uint8_t* d, ptrdiff_t dstStride, int rows,
                int count, const ExactTable& table)
 {
-    // A 3-byte destination's group also reads the first byte of the pixel after it,
-    // which must lie inside the rectangle's row.
+    // A 3-byte destination's group also reads two bytes of the pixel after it, which
+    // must lie inside the rectangle's row.
     const int spare = Step == 4 ? 0 : 1;
     for (int i = 0; i < rows; ++i, s += srcStride, d += dstStride) {
         const uint8_t* sp = s;
@@ -532,6 +532,7 @@ void ExactRows(const uint8_t* s, ptrdiff_t srcStride, uint8_t* d, ptrdiff_t dstS
 void GeneralRow(const uint8_t* s, uint8_t* d, int dstStep, int count, AlphaTable& table,
                 uint8_t opacity)
 {
+    // As in ExactRows, a 3-byte destination needs a pixel to spare.
     const int spare = dstStep == 4 ? 0 : 1;
     int j = 0;
     for (; j + 16 + spare <= count; j += 16, s += 64, d += 16 * dstStep)
@@ -551,12 +552,11 @@ void Blend(TBitmap* dst, int dstStep, const TRect& rect, TBitmap* src, const TPo
     // Rows of a bitmap lie a fixed step apart.
     const int rows = span.endRow - span.firstRow;
     const int count = span.endColumn - span.firstColumn;
-    const uint8_t* s = src->ScanLine(origin.Y + span.firstRow) + (origin.X + span.firstColumn) * 4;
-    uint8_t* d = dst->ScanLine(rect.Top + span.firstRow) + (rect.Left + span.firstColumn) * dstStep;
-    const ptrdiff_t srcStride =
-        rows > 1 ? src->ScanLine(origin.Y + span.firstRow + 1) - src->ScanLine(origin.Y + span.firstRow) : 0;
-    const ptrdiff_t dstStride =
-        rows > 1 ? dst->ScanLine(rect.Top + span.firstRow + 1) - dst->ScanLine(rect.Top + span.firstRow) : 0;
+    const int srcRow = origin.Y + span.firstRow, dstRow = rect.Top + span.firstRow;
+    const uint8_t* s = src->ScanLine(srcRow) + (origin.X + span.firstColumn) * 4;
+    uint8_t* d = dst->ScanLine(dstRow) + (rect.Left + span.firstColumn) * dstStep;
+    const ptrdiff_t srcStride = rows > 1 ? src->ScanLine(srcRow + 1) - src->ScanLine(srcRow) : 0;
+    const ptrdiff_t dstStride = rows > 1 ? dst->ScanLine(dstRow + 1) - dst->ScanLine(dstRow) : 0;
     if (opacity == 255 && ExactBlendHolds()) {
         if (dstStep == 4)
             ExactRows<4>(s, srcStride, d, dstStride, rows, count, Exact());
