@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cfloat>
 #include <cstring>
 #include <memory>
 #include <random>
@@ -441,4 +442,52 @@ TEST(DrawAlpha, WritingIntoTheCanvasBitmapMatchesTheCopyInEveryByte)
         }
     EXPECT_GT(changed, 300);
     EXPECT_EQ(0, wrong) << "pixels that differ";
+}
+
+TEST(Blend, FullOpacityMatchesTheExtendedPrecisionBlendForEveryAlphaAndChannelPair)
+{
+    // Row `part` of the picture for source channel s: each alpha has four pixels, side by
+    // side (groups of one alpha) or 256 apart (groups of four alphas), whose twelve
+    // channels hold destination bytes 12 x part to 12 x part + 11. Both layouts run over
+    // every alpha, source and destination byte, the first for half the source bytes in
+    // each format. The exact integer blend assumes the x87 settings the program starts
+    // with; under 53-bit precision the general one must take over.
+    const int width = 1024, parts = 22;
+    unsigned int original = 0;
+    _controlfp_s(&original, 0, 0);
+    int wrong = 0;
+    for (unsigned int precision : {0u + _PC_64, 0u + _PC_53}) {
+        unsigned int ignored = 0;
+        _controlfp_s(&ignored, precision, _MCW_PC);
+        for (TPixelFormat format : {pf24bit, pf32bit}) {
+            auto src = Make(pf32bit, width, parts);
+            auto dst = Make(format, width, parts);
+            for (int s = 0; s < 256; s += precision == _PC_64 ? 1 : 7) {
+                const bool sameAlpha = (s + (format == pf32bit)) % 2 == 0;
+                for (int part = 0; part < parts; ++part)
+                    for (int x = 0; x < width; ++x) {
+                        const int alpha = sameAlpha ? x / 4 : x % 256;
+                        const int k = sameAlpha ? x % 4 : x / 256;
+                        const auto dest = [&](int c) {
+                            return std::min(255, 12 * part + 3 * k + c);
+                        };
+                        Set(*src, x, part, {s, s, s, alpha});
+                        Set(*dst, x, part, {dest(0), dest(1), dest(2), 77});
+                    }
+                TBitmap expected;
+                expected.Assign(dst.get());
+                ReferenceBlend(expected, *src, 255);
+                if (format == pf24bit)
+                    BlendAlphaWhole(dst.get(), src.get(), 255);
+                else
+                    BlendAlpha32Whole(dst.get(), src.get(), 255);
+                for (int part = 0; part < parts; ++part)
+                    wrong += std::memcmp(dst->ScanLine(part), expected.ScanLine(part),
+                                         width * (format == pf24bit ? 3 : 4)) != 0;
+            }
+        }
+    }
+    unsigned int ignored = 0;
+    _controlfp_s(&ignored, original, _MCW_PC);
+    EXPECT_EQ(0, wrong) << "rows that differ";
 }

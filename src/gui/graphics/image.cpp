@@ -5,6 +5,7 @@
 #include <emmintrin.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 
 namespace {
@@ -164,30 +165,33 @@ __m128i PixelSums(__m128i pairs, const AlphaEntry& entry)
                          _mm_madd_epi16(pairs, entry.low));
 }
 
-uint32_t Load32(const uint8_t* p)
-{
-    uint32_t value;
-    std::memcpy(&value, p, 4);
-    return value;
-}
-
 void Store32(uint8_t* p, uint32_t value)
 {
     std::memcpy(p, &value, 4);
 }
 
+// Four destination pixels of four bytes each; a 3-byte destination's fourth byte is the
+// next pixel's first, so dst must hold two bytes past the fourth pixel.
+__m128i LoadFour(const uint8_t* d, int dstStep)
+{
+    if (dstStep == 4)
+        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(d));
+    // Bytes 0 to 7 and 6 to 13; each half keeps its bytes 0 to 3 and, moved up one, 3 to 6.
+    const __m128i halves =
+        _mm_unpacklo_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(d)),
+                           _mm_loadl_epi64(reinterpret_cast<const __m128i*>(d + 6)));
+    const __m128i low = _mm_set_epi32(0, -1, 0, -1);
+    return _mm_or_si128(_mm_and_si128(halves, low),
+                        _mm_andnot_si128(low, _mm_slli_epi64(halves, 8)));
+}
+
 // Four pixels at once, each channel in a 32-bit lane: the new destination pixels, the
-// fourth byte of each as it was (for a 3-byte destination the next pixel's first). A
-// 3-byte destination is read four bytes a pixel, so dst must hold one byte past the
-// fourth pixel.
+// fourth byte of each as it was (for a 3-byte destination the next pixel's first).
 __m128i BlendFour(const uint8_t* s, const uint8_t* d, int dstStep, AlphaTable& table,
                   uint8_t opacity)
 {
     const __m128i source = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
-    const __m128i dest =
-        dstStep == 4 ? _mm_loadu_si128(reinterpret_cast<const __m128i*>(d))
-                     : _mm_setr_epi32(static_cast<int>(Load32(d)), static_cast<int>(Load32(d + 3)),
-                                      static_cast<int>(Load32(d + 6)), static_cast<int>(Load32(d + 9)));
+    const __m128i dest = LoadFour(d, dstStep);
     const __m128i zero = _mm_setzero_si128();
     const __m128i alphaBytes = _mm_set1_epi32(static_cast<int>(0xFF000000u));
     const __m128i alphas = _mm_and_si128(source, alphaBytes);
@@ -270,6 +274,273 @@ void BlendSixteen(const uint8_t* s, uint8_t* d, int dstStep, AlphaTable& table,
         StoreFour(d + 4 * k * dstStep, dstStep, pixels[k]);
 }
 
+// At full opacity the blend is done in exact integers. With X = alpha x S.c +
+// (255 - alpha) x D.c, the exact weighted sum is X / 255 + T / (255 x 2^60), where
+// T = S.c x E.source + D.c x E.dest and E are the errors of the double weights in units
+// of 2^-60 / 255 (small integers). Unless X is a multiple of 255 the sum lies at least
+// 1/255 from an integer, so the result is X / 255 cut. On a multiple, the extended
+// sum (64-bit mantissa, rounded to nearest) falls below the integer exactly when T < 0:
+// T is then either 0 or at least 4080 away from it, far beyond half a unit of the last
+// place. Both cases are the quotient of X - [T < 0], since one less does not change the
+// quotient of a number that is not a multiple.
+struct ExactEntry {
+    // Lanes of one pixel: (E.source, E.dest) pairs for three channels, (0, 0) for the
+    // fourth byte, which keeps its value.
+    __m128i errors;
+    // (alpha, 255 - alpha) pairs for three channels, (0, 255) for the fourth byte.
+    __m128i weights;
+    // For sign 1 or -1 (below) the blend is base + F(other - base): base D and other S
+    // for sign 1 (weight alpha on other), the other way round for -1 (weight 255 -
+    // alpha); F(x) = floor(weight x |x| / 255) for x >= 0, its complement (minus it,
+    // less one) below. That floor is mulhi(|x|, magic) for |x| < 256: magic =
+    // ceil(weight x 2^16 / 255) exceeds the exact ratio by less than 255 / 2^16 over the
+    // range, below the 1/255 that the fraction lacks of the next integer. 0 in the
+    // fourth lanes.
+    __m128i magic;
+    int16_t sourceError, destError;
+    // With E.dest = -E.source (most alphas above 127), T < 0 is a comparison of S.c and
+    // D.c: 1 if it is S.c < D.c, -1 if S.c > D.c; 0 if T is needed.
+    int sign;
+};
+
+struct ExactTable {
+    ExactEntry entries[256];
+    bool usable = true;  // every weight's error is a 16-bit multiple of 2^-60 / 255
+};
+
+ExactTable MakeExactTable()
+{
+    ExactTable table;
+    const double unit = 1152921504606846976.0;  // 2^60
+    for (int alpha = 0; alpha < 256; ++alpha) {
+        const Weights w = BlendWeights(255, static_cast<uint8_t>(alpha));
+        // Weights of 2^-8 and more are whole multiples of 2^-60; the differences are
+        // taken modulo 2^64 and are small.
+        const auto error = [&](double weight, int share) {
+            const double scaled = weight * unit;
+            const uint64_t whole = static_cast<uint64_t>(scaled);
+            if (static_cast<double>(whole) != scaled)
+                table.usable = false;
+            const int64_t e =
+                static_cast<int64_t>(255 * whole - (static_cast<uint64_t>(share) << 60));
+            if (e < INT16_MIN || e > INT16_MAX)
+                table.usable = false;
+            return static_cast<int16_t>(e);
+        };
+        ExactEntry& entry = table.entries[alpha];
+        entry.sourceError = error(w.source, alpha);
+        entry.destError = error(w.dest, 255 - alpha);
+        const short es = entry.sourceError, ed = entry.destError;
+        entry.errors = _mm_setr_epi16(es, ed, es, ed, es, ed, 0, 0);
+        const short a = static_cast<short>(alpha), na = static_cast<short>(255 - alpha);
+        entry.weights = _mm_setr_epi16(a, na, a, na, a, na, 0, 255);
+        entry.sign = es + ed != 0 ? 0 : es > 0 ? 1 : es < 0 ? -1 : 0;
+        const int weight = entry.sign == 1 ? alpha : 255 - alpha;
+        const short m = static_cast<short>(entry.sign != 0 ? (weight * 65536 + 254) / 255 : 0);
+        entry.magic = _mm_setr_epi16(m, m, m, 0, m, m, m, 0);
+    }
+    return table;
+}
+
+const ExactTable& Exact()
+{
+    static const ExactTable table = MakeExactTable();
+    return table;
+}
+
+// The exact blend assumes the x87 rounds to nearest with a 64-bit mantissa (mingw's
+// start-up setting); under any other control word the general blend runs.
+bool ExactBlendHolds()
+{
+    uint16_t control;
+    __asm__ volatile("fnstcw %0" : "=m"(control));
+    return (control & 0x0F00) == 0x0300 && Exact().usable;
+}
+
+uint8_t ExactChannel(int s, int d, int alpha, const ExactEntry& entry)
+{
+    const int x = alpha * s + (255 - alpha) * d;
+    const int t = s * entry.sourceError + d * entry.destError;
+    return static_cast<uint8_t>((x - (t < 0)) / 255);
+}
+
+void ExactPixel(const uint8_t* s, uint8_t* d, const ExactTable& table)
+{
+    const int alpha = s[3];
+    const ExactEntry& entry = table.entries[alpha];
+    const uint8_t blue = ExactChannel(s[0], d[0], alpha, entry);
+    const uint8_t green = ExactChannel(s[1], d[1], alpha, entry);
+    const uint8_t red = ExactChannel(s[2], d[2], alpha, entry);
+    d[0] = blue;
+    d[1] = green;
+    d[2] = red;
+}
+
+#define EXACT_INLINE inline __attribute__((always_inline))
+
+// One pixel's channels as (S.c, D.c) pairs in 32-bit lanes, of the given alpha:
+// X - [T < 0].
+EXACT_INLINE __m128i Lowered(__m128i pairs, const ExactEntry& entry)
+{
+    return _mm_add_epi32(_mm_madd_epi16(pairs, entry.weights),
+                         _mm_srai_epi32(_mm_madd_epi16(pairs, entry.errors), 31));
+}
+
+// Two pixels' X - [T < 0] divided by 255 as 16-bit lanes: the values lie below 2^16,
+// so their upper halves are 0 and the multiply-high leaves them 0; 0x8081 / 2^23 is
+// exact below 2^16.
+EXACT_INLINE __m128i Quotient(__m128i first, __m128i second)
+{
+    const __m128i magic = _mm_set1_epi16(-32639);
+    return _mm_srli_epi16(
+        _mm_packs_epi32(_mm_mulhi_epu16(first, magic), _mm_mulhi_epu16(second, magic)), 7);
+}
+
+// Four pixels of alphas a, b, c and e, laid out as BlendFour's.
+EXACT_INLINE __m128i ExactPairs(__m128i source, __m128i dest, const ExactEntry& a,
+                                const ExactEntry& b, const ExactEntry& c, const ExactEntry& e)
+{
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i low = _mm_unpacklo_epi8(source, dest);
+    const __m128i high = _mm_unpackhi_epi8(source, dest);
+    return _mm_packus_epi16(Quotient(Lowered(_mm_unpacklo_epi8(low, zero), a),
+                                     Lowered(_mm_unpackhi_epi8(low, zero), b)),
+                            Quotient(Lowered(_mm_unpacklo_epi8(high, zero), c),
+                                     Lowered(_mm_unpackhi_epi8(high, zero), e)));
+}
+
+const __m128i kAlphaBytes = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+
+// Opaque pixels over four destination pixels: the source's colours, the fourth bytes kept.
+EXACT_INLINE __m128i Opaque(__m128i source, __m128i dest)
+{
+    return _mm_or_si128(_mm_andnot_si128(kAlphaBytes, source), _mm_and_si128(kAlphaBytes, dest));
+}
+
+// Four pixels of one alpha other than 0 and 255, laid out as BlendFour's; Sign is the
+// entry's.
+template <int Sign>
+EXACT_INLINE __m128i SameFour(__m128i source, __m128i dest, const ExactEntry& entry)
+{
+    const __m128i zero = _mm_setzero_si128();
+    if (Sign == 0)
+        return ExactPairs(source, dest, entry, entry, entry, entry);
+    // The fourth bytes come out as the destination's: other is 255 there for sign 1
+    // (F(x >= 0) is 0 at magic 0), and equal to base for -1.
+    const __m128i base = Sign == 1 ? dest : Opaque(source, dest);
+    const __m128i other = Sign == 1 ? _mm_or_si128(source, kAlphaBytes) : dest;
+    const __m128i up = _mm_subs_epu8(other, base);
+    const __m128i down = _mm_subs_epu8(base, other);
+    const __m128i distance = _mm_or_si128(up, down);
+    const __m128i share =
+        _mm_packus_epi16(_mm_mulhi_epu16(_mm_unpacklo_epi8(distance, zero), entry.magic),
+                         _mm_mulhi_epu16(_mm_unpackhi_epi8(distance, zero), entry.magic));
+    // base + share upward, base - share - 1 downward: base - 1 - (share ^ 0xFF) wraps to
+    // the first.
+    const __m128i rising = _mm_cmpeq_epi8(down, zero);
+    return _mm_sub_epi8(_mm_add_epi8(base, _mm_set1_epi8(-1)), _mm_xor_si128(share, rising));
+}
+
+// Four pixels at full opacity, laid out as BlendFour's.
+EXACT_INLINE __m128i ExactFour(const uint8_t* s, __m128i source, __m128i dest,
+                               const ExactTable& table)
+{
+    const __m128i alphas = _mm_and_si128(source, kAlphaBytes);
+    // Skins are mostly opaque or clear.
+    if (_mm_movemask_epi8(_mm_cmpeq_epi32(alphas, _mm_shuffle_epi32(alphas, 0))) == 0xFFFF) {
+        const uint8_t alpha = s[3];
+        if (alpha == 255)
+            return Opaque(source, dest);
+        if (alpha == 0)
+            return dest;
+    }
+    return ExactPairs(source, dest, table.entries[s[3]], table.entries[s[7]], table.entries[s[11]],
+                      table.entries[s[15]]);
+}
+
+// Sixteen pixels of one alpha other than 0 and 255, four at a time.
+template <int Sign, int Step>
+EXACT_INLINE void SameSixteen(const uint8_t* s, uint8_t* d, const ExactEntry& entry)
+{
+    for (int k = 0; k < 4; ++k, s += 16, d += 4 * Step)
+        StoreFour(d, Step,
+                  SameFour<Sign>(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s)),
+                                 LoadFour(d, Step), entry));
+}
+
+// Sixteen pixels at full opacity. Skins are mostly opaque or clear and veils of one
+// alpha throughout.
+template <int Step>
+EXACT_INLINE void ExactSixteen(const uint8_t* s, uint8_t* d, const ExactTable& table)
+{
+    __m128i source[4];
+    for (int k = 0; k < 4; ++k)
+        source[k] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 16 * k));
+    const __m128i differ = _mm_or_si128(
+        _mm_or_si128(_mm_xor_si128(source[0], _mm_shuffle_epi32(source[0], 0)),
+                     _mm_xor_si128(source[0], source[1])),
+        _mm_or_si128(_mm_xor_si128(source[0], source[2]), _mm_xor_si128(source[0], source[3])));
+    const __m128i same = _mm_cmpeq_epi32(_mm_and_si128(differ, kAlphaBytes), _mm_setzero_si128());
+    if (_mm_movemask_epi8(same) != 0xFFFF) {
+        for (int k = 0; k < 4; ++k, s += 16, d += 4 * Step)
+            StoreFour(d, Step,
+                      ExactPairs(source[k], LoadFour(d, Step), table.entries[s[3]],
+                                 table.entries[s[7]], table.entries[s[11]], table.entries[s[15]]));
+        return;
+    }
+    const uint8_t alpha = s[3];
+    if (alpha == 0)
+        return;
+    if (alpha == 255) {
+        for (int k = 0; k < 4; ++k, d += 4 * Step)
+            StoreFour(d, Step, Opaque(source[k], LoadFour(d, Step)));
+        return;
+    }
+    const ExactEntry& entry = table.entries[alpha];
+    switch (entry.sign) {
+    case 1:
+        return SameSixteen<1, Step>(s, d, entry);
+    case -1:
+        return SameSixteen<-1, Step>(s, d, entry);
+    default:
+        return SameSixteen<0, Step>(s, d, entry);
+    }
+}
+
+template <int Step>
+void ExactRows(const uint8_t* s, ptrdiff_t srcStride, uint8_t* d, ptrdiff_t dstStride, int rows,
+               int count, const ExactTable& table)
+{
+    // A 3-byte destination's group also reads two bytes of the pixel after it, which
+    // must lie inside the rectangle's row.
+    const int spare = Step == 4 ? 0 : 1;
+    for (int i = 0; i < rows; ++i, s += srcStride, d += dstStride) {
+        const uint8_t* sp = s;
+        uint8_t* dp = d;
+        int j = 0;
+        for (; j + 16 + spare <= count; j += 16, sp += 64, dp += 16 * Step)
+            ExactSixteen<Step>(sp, dp, table);
+        for (; j + 4 + spare <= count; j += 4, sp += 16, dp += 4 * Step)
+            StoreFour(dp, Step,
+                      ExactFour(sp, _mm_loadu_si128(reinterpret_cast<const __m128i*>(sp)),
+                                LoadFour(dp, Step), table));
+        for (; j < count; ++j, sp += 4, dp += Step)
+            ExactPixel(sp, dp, table);
+    }
+}
+
+void GeneralRow(const uint8_t* s, uint8_t* d, int dstStep, int count, AlphaTable& table,
+                uint8_t opacity)
+{
+    // As in ExactRows, a 3-byte destination needs a pixel to spare.
+    const int spare = dstStep == 4 ? 0 : 1;
+    int j = 0;
+    for (; j + 16 + spare <= count; j += 16, s += 64, d += 16 * dstStep)
+        BlendSixteen(s, d, dstStep, table, opacity);
+    for (; j < count; ++j, s += 4, d += dstStep)
+        BlendPixel(s, d, table, opacity);
+}
+
 // The shared blend of BlendAlpha (3-byte destination) and BlendAlpha32 (4-byte one).
 void Blend(TBitmap* dst, int dstStep, const TRect& rect, TBitmap* src, const TPoint& origin,
            uint8_t opacity)
@@ -278,19 +549,24 @@ void Blend(TBitmap* dst, int dstStep, const TRect& rect, TBitmap* src, const TPo
         InsideBoth(rect, dst->Width(), dst->Height(), origin, src->Width(), src->Height());
     if (span.Empty())
         return;
-    AlphaTable table;
-    // A 3-byte destination's group also reads the first byte of the pixel after it,
-    // which must lie inside the rectangle's row.
-    const int group = dstStep == 4 ? 16 : 17;
-    for (int i = span.firstRow; i < span.endRow; ++i) {
-        const uint8_t* s = src->ScanLine(origin.Y + i) + (origin.X + span.firstColumn) * 4;
-        uint8_t* d = dst->ScanLine(rect.Top + i) + (rect.Left + span.firstColumn) * dstStep;
-        int j = span.firstColumn;
-        for (; j + group <= span.endColumn; j += 16, s += 64, d += 16 * dstStep)
-            BlendSixteen(s, d, dstStep, table, opacity);
-        for (; j < span.endColumn; ++j, s += 4, d += dstStep)
-            BlendPixel(s, d, table, opacity);
+    // Rows of a bitmap lie a fixed step apart.
+    const int rows = span.endRow - span.firstRow;
+    const int count = span.endColumn - span.firstColumn;
+    const int srcRow = origin.Y + span.firstRow, dstRow = rect.Top + span.firstRow;
+    const uint8_t* s = src->ScanLine(srcRow) + (origin.X + span.firstColumn) * 4;
+    uint8_t* d = dst->ScanLine(dstRow) + (rect.Left + span.firstColumn) * dstStep;
+    const ptrdiff_t srcStride = rows > 1 ? src->ScanLine(srcRow + 1) - src->ScanLine(srcRow) : 0;
+    const ptrdiff_t dstStride = rows > 1 ? dst->ScanLine(dstRow + 1) - dst->ScanLine(dstRow) : 0;
+    if (opacity == 255 && ExactBlendHolds()) {
+        if (dstStep == 4)
+            ExactRows<4>(s, srcStride, d, dstStride, rows, count, Exact());
+        else
+            ExactRows<3>(s, srcStride, d, dstStride, rows, count, Exact());
+        return;
     }
+    AlphaTable table;
+    for (int i = 0; i < rows; ++i, s += srcStride, d += dstStride)
+        GeneralRow(s, d, dstStep, count, table, opacity);
 }
 
 // Blends straight into the 32-bit DIB the canvas draws on, when its DC maps logical to
