@@ -72,5 +72,4 @@ TShadowForm::TShadowForm(TComponent* owner)
     : TDropShadowForm(owner, MainForm, "ShadowForm", 688, 446, 113, 105,
                       MainShadowPicture(PtmLib::Instance().PhaseCount(), PtmLib::Instance().PhasesPerSensor()))
 {
-    SetUpPicture();
 }

@@ -31,7 +31,7 @@ private:
     gs::TPerPixelLayeredFormMaker m_maker;
 };
 
-// Set up at once: the main window shows it at start-up.
+// Set up when the main window is first shown: a boot start waits hidden in the tray.
 class TShadowForm : public TDropShadowForm {
 public:
     explicit TShadowForm(TComponent* owner);
