@@ -21,19 +21,13 @@ namespace {
 
 struct Holdings {
     size_t workingSet;
-    int gdiRoom;
-    int userRoom;
-    int kernelHandles;
-    size_t heapBytes;
+    leakprobe::Holdings held;
 };
 
 Holdings Measure()
 {
     Holdings holdings{};
-    holdings.gdiRoom = leakprobe::GdiRoom();
-    holdings.userRoom = leakprobe::UserRoom();
-    holdings.kernelHandles = leakprobe::KernelHandlesInUse();
-    holdings.heapBytes = leakprobe::HeapBytesInUse();
+    holdings.held = leakprobe::Take();
     // Last: the probes' own tables are then in the working set both times.
     PROCESS_MEMORY_COUNTERS counters{};
     counters.cb = sizeof counters;
@@ -102,14 +96,12 @@ int main(int argc, char** argv)
     std::printf("%ld polls in %.1f s, measured after poll %ld and at the end\n", polls,
                 (GetTickCount() - began) / 1000.0, warmUp);
     Print("resident memory (working set)", start.workingSet / 1024.0, end.workingSet / 1024.0, "KB");
-    Print("GDI objects (room left)", start.gdiRoom, end.gdiRoom, "");
-    Print("window objects (room left)", start.userRoom, end.userRoom, "");
-    Print("kernel handles in use", start.kernelHandles, end.kernelHandles, "");
-    Print("heap in use", start.heapBytes, end.heapBytes, "bytes");
+    Print("GDI objects (room left)", start.held.gdiRoom, end.held.gdiRoom, "");
+    Print("window objects (room left)", start.held.userRoom, end.held.userRoom, "");
+    Print("kernel handles in use", start.held.kernelHandles, end.held.kernelHandles, "");
+    Print("heap in use", start.held.heapBytes, end.held.heapBytes, "bytes");
     // Objects and handles exactly; the heap and working set within page-sized noise.
-    const bool flat = start.gdiRoom == end.gdiRoom && start.userRoom == end.userRoom &&
-                      start.kernelHandles == end.kernelHandles &&
-                      end.heapBytes < start.heapBytes + 16384 &&
+    const bool flat = leakprobe::Flat(start.held, end.held, 16384) &&
                       end.workingSet < start.workingSet + 1024 * 1024;
     std::printf("%s\n", flat ? "flat" : "GROWING");
     MainForm->Close();

@@ -264,17 +264,13 @@ TEST_F(PellonBarTest, AThousandControlsAndBarsLeaveNoObjectBehind)
     for (int i = 0; i < 3; ++i)  // classes registered, caches filled
         MakePaintHoverAndFree();
     Application->ProcessMessages();
-    const int gdiBefore = leakprobe::GdiRoom();
-    const int userBefore = leakprobe::UserRoom();
-    const size_t heapBefore = leakprobe::HeapBytesInUse();
+    const leakprobe::Holdings before = leakprobe::Take();
     for (int i = 0; i < 50; ++i)
         MakePaintHoverAndFree();
     Application->ProcessMessages();
-    const size_t heapAfter = leakprobe::HeapBytesInUse();
-    EXPECT_GT(gdiBefore, 1000) << "the probe must see the table fill up";
-    EXPECT_EQ(gdiBefore, leakprobe::GdiRoom());
-    EXPECT_EQ(userBefore, leakprobe::UserRoom());
-    EXPECT_LT(heapAfter, heapBefore + 4096);
-    std::printf("heap bytes in use %lu -> %lu\n", static_cast<unsigned long>(heapBefore),
-                static_cast<unsigned long>(heapAfter));
+    const leakprobe::Holdings after = leakprobe::Take();
+    const std::string held = leakprobe::Describe(before, after);
+    std::printf("%s\n", held.c_str());
+    EXPECT_GT(before.gdiRoom, 1000) << "the probe must see the table fill up";
+    EXPECT_TRUE(leakprobe::Flat(before, after)) << held;
 }

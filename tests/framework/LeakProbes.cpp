@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <vector>
 
 namespace leakprobe {
@@ -68,6 +69,36 @@ int KernelHandlesInUse()
     for (HANDLE event : events)
         CloseHandle(event);
     return static_cast<int>(highest / 4) - count;
+}
+
+Holdings Take()
+{
+    Holdings holdings{};
+    holdings.gdiRoom = GdiRoom();
+    holdings.userRoom = UserRoom();
+    holdings.kernelHandles = KernelHandlesInUse();
+    holdings.heapBytes = HeapBytesInUse();
+    return holdings;
+}
+
+bool Flat(const Holdings& before, const Holdings& after, size_t heapSlack)
+{
+    return before.gdiRoom == after.gdiRoom && before.userRoom == after.userRoom &&
+           before.kernelHandles == after.kernelHandles &&
+           after.heapBytes < before.heapBytes + heapSlack;
+}
+
+std::string Describe(const Holdings& before, const Holdings& after)
+{
+    char text[256];
+    std::snprintf(text, sizeof text,
+                  "room for GDI objects %d -> %d, window-manager objects %d -> %d; kernel handles "
+                  "in use %d -> %d; heap bytes in use %lu -> %lu",
+                  before.gdiRoom, after.gdiRoom, before.userRoom, after.userRoom,
+                  before.kernelHandles, after.kernelHandles,
+                  static_cast<unsigned long>(before.heapBytes),
+                  static_cast<unsigned long>(after.heapBytes));
+    return text;
 }
 
 }  // namespace leakprobe

@@ -111,32 +111,20 @@ TEST(Leaks, FormsWithAHundredControlsLeaveNoObjectBehind)
     for (int i = 0; i < 5; ++i)  // classes registered, caches filled
         MakeShowAndFreeForm();
     Application->ProcessMessages();
-    const int gdiBefore = GdiRoom();
-    const int userBefore = UserRoom();
-    const int kernelBefore = KernelHandlesInUse();
-    const size_t heapBefore = HeapBytesInUse();
+    const Holdings before = Take();
     const int forms = FormCount();
     const DWORD start = GetTickCount();
     for (int i = 0; i < forms; ++i)
         MakeShowAndFreeForm();
     Application->ProcessMessages();
     const DWORD elapsed = GetTickCount() - start;
-    const size_t heapAfter = HeapBytesInUse();
-    const int gdiAfter = GdiRoom();
-    const int userAfter = UserRoom();
-    const int kernelAfter = KernelHandlesInUse();
-    std::printf("%d forms in %lu ms; room for GDI objects %d -> %d, window-manager objects %d -> %d; "
-                "kernel handles in use %d -> %d; heap bytes in use %lu -> %lu\n",
-                forms, elapsed, gdiBefore, gdiAfter, userBefore, userAfter, kernelBefore, kernelAfter,
-                static_cast<unsigned long>(heapBefore), static_cast<unsigned long>(heapAfter));
-    EXPECT_GT(gdiBefore, 1000) << "the probe must see the table fill up";
-    EXPECT_GT(userBefore, 1000);
-    EXPECT_EQ(gdiBefore, gdiAfter);
-    EXPECT_EQ(userBefore, userAfter);
-    EXPECT_EQ(kernelBefore, kernelAfter);
-    // A leak of a few bytes per form would show as their multiple; allow the heap's own
-    // bookkeeping a page.
-    EXPECT_LT(heapAfter, heapBefore + 4096);
+    const Holdings after = Take();
+    const std::string held = Describe(before, after);
+    std::printf("%d forms in %lu ms; %s\n", forms, elapsed, held.c_str());
+    EXPECT_GT(before.gdiRoom, 1000) << "the probe must see the table fill up";
+    EXPECT_GT(before.userRoom, 1000);
+    // A leak of a few bytes per form would show as their multiple.
+    EXPECT_TRUE(Flat(before, after)) << held;
 }
 
 TEST(Leaks, TheProbesSeeALeak)

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <memory>
 #include <random>
@@ -401,7 +402,24 @@ TEST(GlowFilter, SpreadingGivesTheFiguresOfTheCellByCellWalk)
         std::unique_ptr<NeighborWeightedFilter> own;
         OuterGlowFilterFactory factory;
         NeighborWeightedFilter* filter = nullptr;
-        if (round % 4 == 3) {
+        if (round % 8 == 7) {
+            // A kernel whose rows read the same both ways, with another divisor than the
+            // glow's and some rows alike: spread row by row too.
+            const int rowRadius = static_cast<int>(random() % 5);
+            const int columnRadius = static_cast<int>(random() % 9);
+            const int32_t divisor = 1 + static_cast<int32_t>(random() % 300);
+            IntMatrix kernel(2 * rowRadius + 1, 2 * columnRadius + 1);
+            for (int i = 0; i < kernel.Rows(); ++i)
+                for (int t = 0; t <= columnRadius; ++t)
+                    kernel[i][columnRadius + t] = kernel[i][columnRadius - t] =
+                        i > 0 && random() % 3 == 0
+                            ? kernel[i - 1][columnRadius + t]
+                            : static_cast<int32_t>(random() % (std::min(divisor, 256) + 41)) - 40;
+            own = std::make_unique<NeighborWeightedFilter>(std::move(kernel), divisor, rowRadius,
+                                                           columnRadius);
+            filter = own.get();
+            EXPECT_TRUE(filter->SpreadsBytes());
+        } else if (round % 4 == 3) {
             // An uneven kernel with negative weights and weights above the divisor.
             const int rowRadius = static_cast<int>(random() % 4);
             const int columnRadius = static_cast<int>(random() % 4);

@@ -139,20 +139,37 @@ void Filter::ApplyFilter(const IntMatrix& source, int sourceRow, int sourceColum
 NeighborWeightedFilter::NeighborWeightedFilter(IntMatrix kernel, int32_t divisor,
                                                int32_t rowRadius, int32_t columnRadius)
     : m_kernel(std::move(kernel)), m_divisor(divisor), m_rowRadius(rowRadius),
-      m_columnRadius(columnRadius), m_stamps(256)
+      m_columnRadius(columnRadius)
 {
     ASSERT(divisor > 0);
-    // Rows of the turned kernel without a positive weight spread nothing.
-    m_firstLiveRow = m_kernel.Rows();
-    for (int i = 0; i < m_kernel.Rows(); ++i)
-        for (int j = 0; j < m_kernel.Columns(); ++j) {
-            m_bytesSuffice = m_bytesSuffice && m_kernel[i][j] <= m_divisor;
-            if (m_kernel[i][j] > 0) {
-                const int turned = m_kernel.Rows() - 1 - i;
-                m_firstLiveRow = std::min(m_firstLiveRow, turned);
-                m_endLiveRow = std::max(m_endLiveRow, turned + 1);
+    m_spreadsBytes = m_kernel.Rows() == 2 * rowRadius + 1 &&
+                     m_kernel.Columns() == 2 * columnRadius + 1;
+    for (int k = 0; k < m_kernel.Rows() && m_spreadsBytes; ++k) {
+        std::vector<Term> terms;
+        for (int t = 0; t <= columnRadius; ++t) {
+            const int32_t w = m_kernel[k][columnRadius + t];
+            m_spreadsBytes = m_spreadsBytes && w == m_kernel[k][columnRadius - t] &&
+                             w <= std::min(divisor, 256);
+            // A weight whose product with 255 stays below the divisor only ever gives 0,
+            // as does the maximum's start.
+            if (255 * static_cast<int64_t>(w) >= divisor) {
+                terms.push_back(Term{t, static_cast<int16_t>(w)});
+                m_reach = std::max(m_reach, t);
             }
         }
+        if (terms.empty())
+            continue;
+        auto same = std::find_if(m_rowTerms.begin(), m_rowTerms.end(), [&](const RowTerms& r) {
+            return r.terms.size() == terms.size() &&
+                   std::equal(terms.begin(), terms.end(), r.terms.begin(),
+                              [](const Term& x, const Term& y) {
+                                  return x.distance == y.distance && x.weight == y.weight;
+                              });
+        });
+        if (same == m_rowTerms.end())
+            same = m_rowTerms.insert(m_rowTerms.end(), RowTerms{std::move(terms), {}});
+        same->rows.push_back(k);
+    }
 }
 
 int32_t NeighborWeightedFilter::FilterAt(const IntMatrix& source, int rowOffset,
@@ -176,97 +193,113 @@ int32_t NeighborWeightedFilter::FilterAt(const IntMatrix& source, int rowOffset,
     return m / m_divisor;
 }
 
-int NeighborWeightedFilter::StampWidth() const
-{
-    return (2 * m_columnRadius + 1 + 15) / 16 * 16;
-}
-
-const uint8_t* NeighborWeightedFilter::Stamp(int32_t value) const
-{
-    // The kernel turned by half a turn (cell q reaches p = q + d with the weight FilterAt
-    // gives p's neighbour at -d), times the value, in rows padded to whole 16-byte blocks.
-    std::vector<uint8_t>& stamp = m_stamps[static_cast<size_t>(value)];
-    if (stamp.empty()) {
-        const int kernelRows = 2 * m_rowRadius + 1;
-        const int kernelColumns = 2 * m_columnRadius + 1;
-        const int stampWidth = StampWidth();
-        stamp.assign(static_cast<size_t>(kernelRows) * stampWidth, 0);
-        for (int i = 0; i < kernelRows; ++i)
-            for (int j = 0; j < kernelColumns; ++j) {
-                const int32_t product = value * m_kernel[kernelRows - 1 - i][kernelColumns - 1 - j];
-                stamp[static_cast<size_t>(i) * stampWidth + j] =
-                    static_cast<uint8_t>(std::max(product, 0) / m_divisor);
-            }
-    }
-    return stamp.data();
-}
-
 void NeighborWeightedFilter::ApplyFilter(const IntMatrix& source, int sourceRow,
                                          int sourceColumn, int rows, int columns,
                                          IntMatrix& dest, int destRow, int destColumn) const
 {
     if (rows <= 0 || columns <= 0)
         return;
-    const int kernelRows = 2 * m_rowRadius + 1;
-    const int kernelColumns = 2 * m_columnRadius + 1;
-    // The spread is done on bytes: max(v x weight, 0) / divisor, which is monotone in the
-    // product, so the maximum of the quotients is the quotient of FilterAt's maximum (a
-    // maximum that starts at 0). That needs cells of 0 to 255 and weights of at most the
-    // divisor, as the glow's luminance and kernels are; anything else takes the walk
-    // cell by cell.
-    if (!m_bytesSuffice) {
+    const size_t cells = static_cast<size_t>(rows) * columns;
+    std::vector<uint8_t> bytes(cells);
+    bool fits = m_spreadsBytes;
+    for (int i = 0; i < rows && fits; ++i) {
+        const int32_t* values = source[sourceRow + i] + sourceColumn;
+        uint8_t* row = &bytes[static_cast<size_t>(i) * columns];
+        for (int j = 0; j < columns; ++j) {
+            fits = fits && values[j] >= 0 && values[j] <= 255;
+            row[j] = static_cast<uint8_t>(values[j]);
+        }
+    }
+    if (!fits) {
         Filter::ApplyFilter(source, sourceRow, sourceColumn, rows, columns, dest, destRow,
                             destColumn);
         return;
     }
+    std::vector<uint8_t> spread(cells);
+    SpreadBytes(bytes.data(), rows, columns, spread.data());
     for (int i = 0; i < rows; ++i) {
-        const int32_t* values = source[sourceRow + i] + sourceColumn;
-        for (int j = 0; j < columns; ++j)
-            if (values[j] < 0 || values[j] > 255) {
-                Filter::ApplyFilter(source, sourceRow, sourceColumn, rows, columns, dest,
-                                    destRow, destColumn);
-                return;
-            }
-    }
-
-    const int stampWidth = StampWidth();
-    // Area cell (i, j) is plane cell (i + row radius, j + column radius); the margins
-    // take what falls outside the area.
-    const int planeWidth = columns + kernelColumns + stampWidth;
-    std::vector<uint8_t> plane(static_cast<size_t>(rows + kernelRows) * planeWidth, 0);
-    // The lit cells of a row are listed first, without a branch per cell: text leaves
-    // most cells dark in no pattern a branch could foresee.
-    std::vector<int> lit(static_cast<size_t>(columns));
-    for (int i = 0; i < rows; ++i) {
-        const int32_t* values = source[sourceRow + i] + sourceColumn;
-        int count = 0;
-        for (int j = 0; j < columns; ++j) {
-            lit[static_cast<size_t>(count)] = j;
-            count += values[j] != 0;
-        }
-        for (int n = 0; n < count; ++n) {
-            const int j = lit[static_cast<size_t>(n)];
-            const uint8_t* stamp = Stamp(values[j]);
-            for (int k = m_firstLiveRow; k < m_endLiveRow; ++k) {
-                uint8_t* out = &plane[static_cast<size_t>(i + k) * planeWidth + j];
-                const uint8_t* in = stamp + static_cast<size_t>(k) * stampWidth;
-                for (int block = 0; block < stampWidth; block += 16) {
-                    const __m128i was =
-                        _mm_loadu_si128(reinterpret_cast<const __m128i*>(out + block));
-                    const __m128i add =
-                        _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + block));
-                    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + block),
-                                     _mm_max_epu8(was, add));
-                }
-            }
-        }
-    }
-    for (int i = 0; i < rows; ++i) {
-        const uint8_t* from =
-            &plane[static_cast<size_t>(i + m_rowRadius) * planeWidth + m_columnRadius];
+        const uint8_t* from = &spread[static_cast<size_t>(i) * columns];
         int32_t* out = dest[destRow + i] + destColumn;
         for (int j = 0; j < columns; ++j)
             out[j] = from[j];
+    }
+}
+
+void NeighborWeightedFilter::SpreadBytes(const uint8_t* source, int rows, int columns,
+                                         uint8_t* dest) const
+{
+    ASSERT(m_spreadsBytes);
+    if (rows <= 0 || columns <= 0)
+        return;
+    // FilterAt takes max(value x weight) / divisor, and the quotient grows with the
+    // product, so the maximum product is found first and divided once. The products
+    // (at most 255 x 256) are kept in 16 bits, less 32768 so that signed comparisons
+    // order them. A weight applies to the cells at its distance to either side alike,
+    // so it multiplies the larger of the two: the nearest-cells rows hold, for every
+    // distance, max(cell left, cell right) at that distance.
+    const __m128i bias = _mm_set1_epi16(static_cast<int16_t>(0x8000));
+    const int blocks = (columns + 7) / 8;
+    const int span = blocks * 8;
+    const int reach = m_reach;
+    m_padded.assign(static_cast<size_t>(span + 2 * reach), 0);
+    m_nearest.resize(static_cast<size_t>(reach + 1) * span);
+    m_rowGlow.resize(static_cast<size_t>(span));
+    m_maximum.assign(static_cast<size_t>(rows) * span, static_cast<int16_t>(0x8000));
+    auto at = [](const int16_t* p) {
+        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    };
+    auto put = [](int16_t* p, __m128i v) {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v);
+    };
+    for (int s = 0; s < rows; ++s) {
+        const uint8_t* values = source + static_cast<size_t>(s) * columns;
+        if (std::all_of(values, values + columns, [](uint8_t v) { return v == 0; }))
+            continue;  // a dark row spreads nothing
+        int16_t* padded = m_padded.data() + reach;
+        for (int j = 0; j < columns; ++j)
+            padded[j] = values[j];
+        for (int t = 0; t <= reach; ++t) {
+            int16_t* nearest = &m_nearest[static_cast<size_t>(t) * span];
+            for (int j = 0; j < span; j += 8)
+                put(nearest + j, _mm_max_epi16(at(padded + j - t), at(padded + j + t)));
+        }
+        for (const RowTerms& row : m_rowTerms) {
+            for (int j = 0; j < span; j += 8) {
+                __m128i glow = bias;
+                for (const Term& term : row.terms) {
+                    const __m128i product = _mm_mullo_epi16(
+                        at(&m_nearest[static_cast<size_t>(term.distance) * span + j]),
+                        _mm_set1_epi16(term.weight));
+                    glow = _mm_max_epi16(glow, _mm_xor_si128(product, bias));
+                }
+                put(&m_rowGlow[static_cast<size_t>(j)], glow);
+            }
+            // Kernel row k weighs source row s for output row s - (k - row radius).
+            for (const int k : row.rows) {
+                const int i = s - k + m_rowRadius;
+                if (i < 0 || i >= rows)
+                    continue;
+                int16_t* maximum = &m_maximum[static_cast<size_t>(i) * span];
+                const int16_t* glow = m_rowGlow.data();
+                for (int j = 0; j < span; j += 8)
+                    put(maximum + j, _mm_max_epi16(at(maximum + j), at(glow + j)));
+            }
+        }
+    }
+    // The glow's divisor, 256, is a shift of eight lanes at a time.
+    const bool shift = m_divisor == 256;
+    for (int i = 0; i < rows; ++i) {
+        const int16_t* maximum = &m_maximum[static_cast<size_t>(i) * span];
+        uint8_t* out = dest + static_cast<size_t>(i) * columns;
+        int j = 0;
+        for (; shift && j + 8 <= columns; j += 8) {
+            const __m128i quotient = _mm_srli_epi16(_mm_xor_si128(at(maximum + j), bias), 8);
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(out + j),
+                             _mm_packus_epi16(quotient, quotient));
+        }
+        for (; j < columns; ++j)
+            out[j] = static_cast<uint8_t>((static_cast<uint16_t>(maximum[j]) ^ 0x8000u) /
+                                          static_cast<uint32_t>(m_divisor));
     }
 }
 
@@ -484,6 +517,48 @@ const Char* TextEnd(const Char* text)
     return text;
 }
 
+// LuminanceMatrix's figures for count pf32bit pixels, as bytes.
+void GreyLevels(const uint8_t* bgra, int count, uint8_t* out)
+{
+    int x = 0;
+    // Four pixels at a time while all are grey, as rendered white text is.
+    for (; x + 4 <= count; x += 4) {
+        const __m128i pixels = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bgra + 4 * x));
+        const __m128i next = _mm_srli_epi32(pixels, 8);
+        // Bytes 0 and 1 of a pixel equal to bytes 1 and 2: blue == green == red.
+        if ((_mm_movemask_epi8(_mm_cmpeq_epi8(pixels, next)) & 0x3333) != 0x3333)
+            break;
+        for (int n = 0; n < 4; ++n)
+            out[x + n] = static_cast<uint8_t>(kGrey[bgra[4 * (x + n)]]);
+    }
+    for (; x < count; ++x) {
+        const uint8_t* p = bgra + 4 * x;
+        out[x] = static_cast<uint8_t>(p[0] == p[1] && p[1] == p[2] ? kGrey[p[0]] : Luminance(p));
+    }
+}
+
+// AlphaFromMatrix's pixels over a fill in the colour (blue lowest): the colour with the
+// value as alpha, and (0, 0, 0, 0) where the value is 0.
+void ColouredGlow(const uint8_t* values, int count, uint32_t bgr, uint8_t* bgra)
+{
+    const __m128i colour = _mm_set1_epi32(static_cast<int>(bgr));
+    const __m128i zero = _mm_setzero_si128();
+    int x = 0;
+    for (; x + 4 <= count; x += 4) {
+        int32_t four;
+        std::memcpy(&four, values + x, 4);
+        const __m128i v = _mm_unpacklo_epi16(
+            _mm_unpacklo_epi8(_mm_cvtsi32_si128(four), zero), zero);
+        const __m128i dark = _mm_cmpeq_epi32(v, zero);
+        const __m128i pixels = _mm_or_si128(_mm_andnot_si128(dark, colour), _mm_slli_epi32(v, 24));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(bgra + 4 * x), pixels);
+    }
+    for (; x < count; ++x) {
+        const uint32_t pixel = values[x] ? bgr | static_cast<uint32_t>(values[x]) << 24 : 0;
+        std::memcpy(bgra + 4 * x, &pixel, 4);
+    }
+}
+
 }  // namespace
 
 TBitmap* TRadiateTextPainter::Layer(int w, int h, const TFont* font)
@@ -529,6 +604,7 @@ TBitmap* TRadiateTextPainter::GlowInLayer(const TFont* font, const Char* text, i
     key.filter = filter;
     key.kernelRows = filter->Kernel().Rows();
     key.color = color;
+    // The factory keeps the filter it made, so it stays valid while the layer is built.
     m_factory->ReleaseFilter(filter);
     if (m_layer && m_layerKey == key)
         return m_layer.get();
@@ -541,20 +617,21 @@ TBitmap* TRadiateTextPainter::GlowInLayer(const TFont* font, const Char* text, i
     for (int y = 0; y < h; ++y)
         std::memset(glow->ScanLine(y), 0, static_cast<size_t>(w) * 4);
     PlainText(glow->Canvas(), text, TRect(r, r, w - r, h - r), format);
-    IntMatrix matrix = GlowMatrix(glow, TRect(0, 0, w, h));
+    // GlowMatrix's figures, on bytes from the layer to the layer: the factory's kernels
+    // are round, with weights of at most its divisor.
+    ASSERT(filter->SpreadsBytes());
+    const size_t cells = static_cast<size_t>(w) * h;
+    m_grey.resize(cells);
+    m_spread.resize(cells);
+    for (int y = 0; y < h; ++y)
+        GreyLevels(glow->ScanLine(y), w, &m_grey[static_cast<size_t>(y) * w]);
+    filter->SpreadBytes(m_grey.data(), h, w, m_spread.data());
     const COLORREF rgb = ColorToRGB(color);
-    const uint8_t blue = GetBValue(rgb), green = GetGValue(rgb), red = GetRValue(rgb);
-    for (int y = 0; y < h; ++y) {
-        uint8_t* p = glow->ScanLine(y);
-        const int32_t* values = matrix[y];
-        for (int x = 0; x < w; ++x, p += 4) {
-            const uint8_t value = static_cast<uint8_t>(std::min(values[x], 255));
-            p[0] = value ? blue : 0;
-            p[1] = value ? green : 0;
-            p[2] = value ? red : 0;
-            p[3] = value;
-        }
-    }
+    const uint32_t bgr = static_cast<uint32_t>(GetBValue(rgb)) |
+                         static_cast<uint32_t>(GetGValue(rgb)) << 8 |
+                         static_cast<uint32_t>(GetRValue(rgb)) << 16;
+    for (int y = 0; y < h; ++y)
+        ColouredGlow(&m_spread[static_cast<size_t>(y) * w], w, bgr, glow->ScanLine(y));
     return glow;
 }
 

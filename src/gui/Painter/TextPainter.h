@@ -57,30 +57,47 @@ public:
                            int32_t columnRadius);
     int32_t FilterAt(const IntMatrix& source, int rowOffset, int columnOffset, int rows,
                      int columns, int i, int j) const override;
-    // Filter::ApplyFilter's figures, cell for cell, found the other way round: each
-    // non-zero source cell spreads its weighted values over the cells in its reach (a
-    // zero cell adds nothing to a maximum that starts at 0), so mostly dark text costs
-    // little.
+    // Filter::ApplyFilter's figures, cell for cell, found row by row (SpreadBytes) where
+    // the cells are bytes and the kernel allows it; otherwise by the cell walk.
     void ApplyFilter(const IntMatrix& source, int sourceRow, int sourceColumn, int rows,
                      int columns, IntMatrix& dest, int destRow, int destColumn) const;
+
+    // True when SpreadBytes may be used: weights of at most the divisor and 256 (every
+    // filtered value of a byte is a byte, every product fits 16 bits), each kernel row
+    // the same to the left and the right of its centre, as the glow's kernels are.
+    bool SpreadsBytes() const { return m_spreadsBytes; }
+    // ApplyFilter's figures for a rows x columns area of byte cells, row after row
+    // (source and dest each rows x columns bytes).
+    void SpreadBytes(const uint8_t* source, int rows, int columns, uint8_t* dest) const;
 
     const IntMatrix& Kernel() const { return m_kernel; }
     int32_t Divisor() const { return m_divisor; }
 
 private:
-    int StampWidth() const;
-    // What a cell of the value spreads, as bytes; made on first use and kept.
-    const uint8_t* Stamp(int32_t value) const;
+    // A weight of a kernel row and its distance from the row's centre column.
+    struct Term {
+        int distance;
+        int16_t weight;
+    };
+    // The terms of a kernel row that can give a non-zero figure; rows with equal weights
+    // share one entry, which lists the rows.
+    struct RowTerms {
+        std::vector<Term> terms;
+        std::vector<int> rows;
+    };
 
     IntMatrix m_kernel;
     int32_t m_divisor;
     int32_t m_rowRadius;
     int32_t m_columnRadius;
-    // Weights of at most the divisor keep every spread value of a byte a byte.
-    bool m_bytesSuffice = true;
-    int m_firstLiveRow = 0;  // of the turned kernel
-    int m_endLiveRow = 0;
-    mutable std::vector<std::vector<uint8_t>> m_stamps;
+    bool m_spreadsBytes = true;
+    std::vector<RowTerms> m_rowTerms;
+    int m_reach = 0;  // the largest distance of a term
+    // Working rows of SpreadBytes, kept from call to call.
+    mutable std::vector<int16_t> m_padded;
+    mutable std::vector<int16_t> m_nearest;
+    mutable std::vector<int16_t> m_rowGlow;
+    mutable std::vector<int16_t> m_maximum;
 };
 
 class FilterFactory {
@@ -236,6 +253,9 @@ private:
     std::unique_ptr<OuterGlowFilterFactory> m_factory;
     std::unique_ptr<TBitmap> m_layer;
     GlowKey m_layerKey;
+    // The layer's grey levels and their spread, kept for the next caption.
+    std::vector<uint8_t> m_grey;
+    std::vector<uint8_t> m_spread;
 };
 
 // Draws the glow in Color, shifted by RadiationOffset, and the letters on top in the
