@@ -45,9 +45,7 @@ TWarnForm::TWarnForm(TComponent* owner) : TForm(owner)
         Background->SetName("Background");
         Background->SetParent(this);
         Background->SetAutoSize(true);
-        LoadBitmapFromResource(Background->Picture()->Bitmap(), GetModuleHandleA(nullptr), "WARNBK");
     }
-    m_maker.Attach(Background);
 
     TitleLabel = MakeDialogLabel(this, 155, 20, fsBold, RGBColor(241, 43, 40));
     MessageLabel = MakeDialogLabel(this, 155, 52, 0, RGBColor(205, 205, 205));
@@ -55,6 +53,19 @@ TWarnForm::TWarnForm(TComponent* owner) : TForm(owner)
     MessageLabel->SetWidth(230);
     MessageLabel->SetHeight(200);
     MessageLabel->SetWordWrap(true);
+
+    if (dali::NrMultiLang::Instance().LanguageName() == "Japanese") {
+        TitleLabel->Font()->SetCharset(SHIFTJIS_CHARSET);
+        MessageLabel->Font()->SetCharset(SHIFTJIS_CHARSET);
+    }
+}
+
+void TWarnForm::BuildPictures()
+{
+    if (WarningPicture)
+        return;
+    LoadBitmapFromResource(Background->Picture()->Bitmap(), GetModuleHandleA(nullptr), "WARNBK");
+    m_maker.Attach(Background);
 
     WarningPicture = new gs::GsImage(this);
     WarningPicture->SetParent(this);
@@ -72,15 +83,11 @@ TWarnForm::TWarnForm(TComponent* owner) : TForm(owner)
                              "Close", background);
     OkButton->SetModalResult(mrOk);
     CloseButton->SetModalResult(mrOk);
-
-    if (dali::NrMultiLang::Instance().LanguageName() == "Japanese") {
-        TitleLabel->Font()->SetCharset(SHIFTJIS_CHARSET);
-        MessageLabel->Font()->SetCharset(SHIFTJIS_CHARSET);
-    }
 }
 
 void TWarnForm::ShowWarning(const std::string& title, const std::string& message)
 {
+    BuildPictures();
     TitleLabel->SetCaption(title);
     MessageLabel->SetCaption(message);
     ShowModal();
@@ -90,8 +97,10 @@ void TWarnForm::FormShow(TObject*)
 {
     SetLeft((Screen->Width() - Width()) / 2);
     SetTop((Screen->Height() - Height()) / 2);
-    if (WarnShadow)
+    if (WarnShadow) {
+        WarnShadow->SetUpPicture();
         WarnShadow->Show();
+    }
 }
 
 void TWarnForm::Dispatch(TMessage& message)

@@ -24,13 +24,19 @@ public:
     TImage* Background;
     TLabel* TitleLabel;
     TLabel* MessageLabel;
-    gs::GsImage* WarningPicture;
-    gs::GsButton* OkButton;
-    gs::GsButton* CloseButton;
+    // The pictures and the controls that show them are made when the dialog is first
+    // shown (most runs never show it); null until then.
+    gs::GsImage* WarningPicture = nullptr;
+    gs::GsButton* OkButton = nullptr;
+    gs::GsButton* CloseButton = nullptr;
 
 protected:
     void Dispatch(TMessage& message) override;
 
 private:
+    // Once: the background, which also gives the dialog its size and outline, the
+    // warning picture and the two buttons.
+    void BuildPictures();
+
     gs::TLayeredFormMaker m_maker;
 };

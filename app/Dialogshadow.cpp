@@ -4,7 +4,6 @@
 #include "app/Main.h"
 
 TWarnShadow::TWarnShadow(TComponent* owner)
-    : TDropShadowForm(owner, WarnForm, "WarnShadow", 501, 293, 129, 81)
+    : TDropShadowForm(owner, WarnForm, "WarnShadow", 501, 293, 129, 81, "pop_01_shadow.png")
 {
-    SetUpPicture("pop_01_shadow.png");
 }

@@ -219,6 +219,7 @@ void DirectorImp::LabelClick(TObject* sender)
 
 void DirectorImp::FormShow(TObject*)
 {
+    ShadowForm->SetUpPicture();
     ShadowForm->Show();
     m_form->PollingTimer->SetEnabled(true);
 }

@@ -6,6 +6,7 @@
 #include "framework/SysUtils.h"
 
 #include <climits>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -147,6 +148,18 @@ void LoadPng(const std::string& path, TBitmap* bitmap)
             target[offset + 3] = alpha;
         }
     }
+}
+
+std::shared_ptr<TBitmap> SharedPng(const std::string& path)
+{
+    static std::map<std::string, std::weak_ptr<TBitmap>> shared;
+    std::weak_ptr<TBitmap>& entry = shared[path];
+    if (std::shared_ptr<TBitmap> held = entry.lock())
+        return held;
+    auto bitmap = std::make_shared<TBitmap>();
+    LoadPng(path, bitmap.get());
+    entry = bitmap;
+    return bitmap;
 }
 
 std::string ResourceFolder()

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 class TBitmap;
@@ -59,6 +60,11 @@ int __stdcall StreamReadCallback(void* context, void* buffer, int count);
 // Loads a PNG file into bitmap as pf32bit. A missing or unreadable file raises
 // EFOpenError; a file the codec rejects leaves the bitmap's size and pixels as they were.
 void LoadPng(const std::string& path, TBitmap* bitmap);
+
+// The picture of a file, decoded once for all who hold it at the same time (as LoadPng
+// does, errors included): the holders share it and must not change it. Once the last one
+// lets go, the next call decodes the file again.
+std::shared_ptr<TBitmap> SharedPng(const std::string& path);
 
 // The program's folder followed by "resource\", where every skin picture lives.
 std::string ResourceFolder();

@@ -8,8 +8,8 @@
 
 TDropShadowForm::TDropShadowForm(TComponent* owner, TForm* ownerForm, const char* name,
                                  int clientWidth, int clientHeight, int imageWidth,
-                                 int imageHeight)
-    : TForm(owner), m_ownerForm(ownerForm)
+                                 int imageHeight, std::string picture)
+    : TForm(owner), m_ownerForm(ownerForm), m_picture(std::move(picture))
 {
     {
         TReader description(this);
@@ -33,11 +33,13 @@ TDropShadowForm::TDropShadowForm(TComponent* owner, TForm* ownerForm, const char
     }
 }
 
-void TDropShadowForm::SetUpPicture(const std::string& picture)
+void TDropShadowForm::SetUpPicture()
 {
+    if (m_maker.IsAttached())
+        return;
     TBitmap* bitmap = Background->Picture()->Bitmap();
     bitmap->SetPixelFormat(pf32bit);
-    LoadPng(ResourceFolder() + picture, bitmap);
+    LoadPng(ResourceFolder() + m_picture, bitmap);
     PremultiplyAlpha(bitmap);
     m_maker.SetDraggable(false);
     m_maker.SetPerPixelAlpha(true);
@@ -45,6 +47,11 @@ void TDropShadowForm::SetUpPicture(const std::string& picture)
     m_maker.SetColorKey(0xFF00FF);
     m_maker.SetColorKeyEnabled(true);
     m_maker.Attach(Background);
+    // The maker's settings are final, so the window's content is never given again.
+    // Once the system has it, the picture would only be memory: the image keeps its
+    // size with an empty picture and paints nothing.
+    if (m_maker.SystemHasImage())
+        bitmap->Assign(nullptr);
     SetLeft(m_ownerForm->Left());
     SetTop(m_ownerForm->Top());
 }
@@ -62,8 +69,7 @@ std::string MainShadowPicture(int phaseCount, int phasesPerSensor)
 }
 
 TShadowForm::TShadowForm(TComponent* owner)
-    : TDropShadowForm(owner, MainForm, "ShadowForm", 688, 446, 113, 105)
+    : TDropShadowForm(owner, MainForm, "ShadowForm", 688, 446, 113, 105,
+                      MainShadowPicture(PtmLib::Instance().PhaseCount(), PtmLib::Instance().PhasesPerSensor()))
 {
-    const PtmLib& monitor = PtmLib::Instance();
-    SetUpPicture(MainShadowPicture(monitor.PhaseCount(), monitor.PhasesPerSensor()));
 }

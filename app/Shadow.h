@@ -13,20 +13,25 @@ class TDropShadowForm : public TForm {
 public:
     TImage* Background;
 
+    // Loads the picture, makes the window layered with it and puts the window on the
+    // owner's corner; the first call only, and before the shadow is first shown. The
+    // system keeps the picture as the window's content, so Background lets go of its
+    // copy.
+    void SetUpPicture();
+
 protected:
     // ownerForm must exist: its window becomes the shadow's owner window.
     TDropShadowForm(TComponent* owner, TForm* ownerForm, const char* name, int clientWidth,
-                    int clientHeight, int imageWidth, int imageHeight);
-    // Loads the picture, makes the window layered and puts it on the owner's corner.
-    // Called by the final class, so that the window is made with its class name.
-    void SetUpPicture(const std::string& picture);
+                    int clientHeight, int imageWidth, int imageHeight, std::string picture);
     void CreateParams(TCreateParams& params) override;
 
 private:
     TForm* m_ownerForm;  // borrowed: lives as long as the shadow
+    std::string m_picture;
     gs::TPerPixelLayeredFormMaker m_maker;
 };
 
+// Set up when the main window is first shown: a boot start waits hidden in the tray.
 class TShadowForm : public TDropShadowForm {
 public:
     explicit TShadowForm(TComponent* owner);

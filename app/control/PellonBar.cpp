@@ -67,13 +67,12 @@ int PellonBar::LitHeight(int value, bool enabled, int barHeight)
 }
 
 PellonBar::PellonBar(TForm* owner, int phase, int phasesPerSensor)
-    : m_bar(std::make_unique<TBitmap>()),
-      m_veil(std::make_unique<TBitmap>()),
-      m_cap(std::make_unique<TBitmap>())
+    : m_veil(std::make_unique<TBitmap>())
 {
+    // Every bar shows the same two pictures: decoded once for all of them.
     const bool wide = phasesPerSensor >= 3;
-    LoadPng(ResourceFolder() + (wide ? "color_bar01.png" : "color_bar02.png"), m_bar.get());
-    LoadPng(ResourceFolder() + (wide ? "color_bar_top01.png" : "color_bar_top02.png"), m_cap.get());
+    m_bar = SharedPng(ResourceFolder() + (wide ? "color_bar01.png" : "color_bar02.png"));
+    m_cap = SharedPng(ResourceFolder() + (wide ? "color_bar_top01.png" : "color_bar_top02.png"));
 
     m_veil->SetPixelFormat(pf32bit);
     m_veil->Canvas()->Brush()->SetColor(clBlack);

@@ -49,8 +49,8 @@ private:
     TLabel* m_label;       // borrowed: owned by the form
     int m_value = 0;
     bool m_enabled = true;
-    std::unique_ptr<TBitmap> m_bar;
+    std::shared_ptr<TBitmap> m_bar;  // shared with the other bars
     std::unique_ptr<TBitmap> m_veil;
-    std::unique_ptr<TBitmap> m_cap;
+    std::shared_ptr<TBitmap> m_cap;  // shared with the other bars
     int m_renderCount = 0;
 };

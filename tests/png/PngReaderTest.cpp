@@ -179,3 +179,23 @@ TEST(PngReader, SecondLoadDoesNotLoadTheLibraryAgain)
     LoadPng(SampleFolder() + "grey.png", &third);
     EXPECT_EQ(Pixels(third), Pixels(first));
 }
+
+TEST(PngReader, SharedPictureIsDecodedOnceWhileHeldAndAgainAfterwards)
+{
+    const std::string path = SampleFolder() + "figures.png";
+    std::shared_ptr<TBitmap> first = SharedPng(path);
+    std::shared_ptr<TBitmap> second = SharedPng(path);
+    EXPECT_EQ(first, second);
+    EXPECT_NE(SharedPng(SampleFolder() + "grey.png"), first);
+    TBitmap loaded;
+    LoadPng(path, &loaded);
+    EXPECT_EQ(Pixels(*first), Pixels(loaded));
+
+    const std::weak_ptr<TBitmap> released = first;
+    first.reset();
+    second.reset();
+    EXPECT_TRUE(released.expired());
+    std::shared_ptr<TBitmap> again = SharedPng(path);
+    EXPECT_EQ(Pixels(*again), Pixels(loaded));
+    EXPECT_THROW(SharedPng(SampleFolder() + "no_such_picture.png"), EFOpenError);
+}

@@ -242,11 +242,12 @@ void TPerPixelLayeredFormMaker::ApplyShape(TForm* form, TImage* image)
     if (!m_layered)
         return;
     form->SetColor(GetColorKey());
-    m_layered->Update(form, image->Picture()->Bitmap());
+    m_systemHasImage = m_layered->Update(form, image->Picture()->Bitmap());
 }
 
 void TPerPixelLayeredFormMaker::RemoveShape(TForm* form)
 {
+    m_systemHasImage = false;
     if (m_layered)
         m_layered->Remove(form);
 }

@@ -131,9 +131,13 @@ public:
     void SetClickThrough(bool clickThrough);
     bool PerPixelAlpha() const;
     void SetPerPixelAlpha(bool perPixel);
+    // Whether the system took the image as the window's content the last time the shape
+    // was applied: it then keeps its own copy, and the form shows it without painting.
+    bool SystemHasImage() const { return m_systemHasImage; }
 
 private:
     std::unique_ptr<TPerPixelLayeredWindowMaker> m_layered;  // null when the system lacks the function
+    bool m_systemHasImage = false;
 };
 
 }  // namespace gs
