@@ -1,12 +1,4 @@
-# Cross-compiles the 32-bit Windows program with the posix-thread mingw-w64 compilers
-# (the win32 thread model lacks std::mutex, which GoogleTest needs).
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross-compiles the 32-bit Windows program with the mingw-w64 compilers.
 set(CMAKE_SYSTEM_PROCESSOR x86)
 set(PELLON_MINGW_PREFIX i686-w64-mingw32)
-set(CMAKE_C_COMPILER   ${PELLON_MINGW_PREFIX}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${PELLON_MINGW_PREFIX}-g++-posix)
-set(CMAKE_RC_COMPILER  ${PELLON_MINGW_PREFIX}-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/${PELLON_MINGW_PREFIX})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+include(${CMAKE_CURRENT_LIST_DIR}/MingwToolchain.cmake)

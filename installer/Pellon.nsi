@@ -4,7 +4,17 @@
 ;            -DICON=... -DOUTFILE=... Pellon.nsi
 ; Command line of the setup program: /S (silent), /D=<folder> (last, unquoted), and
 ; /SIMBOARD to choose the simulated board in a silent install.
+; With -DX64 it is the 64-bit build's setup program: the same install, of a 64-bit
+; pellon.exe into the 64-bit program folder, for hosts that run no 32-bit code.
+!ifdef X64
+Target amd64-unicode
+!define PROGRAM_FILES "$PROGRAMFILES64"
+; RunningX64 is always true here: the ${Else} branches it leaves unused are expected.
+!pragma warning disable 6012
+!else
 Unicode true
+!define PROGRAM_FILES "$PROGRAMFILES"
+!endif
 SetCompressor /SOLID lzma
 ManifestDPIAware true
 RequestExecutionLevel admin
@@ -31,7 +41,7 @@ AllowSkipFiles off
 
 Name "${PRODUCT}"
 OutFile "${OUTFILE}"
-InstallDir "$PROGRAMFILES\Norvane\Pellon"
+InstallDir "${PROGRAM_FILES}\Norvane\Pellon"
 InstallDirRegKey HKLM "${UNINST_KEY}" "InstallLocation"
 BrandingText "${PRODUCT} ${VERSION}"
 
@@ -67,7 +77,11 @@ Var Sc
 !macro DEFINE_FIND_SC un
 Function ${un}FindSc
   ${If} ${RunningX64}
+  !ifndef X64
     StrCpy $Sc "$WINDIR\sysnative\sc.exe"
+  !else
+    StrCpy $Sc "$SYSDIR\sc.exe"
+  !endif
   ${Else}
     StrCpy $Sc "$SYSDIR\sc.exe"
   ${EndIf}
@@ -242,8 +256,8 @@ Section "un.Pellon" UnSecMain
   RMDir /r "$INSTDIR\LangFiles"
   Delete "$INSTDIR\uninstall.exe"
   RMDir "$INSTDIR"
-  ${If} "$INSTDIR" == "$PROGRAMFILES\Norvane\Pellon"
-    RMDir "$PROGRAMFILES\Norvane"
+  ${If} "$INSTDIR" == "${PROGRAM_FILES}\Norvane\Pellon"
+    RMDir "${PROGRAM_FILES}\Norvane"
   ${EndIf}
 
   SetShellVarContext all
