@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -13,15 +14,18 @@ class TBitmap;
 
 // The decoded image as the codec hands it over. The fields at offsets 8 and 16 are the
 // codec's own; everything the record points to belongs to the codec until FreePngData.
+// The field at 16 holds a pointer, so the record is 24 bytes in the x86 build and 32 in
+// the x64 one, with the row pointers at 20 or 24 (the codec asserts the same).
 struct PngData {
     uint32_t width;
     uint32_t height;
     uint32_t codecField8;
-    uint32_t colorType;  // 6: red, green, blue, alpha; anything else: red, green, blue
-    uint32_t codecField16;
-    uint8_t** rows;  // height row pointers, top row first
+    uint32_t colorType;      // 6: red, green, blue, alpha; anything else: red, green, blue
+    uintptr_t codecField16;  // the codec's pointer
+    uint8_t** rows;          // height row pointers, top row first
 };
-static_assert(sizeof(PngData) == 24, "the codec's record is 24 bytes");
+static_assert(sizeof(PngData) == (sizeof(void*) == 4 ? 24 : 32), "the codec's record");
+static_assert(offsetof(PngData, rows) == (sizeof(void*) == 4 ? 20 : 24), "row pointers");
 
 using PngReadCallback = int(__stdcall*)(void* context, void* buffer, int count);
 

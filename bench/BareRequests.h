@@ -18,11 +18,14 @@ public:
         m_device = CreateFileA("\\\\.\\NRVACPI", GENERIC_READ | GENERIC_WRITE,
                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
                                nullptr);
+        // The channel's choice: the block travels inline on 64-bit Windows, where a
+        // 32-bit program runs under WOW64 and a 64-bit one has no 32-bit address to give.
         BOOL wow64 = FALSE;
         IsWow64Process(GetCurrentProcess(), &wow64);
+        m_inline = sizeof(void*) == 8 || wow64 != FALSE;
         const uint32_t head[4] = {4, 0x43454252 /* "RBEC" */, 2, 16};
         std::memcpy(m_request.data(), head, sizeof head);
-        m_requestSize = wow64 ? 32 : 20;
+        m_requestSize = m_inline ? 32 : 20;
         for (int i = 0; i < 8; ++i) {
             uint32_t* arguments = m_arguments[i].data();
             arguments[0] = 4u << 16;
@@ -30,7 +33,6 @@ public:
             arguments[2] = 4u << 16;
             arguments[3] = 17 + i;
         }
-        m_wow64 = wow64 != FALSE;
     }
     ~BareRequests()
     {
@@ -38,27 +40,36 @@ public:
             CloseHandle(m_device);
     }
     bool Open() const { return m_device != INVALID_HANDLE_VALUE; }
+    // Requests the driver refused in this process: a baseline that is refused times a
+    // failure path, not the requests a poll makes.
+    static unsigned& RefusedRequests()
+    {
+        static unsigned refused = 0;
+        return refused;
+    }
 
     void Run()
     {
         DWORD mask = 0;
         GetBiosItemValue(kItemSensorMask, &mask);
         for (int i = 0; i < 8; ++i) {
-            if (m_wow64) {
+            if (m_inline) {
                 std::memcpy(m_request.data() + 16, m_arguments[i].data(), 16);
             } else {
                 const auto address = reinterpret_cast<uintptr_t>(m_arguments[i].data());
                 std::memcpy(m_request.data() + 16, &address, 4);
             }
             DWORD returned = 0;
-            DeviceIoControl(m_device, 0x00222404, m_request.data(), m_requestSize, m_reply.data(),
-                            static_cast<DWORD>(m_reply.size()), &returned, nullptr);
+            if (!DeviceIoControl(m_device, 0x00222404, m_request.data(), m_requestSize,
+                                 m_reply.data(), static_cast<DWORD>(m_reply.size()), &returned,
+                                 nullptr))
+                ++RefusedRequests();
         }
     }
 
 private:
     HANDLE m_device;
-    bool m_wow64 = false;
+    bool m_inline = false;
     DWORD m_requestSize;
     std::array<unsigned char, 32> m_request{};
     std::array<std::array<uint32_t, 4>, 8> m_arguments{};

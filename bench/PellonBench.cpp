@@ -221,5 +221,9 @@ int main(int argc, char** argv)
         RefreshLine(options);
     if (wanted("program"))
         ProgramLines(options);
+    if (BareRequests::RefusedRequests() > 0) {
+        std::printf("baseline device requests refused: %u\n", BareRequests::RefusedRequests());
+        return 1;
+    }
     return 0;
 }

@@ -22,11 +22,10 @@
 #define STBI_WRITE_NO_STDIO
 #include <stb_image_write.h>
 
-#if defined(_WIN32) && !defined(_WIN64)
-static_assert(sizeof(PngData) == 24, "PngData is a 24-byte record");
+// The record the program reads: 24 bytes for a 32-bit program, 32 for a 64-bit one.
+static_assert(sizeof(PngData) == (sizeof(void*) == 4 ? 24 : 32), "the PngData record");
 static_assert(offsetof(PngData, colorType) == 12, "colour type at offset 12");
-static_assert(offsetof(PngData, rows) == 20, "row pointers at offset 20");
-#endif
+static_assert(offsetof(PngData, rows) == (sizeof(void*) == 4 ? 20 : 24), "row pointers");
 
 namespace {
 

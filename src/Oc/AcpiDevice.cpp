@@ -34,7 +34,13 @@ AcpiDeviceCalls::IsWow64ProcessFn LookUpIsWow64Process()
 }
 
 AcpiDeviceCalls g_calls = {LookUpIsWow64Process(), &CreateFileA, &DeviceIoControl};
-BOOL g_wow64 = FALSE;
+// How a method call's argument block reaches the driver. Only a 32-bit program on 32-bit
+// Windows passes its address (20 bytes): the 32-bit driver reads the caller's memory. On
+// 64-bit Windows the driver is 64-bit and cannot follow a 32-bit address, and a 64-bit
+// program has none to give; there the block travels inline (32 bytes), the same bytes
+// from a 32-bit program under WOW64 as from a 64-bit one.
+constexpr bool kProgramIs64Bit = sizeof(void*) == 8;
+bool g_blockInline = kProgramIs64Bit;
 // Owned for the whole process: closed when it is reopened and at exit.
 KernelHandle g_device;
 
@@ -76,7 +82,7 @@ bool AcpiDeviceOpen()
     BOOL wow64 = FALSE;
     if (g_calls.isWow64Process == nullptr || !g_calls.isWow64Process(GetCurrentProcess(), &wow64))
         wow64 = FALSE;
-    g_wow64 = wow64;
+    g_blockInline = kProgramIs64Bit || wow64;
 
     g_device.Reset();
     const HANDLE device =
@@ -100,8 +106,6 @@ bool EvaluateAcpiMethod(const char* method, DWORD first, DWORD second, void* rep
     if (!g_device)
         return false;
 
-    // A 32-bit driver reads the argument block through its address; a 64-bit driver
-    // cannot follow a 32-bit address, so under WOW64 the block travels inline.
     std::array<unsigned char, kArgumentBlockSize> arguments{};
     PutIntegerArgument(arguments.data(), first);
     PutIntegerArgument(arguments.data() + 8, second);
@@ -112,7 +116,7 @@ bool EvaluateAcpiMethod(const char* method, DWORD first, DWORD second, void* rep
     Put32(request.data() + 8, kArgumentCount);
     Put32(request.data() + 12, kArgumentBlockSize);
     std::size_t requestSize = kNativeRequestSize;
-    if (g_wow64) {
+    if (g_blockInline) {
         std::memcpy(request.data() + kRequestHeadSize, arguments.data(), arguments.size());
         requestSize = kWow64RequestSize;
     } else {

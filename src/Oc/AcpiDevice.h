@@ -4,9 +4,9 @@
 // process, used from the main thread only.
 #include <windows.h>
 
-// Opens the device, first learning whether this 32-bit process runs under WOW64,
-// which decides the request layout. False when there is no driver; every later
-// call then fails quietly.
+// Opens the device, first learning whether a 32-bit program runs under WOW64, which
+// decides the request layout (a 64-bit program always sends the inline one). False
+// when there is no driver; every later call then fails quietly.
 bool AcpiDeviceOpen();
 
 // Asks the driver to evaluate `method` (exactly four characters, e.g. "RBEC") with

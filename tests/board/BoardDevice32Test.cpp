@@ -1,6 +1,7 @@
-// The simulated board on 32-bit Windows: the method call carries the address
-// of its arguments, which a board in another process cannot follow, so it
-// fails cleanly; the library's private requests carry their data and work.
+// The method call that carries the address of its arguments, as a 32-bit program sends
+// it on 32-bit Windows: a board in another process cannot follow the address, so it
+// fails cleanly; the library's private requests carry their data and work. The x86
+// build runs this in a 32-bit prefix, the x64 build (never under WOW64) in a 64-bit one.
 #include <gtest/gtest.h>
 
 #include <algorithm>

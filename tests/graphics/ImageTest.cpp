@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cfloat>
 #include <cstring>
 #include <memory>
 #include <random>
@@ -24,6 +23,24 @@ std::unique_ptr<TBitmap> Make(TPixelFormat format, int width, int height, Bgra f
             for (int c = 0; c < step; ++c)
                 bitmap->ScanLine(y)[x * step + c] = static_cast<uint8_t>(fill[c]);
     return bitmap;
+}
+
+// The x87 precision control, set directly: on x64 _controlfp_s leaves it as it is.
+constexpr uint16_t kX87PrecisionBits = 0x0300;
+constexpr uint16_t kX87Precision64 = 0x0300;
+constexpr uint16_t kX87Precision53 = 0x0200;
+
+uint16_t X87Control()
+{
+    uint16_t control;
+    __asm__ volatile("fnstcw %0" : "=m"(control));
+    return control;
+}
+
+void SetX87Precision(uint16_t precision)
+{
+    const uint16_t control = static_cast<uint16_t>((X87Control() & ~kX87PrecisionBits) | precision);
+    __asm__ volatile("fldcw %0" : : "m"(control));
 }
 
 uint8_t* At(TBitmap& bitmap, int x, int y)
@@ -453,16 +470,15 @@ TEST(Blend, FullOpacityMatchesTheExtendedPrecisionBlendForEveryAlphaAndChannelPa
     // each format. The exact integer blend assumes the x87 settings the program starts
     // with; under 53-bit precision the general one must take over.
     const int width = 1024, parts = 22;
-    unsigned int original = 0;
-    _controlfp_s(&original, 0, 0);
+    const uint16_t original = X87Control();
     int wrong = 0;
-    for (unsigned int precision : {0u + _PC_64, 0u + _PC_53}) {
-        unsigned int ignored = 0;
-        _controlfp_s(&ignored, precision, _MCW_PC);
+    for (uint16_t precision : {kX87Precision64, kX87Precision53}) {
+        SetX87Precision(precision);
+        ASSERT_EQ(precision, X87Control() & kX87PrecisionBits);
         for (TPixelFormat format : {pf24bit, pf32bit}) {
             auto src = Make(pf32bit, width, parts);
             auto dst = Make(format, width, parts);
-            for (int s = 0; s < 256; s += precision == _PC_64 ? 1 : 7) {
+            for (int s = 0; s < 256; s += precision == kX87Precision64 ? 1 : 7) {
                 const bool sameAlpha = (s + (format == pf32bit)) % 2 == 0;
                 for (int part = 0; part < parts; ++part)
                     for (int x = 0; x < width; ++x) {
@@ -487,7 +503,6 @@ TEST(Blend, FullOpacityMatchesTheExtendedPrecisionBlendForEveryAlphaAndChannelPa
             }
         }
     }
-    unsigned int ignored = 0;
-    _controlfp_s(&ignored, original, _MCW_PC);
+    SetX87Precision(original & kX87PrecisionBits);
     EXPECT_EQ(0, wrong) << "rows that differ";
 }

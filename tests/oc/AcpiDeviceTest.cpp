@@ -62,20 +62,17 @@ TEST_F(AcpiDeviceTest, WithoutDriverEveryCallFailsQuietlyAndLeavesTheResultAlone
     EXPECT_THAT(fake::Calls(), ElementsAre("CreateFileA \\\\.\\NRVACPI"));
 }
 
-TEST_F(AcpiDeviceTest, RequestLayoutFollowsTheWow64Answer)
+struct LayoutCase {
+    const char* name;
+    bool hasEntry;
+    BOOL wow64;
+    Bytes request;  // the 20-byte request's address is checked through what it points at
+};
+
+template <size_t N>
+void ExpectRequests(const LayoutCase (&cases)[N])
 {
-    struct Case {
-        const char* name;
-        bool hasEntry;
-        BOOL wow64;
-        Bytes request;  // the 20-byte request's address is checked through what it points at
-    };
-    const Case cases[] = {
-        {"32-bit Windows", true, FALSE, kHead},
-        {"no IsWow64Process", false, TRUE, kHead},
-        {"WOW64", true, TRUE, Concat(kHead, kArguments)},
-    };
-    for (const Case& c : cases) {
+    for (const LayoutCase& c : cases) {
         SCOPED_TRACE(c.name);
         fake::ScopedDevice scoped;
         scoped->wow64 = c.wow64;
@@ -99,6 +96,29 @@ TEST_F(AcpiDeviceTest, RequestLayoutFollowsTheWow64Answer)
         }
         EXPECT_THAT(scoped->argumentBlock, ElementsAreArray(kArguments));
     }
+}
+
+TEST_F(AcpiDeviceTest, A32BitProgramSendsTheBlockInlineOnlyUnderWow64)
+{
+    if (sizeof(void*) != 4)
+        GTEST_SKIP() << "a 64-bit program never runs on 32-bit Windows or under WOW64";
+    const LayoutCase cases[] = {
+        {"32-bit Windows", true, FALSE, kHead},
+        {"no IsWow64Process", false, TRUE, kHead},
+        {"WOW64", true, TRUE, Concat(kHead, kArguments)},
+    };
+    ExpectRequests(cases);
+}
+
+TEST_F(AcpiDeviceTest, A64BitProgramAlwaysSendsTheBlockInline)
+{
+    if (sizeof(void*) != 8)
+        GTEST_SKIP() << "only a 64-bit program has addresses the 20-byte layout cannot carry";
+    const LayoutCase cases[] = {
+        {"IsWow64Process says no", true, FALSE, Concat(kHead, kArguments)},
+        {"no IsWow64Process", false, FALSE, Concat(kHead, kArguments)},
+    };
+    ExpectRequests(cases);
 }
 
 TEST_F(AcpiDeviceTest, ResultIsTheWordAtReplyOffsetSixteen)

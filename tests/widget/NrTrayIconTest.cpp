@@ -18,7 +18,7 @@ TEST(CsTrayIcon, ConstructionPreparesTheRecordAndSetsVersion3)
     ASSERT_EQ(1u, shell.calls.size());
     const Call& call = shell.calls[0];
     EXPECT_EQ(static_cast<DWORD>(NIM_SETVERSION), call.message);
-    EXPECT_EQ(488u, call.data.cbSize);
+    EXPECT_EQ(sizeof(void*) == 4 ? 488u : 504u, call.data.cbSize);
     EXPECT_EQ(kWindow, call.data.hWnd);
     EXPECT_EQ(1u, call.data.uID);
     EXPECT_EQ(1114u, call.data.uCallbackMessage);

@@ -23,8 +23,10 @@ using ShellNotifyFunction = std::function<BOOL(DWORD message, NOTIFYICONDATAA* d
 class CsTrayIcon {
 public:
     // The record size of the layout with balloon fields, which every shell since
-    // Windows 2000 accepts.
-    static const DWORD kRecordSize = 488;
+    // Windows 2000 accepts: the record up to guidItem, whose handles are pointer-sized,
+    // so 488 bytes in the x86 build and 504 in the x64 one.
+    static const DWORD kRecordSize = sizeof(void*) == 4 ? 488 : 504;
+    static_assert(kRecordSize == NOTIFYICONDATAA_V2_SIZE, "the shell's balloon-field layout");
     static const std::size_t kMaxTip = 127;
     static const std::size_t kMaxBalloonText = 255;
 
