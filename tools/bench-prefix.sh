@@ -1,12 +1,18 @@
 #!/usr/bin/env bash
 # Runs one of the performance programs (pellon_bench, pellon_soak) on the simulated
 # board: builds it unless PELLON_BENCH_NO_BUILD is set, and runs it in its own 64-bit
-# prefix (build/wineprefix-bench) so it never disturbs a test run; when WINEPREFIX names
-# a running prefix (ctest's fixture), it uses that one instead.
+# prefix (wineprefix-bench in the build) so it never disturbs a test run; when WINEPREFIX
+# names a running prefix (ctest's fixture), it uses that one instead. The build is the
+# x64 one (see tools/arch.sh), or the one PELLON_BUILD_DIR names (ctest's own).
 #   tools/bench-prefix.sh TARGET [ARGS...]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=${PELLON_BUILD_DIR:-$root/build}
+if [ -n "${PELLON_BUILD_DIR:-}" ]; then
+  build=$PELLON_BUILD_DIR
+else
+  . "$root/tools/arch.sh"
+  [ -n "${DISPLAY:-}" ] || arch_says runs
+fi
 target=$1
 shift
 if [ -z "${DISPLAY:-}" ]; then

@@ -1,17 +1,19 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, boots the build's 64-bit Wine prefix with the simulated
-# board's driver installed and started, and starts the program there (build/bin/pellon.exe,
-# or the exe named by PELLON_PROGRAM: a name in build/bin or a path). The board starts with
-# PELLON_BOARD_PROFILE (default 8x4) and live temperatures. With $DISPLAY set the program
-# runs there until closed; without one it runs under Xvfb, saves a screenshot of the screen
-# to build/screenshot.png and ends.
+# board's driver installed and started, and starts the program there: the x64 build's
+# pellon.exe (build-x64/bin; PELLON_ARCH=x86 starts the shipped x86 one from build/bin on
+# a host that runs 32-bit code), or the exe named by PELLON_PROGRAM, a name in that bin
+# folder or a path. The board starts with PELLON_BOARD_PROFILE (default 8x4) and live
+# temperatures. With $DISPLAY set the program runs there until closed; without one it
+# runs under Xvfb, saves a screenshot of the screen to screenshot.png in the build and ends.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=${PELLON_BUILD_DIR:-$root/build}
+. "$root/tools/arch.sh"
 program=${PELLON_PROGRAM:-pellon.exe}
 [[ $program == */* ]] || program=$build/bin/$program
 
-# Only a 64-bit prefix carries the board's temperatures to a 32-bit program.
+# The board's temperatures reach a program only through the inline request layout,
+# which a 64-bit Windows gets: a 64-bit prefix for either build.
 export WINEPREFIX=$build/wineprefix64 WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
 session=$root/tools/wine-session.sh
@@ -23,8 +25,10 @@ profile=${PELLON_BOARD_PROFILE:-8x4}
 export PELLON_BOARD_PROFILE=$profile
 
 if [ "${1:-}" != "--screenshot" ]; then
+  arch_says starts
   bash "$root/tools/install-deps.sh"
-  bash "$root/tools/build.sh"
+  # The x86 build's product alone has no keepalive program for the prefix: build it all.
+  if [ "$PELLON_ARCH" = x86 ]; then bash "$root/tools/build.sh" --x86; else bash "$root/tools/build.sh"; fi
   [ -f "$program" ] || { echo "no such program: $program" >&2; exit 1; }
   bash "$session" create "$WINEPREFIX" win64
   if [ -z "${DISPLAY:-}" ]; then

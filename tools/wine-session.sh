@@ -14,8 +14,8 @@ export WINEPREFIX=$prefix WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
 log=$prefix.log
 
-# A 64-bit prefix needs the 64-bit loader for its own programs (wineboot, sc, reg);
-# 32-bit test programs still run in it through the plain wine command.
+# A 64-bit prefix needs the 64-bit loader for its own programs (wineboot, sc, reg); the
+# test programs run through the wine command on PATH (tools/winebin/wine for the x64 build).
 wine_for() {
   if [ "$1" = win64 ]; then
     if [ -x /usr/lib/wine/wine64 ]; then echo /usr/lib/wine/wine64; else echo wine64; fi
@@ -24,8 +24,20 @@ wine_for() {
   fi
 }
 
+# A 32-bit prefix needs Wine's 32-bit loader, which a host without IA-32 emulation cannot
+# execute: that host runs the x64 build, in 64-bit prefixes (see tools/arch.sh).
+check_host() {
+  [ "$1" = win32 ] || return 0
+  local answer
+  answer=$(/usr/lib/wine/wine --version 2>&1) && return 0
+  echo "a 32-bit prefix needs Wine's 32-bit loader, and here it fails (${answer%%$'\n'*});" \
+    "this host runs the 64-bit build: tools/test.sh" >&2
+  return 1
+}
+
 create() {
   local arch=${1:-win32}
+  check_host "$arch" || return 1
   [ -f "$prefix/system.reg" ] && [ -f "$prefix/.pellon-ready-3" ] && return 0
   rm -rf "$prefix"
   export WINEARCH=$arch
@@ -45,7 +57,7 @@ create() {
     # to 2 s on every hide for one to answer.
     printf '\r\n[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\r\n"Managed"="N"\r\n'
   } >"$reg"
-  "$wine" regedit /S "$(winepath -w "$reg" 2>/dev/null)" >>"$log" 2>&1
+  "$wine" regedit /S "$("$wine" winepath -w "$reg" 2>/dev/null | tr -d '\r')" >>"$log" 2>&1
   rm -f "$reg"
   # Liberation Sans has no CJK glyphs: link its faces (the bold one is looked up by its
   # own name) to WenQuanYi Zen Hei, as an East Asian Windows links Arial to its CJK

@@ -3,15 +3,21 @@
 # under Xvfb: a silent install with the simulated board, the installed program started
 # the way the start-up entry starts it, an install over the running program, a silent
 # uninstall while it runs, and installs without the board into a folder given by /D=.
-#   install-test.sh SETUP.EXE VERSION BIN_DIR SOURCE_DIR
+#   install-test.sh SETUP.EXE VERSION BIN_DIR SOURCE_DIR x86|x64
 set -u -o pipefail
-setup=$1 version=$2 bin=$3 src=$4
+setup=$1 version=$2 bin=$3 src=$4 arch=$5
 fails=0
 log=$(mktemp -d)
 trap 'rm -rf "$log"' EXIT
 
-folder='C:\Program Files (x86)\Norvane\Pellon'
-dir="$WINEPREFIX/drive_c/Program Files (x86)/Norvane/Pellon"
+# The x64 build's setup program installs into the 64-bit folder and registry view.
+if [ "$arch" = x64 ]; then
+  view=64 folder='C:\Program Files\Norvane\Pellon'
+else
+  view=32 folder='C:\Program Files (x86)\Norvane\Pellon'
+fi
+dir="$WINEPREFIX/drive_c/${folder#C:\\}"
+dir=${dir//\\//}
 tools="$WINEPREFIX/drive_c/Tools"
 shortcut="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Pellon.lnk"
 driver="$WINEPREFIX/drive_c/windows/system32/drivers/nrvacpi.sys"
@@ -91,11 +97,11 @@ grep -aq 'pellon\.exe' "$shortcut" 2>/dev/null || fail "no Start-menu shortcut t
 strings -el "$dir/pellon.exe" | grep -qx "$version.0" || fail "pellon.exe's version resource is not $version.0"
 for pair in "DisplayName=Pellon" "DisplayVersion=$version" "Publisher=Norvane" \
             "DisplayIcon=$folder\\pellon.exe,0" "UninstallString=\"$folder\\uninstall.exe\""; do
-  [ "$(regval "$uninst_key" "${pair%%=*}" 32)" = "${pair#*=}" ] ||
-    fail "Add/Remove ${pair%%=*}: '$(regval "$uninst_key" "${pair%%=*}" 32)', expected '${pair#*=}'"
+  [ "$(regval "$uninst_key" "${pair%%=*}" $view)" = "${pair#*=}" ] ||
+    fail "Add/Remove ${pair%%=*}: '$(regval "$uninst_key" "${pair%%=*}" $view)', expected '${pair#*=}'"
 done
 # The size in KB: within 1 KB a file of the bytes on disk.
-kb=$(( $(regval "$uninst_key" EstimatedSize 32) ))
+kb=$(( $(regval "$uninst_key" EstimatedSize $view) ))
 read -r files bytes < <(find "$dir" -type f -printf '%s\n' | awk '{ s += $1 } END { print NR, s }')
 (( (kb - files) * 1024 <= bytes && bytes <= (kb + files) * 1024 )) || fail "EstimatedSize $kb KB for $bytes bytes"
 
@@ -117,7 +123,7 @@ ended "the uninstall"
 for f in "$(dirname "$dir")" "$shortcut" "$driver"; do [ -e "$f" ] && fail "left: $f"; done
 wine sc query NRVACPI >/dev/null 2>&1 && fail "the driver's service is left"
 [ -n "$(regval "$run_key" Pellon)" ] && fail "the start-up entry is left"
-wine reg query "$uninst_key" /reg:32 >/dev/null 2>&1 && fail "the Add/Remove entry is left"
+wine reg query "$uninst_key" /reg:$view >/dev/null 2>&1 && fail "the Add/Remove entry is left"
 [ "$(regval "$settings_key" Mode)" = 0x0 ] || fail "Mode is '$(regval "$settings_key" Mode)', expected the kept 0"
 
 # --- Into a /D= folder, without the board by default and beside a board's own driver,
