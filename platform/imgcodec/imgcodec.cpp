@@ -1,13 +1,39 @@
 #include "platform/imgcodec/imgcodec.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
 #include <new>
 #include <vector>
 
+namespace {
+
+constexpr int ReadChunk = 64 * 1024;
+
+// The largest buffer stb needs within the limits: four 16-bit samples a pixel plus a
+// filter byte a row, or its doubling copy of the compressed data. A stream that inflates
+// to more than its rows need makes stb grow its buffer; this bounds how far.
+constexpr size_t MaxDecodeBuffer = std::max(8 * size_t{PNG_MAX_PIXELS} + PNG_MAX_SIDE,
+                                            2 * (size_t{PNG_MAX_FILE_BYTES} + ReadChunk));
+
+void* DecodeAlloc(size_t size)
+{
+    return size <= MaxDecodeBuffer ? std::malloc(size) : nullptr;
+}
+
+void* DecodeRealloc(void* block, size_t size)
+{
+    return size <= MaxDecodeBuffer ? std::realloc(block, size) : nullptr;
+}
+
+}  // namespace
+
 // stb_image decodes; only its PNG reader is compiled in, with no file access and no
 // global failure strings. Anything larger than PNG_MAX_SIDE is refused in the header.
+#define STBI_MALLOC(size) DecodeAlloc(size)
+#define STBI_REALLOC(block, size) DecodeRealloc(block, size)
+#define STBI_FREE(block) std::free(block)
 #define STB_IMAGE_STATIC
 #define STB_IMAGE_IMPLEMENTATION
 #define STBI_ONLY_PNG
@@ -28,8 +54,6 @@ static_assert(offsetof(PngData, colorType) == 12, "colour type at offset 12");
 static_assert(offsetof(PngData, rows) == (sizeof(void*) == 4 ? 20 : 24), "row pointers");
 
 namespace {
-
-constexpr int ReadChunk = 64 * 1024;
 
 int ChannelsOf(uint32_t colorType)
 {

@@ -22,9 +22,10 @@ enum {
 };
 
 // Limits that keep a hostile file from making the codec allocate huge amounts.
+// Skins need 800 x 347 at most; 16 Mpixels is two 4K screens, 64 MiB once decoded.
 enum {
     PNG_MAX_SIDE = 16384,
-    PNG_MAX_PIXELS = 64 * 1024 * 1024,
+    PNG_MAX_PIXELS = 16 * 1024 * 1024,
     PNG_MAX_FILE_BYTES = 64 * 1024 * 1024,
 };
 

@@ -222,6 +222,8 @@ TEST(Imgcodec, BrokenOrOversizedFilesFailWithAZeroedRecord)
         "corpus/taller.png",        "corpus/zero_width.png",   "corpus/bad_depth.png",
         "corpus/bad_type.png",      "corpus/bad_interlace.png", "corpus/over_side.png",
         "corpus/over_pixels.png",   "corpus/huge_width.png",   "corpus/huge_both.png",
+        "corpus/huge_tall.png",     "corpus/huge_square.png",  "corpus/wrap_rgba.png",
+        "corpus/wrap_rgba16.png",   "corpus/over_budget.png",
     };
     for (const char* file : files) {
         SCOPED_TRACE(file);
@@ -229,6 +231,17 @@ TEST(Imgcodec, BrokenOrOversizedFilesFailWithAZeroedRecord)
         EXPECT_EQ(d.result, 0);
         EXPECT_TRUE(IsZero(d.png));
     }
+}
+
+TEST(Imgcodec, PictureAtThePixelLimitDecodes)
+{
+    Decoded d = DecodeFile("corpus/at_budget.png");
+    ASSERT_NE(d.result, 0);
+    EXPECT_EQ(d.png.width, 4096u);
+    EXPECT_EQ(d.png.height, 4096u);
+    EXPECT_EQ(d.png.colorType, 2u);
+    EXPECT_TRUE(std::all_of(d.samples.begin(), d.samples.end(), [](uint8_t b) { return b == 0; }));
+    LoadCodec().free(&d.png);
 }
 
 TEST(Imgcodec, MisbehavingReadCallbackFails)
@@ -335,6 +348,8 @@ TEST(Imgcodec, AllocationGivesZeroedRowsWithinTheSizeLimits)
         {1, 16384, PNG_COLOR_RGB, true},
         {16385, 1, PNG_COLOR_RGB, false},
         {1, 16385, PNG_COLOR_RGB, false},
+        {16384, 1024, PNG_COLOR_RGBA, true},
+        {16384, 1025, PNG_COLOR_RGB, false},
         {16384, 4097, PNG_COLOR_RGB, false},
         {0, 5, PNG_COLOR_RGB, false},
         {5, 0, PNG_COLOR_RGB, false},

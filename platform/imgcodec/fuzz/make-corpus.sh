@@ -52,6 +52,10 @@ with_header() {
 base=grey_alpha.png   # 3 x 1, 8-bit grey with alpha
 with_header $base huge_width.png 2147483647 1 8 4 0
 with_header $base huge_both.png 65535 65535 8 4 0
+with_header $base huge_tall.png 1 1073741824 8 4 0
+with_header $base huge_square.png 70000 70000 8 4 0
+with_header $base wrap_rgba.png 32768 32768 8 6 0      # width * height * 4 is 2^32
+with_header $base wrap_rgba16.png 16384 16384 16 6 0   # 8 bytes a pixel: 2^31
 with_header $base over_side.png 16385 1 8 4 0
 with_header $base over_pixels.png 16384 16384 8 4 0
 with_header $base zero_width.png 0 1 8 4 0
@@ -59,6 +63,12 @@ with_header $base bad_depth.png 3 1 3 4 0
 with_header $base bad_type.png 3 1 8 5 0
 with_header $base bad_interlace.png 3 1 8 4 2
 with_header $base taller.png 3 40 8 4 0
+
+# Real black pictures of a few KiB: one at the pixel limit, one a column over it.
+convert -size 4096x4096 xc:black -strip -define png:color-type=0 -define png:bit-depth=1 \
+        at_budget.png
+convert -size 4097x4096 xc:black -strip -define png:color-type=0 -define png:bit-depth=1 \
+        over_budget.png
 
 cp rgba_gradient.png bad_crc.png
 write_at bad_crc.png 29 '\xde\xad\xbe\xef'
