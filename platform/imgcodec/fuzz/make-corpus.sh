@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Regenerates the fuzzing seeds in corpus/: the loader tests' sample files, a few
-# larger real pictures made with ImageMagick, and broken variants of them (truncated,
-# bad checksum, damaged compressed data, impossible or huge sizes, not a PNG at all).
+# Regenerates the fuzzing seeds in corpus/: the loader tests' sample files, one skin
+# picture, a few larger real pictures made with ImageMagick (one in many IDAT chunks),
+# and broken variants of them (truncated, bad checksum, damaged compressed data,
+# impossible or huge sizes, not a PNG at all).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../../.." && pwd)
@@ -48,6 +49,29 @@ with_header() {
     write_at "$2" 16 "${ihdr:4}"
     write_at "$2" 29 "$(printf "$ihdr" | crc_escaped)"
 }
+
+# split_idat <from> <to> <bytes>: a copy whose one IDAT chunk (right after the IHDR, as
+# convert -strip writes it) is cut into chunks of at most <bytes>.
+split_idat() {
+    local length piece
+    length=$(od -An -tu1 -j33 -N4 "$1" | awk '{ print $1 * 16777216 + $2 * 65536 + $3 * 256 + $4 }')
+    head -c 33 "$1" > "$2"
+    tail -c +42 "$1" | head -c "$length" | split -b "$3" -d -a 4 - "$2.idat."
+    for piece in "$2".idat.*; do
+        printf "$(be32 "$(stat -c %s "$piece")")IDAT" >> "$2"
+        cat "$piece" >> "$2"
+        printf "$({ printf IDAT; cat "$piece"; } | crc_escaped)" >> "$2"
+        rm "$piece"
+    done
+    tail -c 12 "$1" >> "$2"
+}
+
+# Over 4 KiB: a skin picture as shipped, and a 16-bit interlaced one in 1000-byte IDATs.
+cp "$root"/resource/warning_pic01.png artwork.png
+convert -seed 3 -size 48x48 plasma:fractal -alpha set -channel A -fx 'i/w' +channel -strip \
+        -interlace PNG -define png:color-type=6 -define png:bit-depth=16 plasma16.png
+split_idat plasma16.png multi_idat.png 1000
+rm plasma16.png
 
 base=grey_alpha.png   # 3 x 1, 8-bit grey with alpha
 with_header $base huge_width.png 2147483647 1 8 4 0
