@@ -11,20 +11,18 @@ namespace {
 
 constexpr int ReadChunk = 64 * 1024;
 
-// The largest buffer stb needs within the limits: four 16-bit samples a pixel plus a
-// filter byte a row, or its doubling copy of the compressed data. A stream that inflates
-// to more than its rows need makes stb grow its buffer; this bounds how far.
-constexpr size_t MaxDecodeBuffer = std::max(8 * size_t{PNG_MAX_PIXELS} + PNG_MAX_SIDE,
-                                            2 * (size_t{PNG_MAX_FILE_BYTES} + ReadChunk));
+// The most one stb buffer may hold while this thread decodes (see DecodeBudget); stb
+// asks for nothing outside a decode.
+thread_local size_t decodeBudget = 0;
 
 void* DecodeAlloc(size_t size)
 {
-    return size <= MaxDecodeBuffer ? std::malloc(size) : nullptr;
+    return size <= decodeBudget ? std::malloc(size) : nullptr;
 }
 
 void* DecodeRealloc(void* block, size_t size)
 {
-    return size <= MaxDecodeBuffer ? std::realloc(block, size) : nullptr;
+    return size <= decodeBudget ? std::realloc(block, size) : nullptr;
 }
 
 }  // namespace
@@ -129,33 +127,50 @@ Chunks WalkChunks(const std::vector<uint8_t>& bytes)
     return chunks;
 }
 
-// Deflate expands at most 1032:1, so a header promising more samples than the stream
-// could hold is refused before stb sizes its inflate buffer from it. The first chunk
-// is the IHDR: bit depth at byte 24, colour type at byte 25.
-bool HeaderFits(const std::vector<uint8_t>& bytes, uint64_t width, uint64_t height)
+// How the IHDR (the first chunk) lays out a pixel: colour type at byte 25, bit depth at
+// byte 24. No samples for a colour type PNG lacks.
+struct Layout {
+    uint64_t samples;  // a pixel
+    uint64_t depth;    // bits a sample
+};
+
+Layout LayoutOf(const std::vector<uint8_t>& bytes)
 {
     if (bytes.size() < 29 || std::memcmp(&bytes[12], "IHDR", 4) != 0)
-        return false;
+        return {0, 0};
     const uint64_t depth = bytes[24];
-    uint64_t samples = 0;
     switch (bytes[25]) {
     case 0:
     case 3:
-        samples = 1;
-        break;
+        return {1, depth};
     case 4:
-        samples = 2;
-        break;
+        return {2, depth};
     case 2:
-        samples = 3;
-        break;
+        return {3, depth};
     case 6:
-        samples = 4;
-        break;
+        return {4, depth};
     default:
-        return false;
+        return {0, 0};
     }
-    return width * height * samples * depth / 8 <= static_cast<uint64_t>(bytes.size()) * 1032;
+}
+
+// Deflate expands at most 1032:1, so a header promising more samples than the stream
+// could hold is refused before stb sizes its inflate buffer from it.
+bool HeaderFits(const std::vector<uint8_t>& bytes, Layout layout, uint64_t width, uint64_t height)
+{
+    return layout.samples &&
+           width * height * layout.samples * layout.depth / 8 <= static_cast<uint64_t>(bytes.size()) * 1032;
+}
+
+// stb doubles its inflate buffer for as long as the data goes on, so a few KiB could
+// have it ask for gigabytes whatever the picture's size. No stb buffer may outgrow what
+// this picture needs: twice its rows as stb reckons them (interlacing adds filter and
+// padding bytes), its pixels as 16-bit RGBA, or twice the compressed data it gathers.
+size_t DecodeBudget(const std::vector<uint8_t>& bytes, Layout layout, uint64_t width, uint64_t height)
+{
+    const uint64_t rows = ((width * layout.depth + 7) / 8 * layout.samples + 1) * height;
+    const uint64_t pixels = width * height * 4 * (layout.depth == 16 ? 2 : 1);
+    return static_cast<size_t>(std::max({2 * rows, pixels, 2 * static_cast<uint64_t>(bytes.size()) + 4096}));
 }
 
 // The whole stream, up to PNG_MAX_FILE_BYTES; false when the callback misbehaves or
@@ -183,16 +198,19 @@ bool Decode(const std::vector<uint8_t>& bytes, PngData* data)
     if (!stbi_info_from_memory(bytes.data(), length, &width, &height, &fileChannels))
         return false;
     const Chunks chunks = WalkChunks(bytes);
+    const Layout layout = LayoutOf(bytes);
     if (!chunks.fit || !SizeAllowed(static_cast<uint64_t>(width), static_cast<uint64_t>(height)) ||
-        !HeaderFits(bytes, static_cast<uint64_t>(width), static_cast<uint64_t>(height)))
+        !HeaderFits(bytes, layout, static_cast<uint64_t>(width), static_cast<uint64_t>(height)))
         return false;
     // stb counts an alpha channel for grey+alpha, RGBA and a palette with tRNS, but not
     // for a grey or RGB picture whose tRNS makes one colour transparent.
     const bool hasAlpha = fileChannels == 2 || fileChannels == 4 || chunks.transparency;
     const uint32_t colorType = hasAlpha ? PNG_COLOR_RGBA : PNG_COLOR_RGB;
     int decodedWidth = 0, decodedHeight = 0, ignored = 0;
+    decodeBudget = DecodeBudget(bytes, layout, static_cast<uint64_t>(width), static_cast<uint64_t>(height));
     uint8_t* pixels = stbi_load_from_memory(bytes.data(), length, &decodedWidth, &decodedHeight,
                                             &ignored, ChannelsOf(colorType));
+    decodeBudget = 0;
     if (!pixels)
         return false;
     if (decodedWidth != width || decodedHeight != height) {

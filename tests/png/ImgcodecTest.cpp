@@ -223,7 +223,7 @@ TEST(Imgcodec, BrokenOrOversizedFilesFailWithAZeroedRecord)
         "corpus/bad_type.png",      "corpus/bad_interlace.png", "corpus/over_side.png",
         "corpus/over_pixels.png",   "corpus/huge_width.png",   "corpus/huge_both.png",
         "corpus/huge_tall.png",     "corpus/huge_square.png",  "corpus/wrap_rgba.png",
-        "corpus/wrap_rgba16.png",   "corpus/over_budget.png",
+        "corpus/wrap_rgba16.png",   "corpus/over_budget.png",  "corpus/inflates_on.png",
     };
     for (const char* file : files) {
         SCOPED_TRACE(file);

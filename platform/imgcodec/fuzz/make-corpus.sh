@@ -50,6 +50,13 @@ with_header() {
     write_at "$2" 29 "$(printf "$ihdr" | crc_escaped)"
 }
 
+# add_chunk <to> <type> <data file>: appends one chunk with its checksum.
+add_chunk() {
+    printf "$(be32 "$(stat -c %s "$3")")$2" >> "$1"
+    cat "$3" >> "$1"
+    printf "$({ printf "$2"; cat "$3"; } | crc_escaped)" >> "$1"
+}
+
 # split_idat <from> <to> <bytes>: a copy whose one IDAT chunk (right after the IHDR, as
 # convert -strip writes it) is cut into chunks of at most <bytes>.
 split_idat() {
@@ -58,11 +65,20 @@ split_idat() {
     head -c 33 "$1" > "$2"
     tail -c +42 "$1" | head -c "$length" | split -b "$3" -d -a 4 - "$2.idat."
     for piece in "$2".idat.*; do
-        printf "$(be32 "$(stat -c %s "$piece")")IDAT" >> "$2"
-        cat "$piece" >> "$2"
-        printf "$({ printf IDAT; cat "$piece"; } | crc_escaped)" >> "$2"
+        add_chunk "$2" IDAT "$piece"
         rm "$piece"
     done
+    tail -c 12 "$1" >> "$2"
+}
+
+# with_zeros <from> <to> <count>: a copy whose picture data is <count> zero bytes, as one
+# zlib stream: gzip's deflate data between a zlib header and the zeros' Adler-32.
+with_zeros() {
+    head -c 33 "$1" > "$2"
+    { printf '\x78\xda'; head -c "$3" /dev/zero | gzip -9 -n | tail -c +11 | head -c -8
+      printf "$(be32 $(($3 % 65521 << 16 | 1)))"; } > "$2.idat"
+    add_chunk "$2" IDAT "$2.idat"
+    rm "$2.idat"
     tail -c 12 "$1" >> "$2"
 }
 
@@ -87,6 +103,9 @@ with_header $base bad_depth.png 3 1 3 4 0
 with_header $base bad_type.png 3 1 8 5 0
 with_header $base bad_interlace.png 3 1 8 4 2
 with_header $base taller.png 3 40 8 4 0
+with_header grey.png one_pixel.png 1 1 8 0 0
+with_zeros one_pixel.png inflates_on.png 1048576   # 1 MiB behind a 2-byte row
+rm one_pixel.png
 
 # Real black pictures of a few KiB: one at the pixel limit, one a column over it.
 convert -size 4096x4096 xc:black -strip -define png:color-type=0 -define png:bit-depth=1 \
