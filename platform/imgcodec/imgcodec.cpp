@@ -174,20 +174,20 @@ size_t DecodeBudget(const std::vector<uint8_t>& bytes, Layout layout, uint64_t w
 }
 
 // The whole stream, up to PNG_MAX_FILE_BYTES; false when the callback misbehaves or
-// the stream is longer than that.
+// the stream is longer than that. Each read lands in a buffer of its own, so a callback
+// that hands out a few bytes at a time costs no more than one that fills every chunk.
 bool ReadAll(PngReadCallback read, void* context, std::vector<uint8_t>& bytes)
 {
+    std::vector<uint8_t> chunk(ReadChunk);
     for (;;) {
-        const size_t have = bytes.size();
-        if (have > PNG_MAX_FILE_BYTES)
+        if (bytes.size() > PNG_MAX_FILE_BYTES)
             return false;
-        bytes.resize(have + ReadChunk);
-        const int got = read(context, bytes.data() + have, ReadChunk);
+        const int got = read(context, chunk.data(), ReadChunk);
         if (got < 0 || got > ReadChunk)
             return false;
-        bytes.resize(have + static_cast<size_t>(got));
         if (got == 0)
             return true;
+        bytes.insert(bytes.end(), chunk.begin(), chunk.begin() + got);
     }
 }
 

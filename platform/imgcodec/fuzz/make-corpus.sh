@@ -2,13 +2,13 @@
 # Regenerates the fuzzing seeds in corpus/: the loader tests' sample files, one skin
 # picture, a few larger real pictures made with ImageMagick (one in many IDAT chunks),
 # and broken variants of them (truncated, bad checksum, damaged compressed data,
-# impossible or huge sizes, not a PNG at all).
+# impossible or huge sizes, not a PNG at all). Inputs the fuzzer found (found_*) stay.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../../.." && pwd)
 out=$here/corpus
-rm -rf "$out"
 mkdir -p "$out"
+find "$out" -type f ! -name 'found_*' -delete
 cp "$root"/tests/png/data/*.png "$out"/
 
 cd "$out"
