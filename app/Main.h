@@ -41,6 +41,10 @@ public:
     void PollingTimerTimer(TObject* sender);
     void WarningTimerTimer(TObject* sender);
     void ApplicationMessageHook(TMsg& msg, bool& handled);
+    // Whatever a handler raises is shown. A picture that cannot be read also ends the
+    // program, as it does at start-up: the dialog's and the shadows' pictures are first
+    // read when those windows first show, long after start-up.
+    void ApplicationException(TObject* sender, const std::exception& error);
     // ChangeWindowMessageFilter where the system has it; true where it does not.
     static bool AllowMessage(UINT message, DWORD action);
     // Copies the picture of LargeBk, MediumBk or SmallBk into target. The three hold

@@ -2,6 +2,7 @@
 #include "app/Dialogshadow.h"
 #include "app/Director.h"
 #include "app/Main.h"
+#include "app/PngReader.h"
 #include "app/Shadow.h"
 #include "framework/Assert.h"
 #include "framework/Resources.h"
@@ -150,6 +151,7 @@ TMainForm::TMainForm(TComponent* owner) : TForm(owner)
     SetControlStyle(ControlStyle() | csOpaque);
     m_broadcastMessage = RegisterWindowMessageA(kBroadcastMessageName);
     Application->OnMessage = Bind(this, &TMainForm::ApplicationMessageHook);
+    Application->OnException = Bind(this, &TMainForm::ApplicationException);
     AllowMessage(m_broadcastMessage, kMsgFltAdd);
     AllowMessage(kCmdHandover, kMsgFltAdd);
 }
@@ -224,6 +226,14 @@ void TMainForm::ApplicationMessageHook(TMsg& msg, bool& handled)
         m_director->HideMainWindow();
         handled = true;
     }
+}
+
+void TMainForm::ApplicationException(TObject*, const std::exception& error)
+{
+    Application->ShowException(error);
+    // Ending the loop rather than closing the form: nothing of the form runs again.
+    if (IsMissingPicture(error))
+        Application->Terminate();
 }
 
 void TMainForm::Dispatch(TMessage& message)

@@ -83,7 +83,12 @@ PngManager::PngManager(const std::string& libraryPath)
     m_free = Lookup<FreePngData>(m_hinst.Get(), "FreePngData");
     m_allocate = GetProcAddress(m_hinst.Get(), "AllocatePngData");
     if (!m_read || !m_free)
-        throw Exception(Format("%s is not a usable PNG codec", libraryPath.c_str()));
+        throw ECodecError(Format("%s is not a usable PNG codec", libraryPath.c_str()));
+}
+
+bool IsMissingPicture(const std::exception& error)
+{
+    return dynamic_cast<const EFOpenError*>(&error) || dynamic_cast<const ECodecError*>(&error);
 }
 
 int PngManager::Read(PngData* data, PngReadCallback read, void* context) const

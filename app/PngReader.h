@@ -2,6 +2,7 @@
 // Skin pictures: PNG files decoded by imgcodec.dll, loaded at run time from the
 // program's folder, into 32-bit bitmaps (blue, green, red, straight alpha).
 #include "framework/Handles.h"
+#include "framework/SysUtils.h"
 
 #include <windows.h>
 
@@ -29,6 +30,16 @@ static_assert(offsetof(PngData, rows) == (sizeof(void*) == 4 ? 20 : 24), "row po
 
 using PngReadCallback = int(__stdcall*)(void* context, void* buffer, int count);
 
+// The codec library is there but lacks an entry the loader needs.
+class ECodecError : public Exception {
+public:
+    using Exception::Exception;
+};
+
+// True for the errors that leave the program without a picture it needs: a picture file
+// or the codec library that cannot be opened, or a codec that is not usable.
+bool IsMissingPicture(const std::exception& error);
+
 // The one holder of imgcodec.dll, created by the first load and kept until the process
 // ends, when it unloads the library.
 class PngManager {
@@ -36,7 +47,7 @@ public:
     static PngManager& Instance();
 
     // Loads the codec from this full path. Raises EFOpenError when the library cannot be
-    // loaded and Exception when it lacks ReadPngEx or FreePngData.
+    // loaded and ECodecError when it lacks ReadPngEx or FreePngData.
     explicit PngManager(const std::string& libraryPath);
     PngManager(const PngManager&) = delete;
     PngManager& operator=(const PngManager&) = delete;
