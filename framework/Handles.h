@@ -188,3 +188,22 @@ struct UserObjectTraits {
 // Window-manager objects: menus from CreatePopupMenu, icons from LoadImage or CopyIcon.
 using MenuHandle = UniqueHandle<UserObjectTraits<HMENU, DestroyMenu>>;
 using IconHandle = UniqueHandle<UserObjectTraits<HICON, DestroyIcon>>;
+
+// True for the errors of a request on a device handle that no longer reaches its driver
+// (stopped, removed or replaced since the handle was opened), as opposed to the
+// driver's own refusal of a request: such a handle is worth opening again.
+inline bool DeviceHandleLost(DWORD error)
+{
+    switch (error) {
+    case ERROR_ACCESS_DENIED:  // what Wine answers once the driver is unloaded
+    case ERROR_INVALID_HANDLE:
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_BAD_UNIT:
+    case ERROR_DEV_NOT_EXIST:
+    case ERROR_DEVICE_NOT_CONNECTED:
+    case ERROR_DEVICE_REMOVED:
+        return true;
+    default:
+        return false;
+    }
+}

@@ -5,22 +5,41 @@
 
 #include <cstdint>
 
+#include "framework/Handles.h"
 #include "platform/acpidriver/BoardProtocol.h"
 #include "platform/acpilib/NrAcpiList.h"
 
 namespace {
 
-// The device stays open from AcpiLibInit until the DLL is unloaded.
+// The device stays open from AcpiLibInit until the DLL is unloaded, or until its driver
+// goes away; then each request tries to open it again, so a restarted driver is found.
 HANDLE g_device = INVALID_HANDLE_VALUE;
+bool g_lost = false;
+
+HANDLE OpenDevice()
+{
+    return CreateFileA(NRV_DEVICE_NAME_A, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                       nullptr, OPEN_EXISTING, 0, nullptr);
+}
 
 bool Request(DWORD code, const void* in, DWORD inLength, void* out, DWORD outLength, DWORD* written)
 {
+    if (g_device == INVALID_HANDLE_VALUE && g_lost) {
+        g_device = OpenDevice();
+        g_lost = g_device == INVALID_HANDLE_VALUE;
+    }
     if (g_device == INVALID_HANDLE_VALUE)
         return false;
     DWORD returned = 0;
     if (!DeviceIoControl(g_device, code, const_cast<void*>(in), inLength, out, outLength, &returned,
-                         nullptr))
+                         nullptr)) {
+        if (DeviceHandleLost(GetLastError())) {
+            CloseHandle(g_device);
+            g_device = INVALID_HANDLE_VALUE;
+            g_lost = true;
+        }
         return false;
+    }
     if (written)
         *written = returned;
     return true;
@@ -39,8 +58,7 @@ extern "C" {
 int WINAPI AcpiLibInit(void)
 {
     if (g_device == INVALID_HANDLE_VALUE)
-        g_device = CreateFileA(NRV_DEVICE_NAME_A, GENERIC_READ | GENERIC_WRITE,
-                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+        g_device = OpenDevice();
     return g_device != INVALID_HANDLE_VALUE ? 1 : 0;
 }
 

@@ -43,6 +43,9 @@ constexpr bool kProgramIs64Bit = sizeof(void*) == 8;
 bool g_blockInline = kProgramIs64Bit;
 // Owned for the whole process: closed when it is reopened and at exit.
 KernelHandle g_device;
+// The device was open once and its driver went away: each call tries to open it again,
+// so that a driver that is restarted or updated is found without restarting the program.
+bool g_lost = false;
 
 void Put16(unsigned char* at, std::uint16_t value)
 {
@@ -77,7 +80,9 @@ AcpiDeviceCalls SetAcpiDeviceCalls(const AcpiDeviceCalls& calls)
     return previous;
 }
 
-bool AcpiDeviceOpen()
+namespace {
+
+bool OpenDevice()
 {
     BOOL wow64 = FALSE;
     if (g_calls.isWow64Process == nullptr || !g_calls.isWow64Process(GetCurrentProcess(), &wow64))
@@ -91,6 +96,7 @@ bool AcpiDeviceOpen()
     g_device.Reset(device);
     if (!g_device)
         return false;
+    g_lost = false;
 
     // The driver expects this right after opening; what it answers means nothing to us.
     DWORD answer = 0;
@@ -100,10 +106,18 @@ bool AcpiDeviceOpen()
     return true;
 }
 
+}  // namespace
+
+bool AcpiDeviceOpen()
+{
+    g_lost = false;
+    return OpenDevice();
+}
+
 bool EvaluateAcpiMethod(const char* method, DWORD first, DWORD second, void* reply,
                         DWORD* replySize)
 {
-    if (!g_device)
+    if (!g_device && !(g_lost && OpenDevice()))
         return false;
 
     std::array<unsigned char, kArgumentBlockSize> arguments{};
@@ -125,12 +139,17 @@ bool EvaluateAcpiMethod(const char* method, DWORD first, DWORD second, void* rep
     }
 
     DWORD returned = 0;
-    if (!g_calls.deviceIoControl(g_device.Get(), kEvaluateMethod, request.data(),
-                                 static_cast<DWORD>(requestSize), reply, *replySize, &returned,
-                                 nullptr))
-        return false;
-    *replySize = returned;
-    return true;
+    if (g_calls.deviceIoControl(g_device.Get(), kEvaluateMethod, request.data(),
+                                static_cast<DWORD>(requestSize), reply, *replySize, &returned,
+                                nullptr)) {
+        *replySize = returned;
+        return true;
+    }
+    if (DeviceHandleLost(GetLastError())) {
+        g_device.Reset();
+        g_lost = true;
+    }
+    return false;
 }
 
 bool ReadEcRegister(DWORD first, DWORD second, DWORD* result)

@@ -9,6 +9,9 @@
 // when there is no driver; every later call then fails quietly.
 bool AcpiDeviceOpen();
 
+// A call that finds the driver gone (stopped or replaced since the device was opened)
+// fails, and every later call tries to open the device again first.
+//
 // Asks the driver to evaluate `method` (exactly four characters, e.g. "RBEC") with
 // two integer arguments. On success *replySize (in: size of reply) becomes the
 // number of bytes returned; on failure it is left alone.

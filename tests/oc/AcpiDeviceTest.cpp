@@ -166,4 +166,26 @@ TEST_F(AcpiDeviceTest, FailedOrTruncatedReadLeavesTheResultAlone)
     EXPECT_EQ(0x85u, result);
 }
 
+TEST_F(AcpiDeviceTest, AChannelWhoseDriverWentAwayOpensTheDeviceAgainOnceItIsBack)
+{
+    ASSERT_TRUE(AcpiDeviceOpen());
+    DWORD result = 42;
+    device->failEvaluate = true;  // a refusal keeps the handle
+    EXPECT_FALSE(ReadEcRegister(182, 17, &result));
+    device->failEvaluate = false;
+    device->gone = true;
+    EXPECT_FALSE(ReadEcRegister(182, 17, &result));
+    device->present = false;  // stopped: every call tries, and fails quietly
+    EXPECT_FALSE(ReadEcRegister(182, 17, &result));
+    EXPECT_EQ(42u, result);
+    device->present = true;
+    device->gone = false;
+    EXPECT_TRUE(ReadEcRegister(182, 17, &result));
+    EXPECT_EQ(0x85u, result);
+    EXPECT_THAT(fake::Calls(), ElementsAre("CreateFileA \\\\.\\NRVACPI", "DeviceIoControl 0x0022240C in 0 out 4",
+                                           "RBEC 182 17", "RBEC 182 17", "CreateFileA \\\\.\\NRVACPI",
+                                           "CreateFileA \\\\.\\NRVACPI", "DeviceIoControl 0x0022240C in 0 out 4",
+                                           "RBEC 182 17"));
+}
+
 }  // namespace

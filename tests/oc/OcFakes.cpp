@@ -75,8 +75,14 @@ BOOL WINAPI FakeDeviceIoControl(HANDLE, DWORD code, LPVOID in, DWORD inSize, LPV
     Note(std::string(reinterpret_cast<const char*>(bytes + 4), 4) + " " + std::to_string(first) +
          " " + std::to_string(second));
     const auto reg = d.registers.find(second);
-    if (d.failEvaluate || reg == d.registers.end())
+    if (d.gone) {
+        SetLastError(ERROR_ACCESS_DENIED);
         return FALSE;
+    }
+    if (d.failEvaluate || reg == d.registers.end()) {
+        SetLastError(ERROR_IO_DEVICE);
+        return FALSE;
+    }
     auto* reply = static_cast<std::uint8_t*>(out);
     std::memset(reply, 0xA5, 16);  // header fields the channel must not read
     std::memcpy(reply + 16, &reg->second, 4);

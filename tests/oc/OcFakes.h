@@ -37,7 +37,8 @@ void SetUpFeatureItems(DWORD feature, DWORD sensorCount, DWORD sensorMask);
 struct Device {
     BOOL wow64 = FALSE;
     bool present = true;
-    bool failEvaluate = false;
+    bool failEvaluate = false;  // the driver refuses the request
+    bool gone = false;          // the driver went away: the open handle reaches nothing
     DWORD replyBytes = 24;
     std::map<DWORD, DWORD> registers;  // second RBEC argument -> result; missing: failure
 
