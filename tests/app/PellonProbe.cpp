@@ -9,9 +9,18 @@
 //   msgbox TITLE                 the texts of the message box captioned TITLE
 //   press TITLE                  ends the message box captioned TITLE with its button
 //   foreground                   "CLASS|TITLE" of the foreground window
+//   mutex NAME                   1 when a named mutex exists, else 0
+//   memory CLASS TITLE           "WORKING_SET_KB WINDOWS" of the process owning the window
+//   repeat CLASS TITLE MSG WPARAM COUNT   sends the message COUNT times; exit 1 when one
+//                                goes unanswered or the window goes
+//   fuzz SEED COUNT              COUNT random messages to the running pellon.exe (see Fuzz)
 #include <windows.h>
 
+#include <psapi.h>
+
+#include <cstdint>
 #include <cstdio>
+#include <random>
 #include <cstdlib>
 #include <string>
 
@@ -68,6 +77,168 @@ BOOL CALLBACK PrintOwned(HWND window, LPARAM param)
         ++search->found;
     }
     return TRUE;
+}
+
+struct ProcessWindows {
+    DWORD process;
+    int count;
+};
+
+BOOL CALLBACK CountProcessWindows(HWND window, LPARAM param)
+{
+    auto* search = reinterpret_cast<ProcessWindows*>(param);
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (process == search->process)
+        ++search->count;
+    return TRUE;
+}
+
+// What the process owning the window holds that a leak would grow: its working set and
+// its top-level windows. Wine answers no handle or GDI counts for another process.
+bool Holdings(HWND window, size_t* workingSetKb, int* windows)
+{
+    ProcessWindows search{0, 0};
+    GetWindowThreadProcessId(window, &search.process);
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, search.process);
+    if (!process)
+        return false;
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof counters;
+    const bool ok = GetProcessMemoryInfo(process, &counters, sizeof counters) != FALSE;
+    CloseHandle(process);
+    EnumWindows(CountProcessWindows, reinterpret_cast<LPARAM>(&search));
+    *workingSetKb = counters.WorkingSetSize / 1024;
+    *windows = search.count;
+    return ok;
+}
+
+bool Deliver(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutA(window, message, wParam, lParam, SMTO_NORMAL, 10000, &result) != 0;
+}
+
+bool WaitVisible(HWND window, bool visible)
+{
+    for (int i = 0; i < 100; ++i) {
+        if ((IsWindowVisible(window) != FALSE) == visible)
+            return true;
+        Sleep(20);
+    }
+    return false;
+}
+
+// Random messages of every kind another process may send, from a seed that replays them.
+// Only the commands with 85 in wParam's low byte, an exact SC_CLOSE and the resume
+// broadcasts may act: after every other message the main window is as it was, and the
+// program is still there. Prints the resumes sent, so the caller can count the writes.
+int Fuzz(unsigned seed, long count)
+{
+    HWND main = FindWindowA("TMainForm", "Pellon");
+    HWND app = FindWindowA("TApplication", "Pellon");
+    const UINT broadcast = RegisterWindowMessageA("WM_NORVANE_BROADCAST_MESSAGE");
+    if (!main || !app || !broadcast)
+        return 2;
+    std::printf("seed %u\n", seed);
+    std::mt19937 random(seed);
+    auto below = [&](uint32_t n) { return static_cast<uint32_t>(random() % n); };
+    auto anyParam = [&]() -> uintptr_t {
+        // Pointer-wide values, small numbers and the tag's neighbours alike.
+        switch (below(4)) {
+        case 0: return below(256);
+        case 1: return static_cast<uintptr_t>((static_cast<uint64_t>(random()) << 32) | random());
+        default: return random();
+        }
+    };
+    auto untagged = [&]() {
+        uintptr_t w = anyParam();
+        return (w & 0xFF) == 85 ? w ^ 1 : w;
+    };
+    bool visible = IsWindowVisible(main) != FALSE;
+    bool known = true;  // after a minimise the main window's state is the system's
+    long resumes = 0;
+    size_t startKb = 0, kb = 0;
+    int startWindows = 0, windows = 0;
+    for (long i = 0; i < count; ++i) {
+        if (i == count / 10 && !Holdings(main, &startKb, &startWindows))
+            return 1;
+        UINT message = 0;
+        WPARAM wParam = 0;
+        const LPARAM lParam = static_cast<LPARAM>(anyParam());
+        HWND target = main;
+        bool post = false;
+        bool acts = false;
+        const uint32_t kind = below(100);
+        if (kind < 25) {  // a command without the tag, or a number no command uses
+            message = WM_USER + below(7);
+            wParam = untagged();
+        } else if (kind < 30) {  // a command that acts; never the close
+            static const UINT acting[] = {WM_USER + 1, WM_USER + 2, WM_USER + 3, WM_USER + 6};
+            message = acting[below(4)];
+            wParam = (anyParam() & ~static_cast<uintptr_t>(0xFF)) | 85;
+            acts = true;
+        } else if (kind < 40) {  // the broadcast, seen by the loop
+            message = broadcast;
+            wParam = anyParam();
+            target = app;
+            post = true;
+        } else if (kind < 48) {  // a system command to the taskbar's window
+            message = WM_SYSCOMMAND;
+            acts = below(8) == 0;
+            // Below 0xF000 the system has no command; 0xF061 to 0xF06F would close.
+            wParam = acts ? SC_CLOSE : below(0xF000);
+            target = app;
+            post = true;
+        } else if (kind < 60) {  // power broadcasts, resumes among them
+            static const WPARAM events[] = {4, 6, 7, 10, 18, 0x8013};
+            message = WM_POWERBROADCAST;
+            wParam = below(3) ? events[below(6)] : anyParam();
+            if (wParam == 6 || wParam == 7 || wParam == 18)
+                ++resumes;
+        } else {  // anything in the private range, to either window
+            message = WM_USER + 7 + below(0x7BF9);
+            wParam = anyParam();
+            target = below(2) ? main : app;
+            post = below(4) == 0;
+        }
+
+        const bool delivered = post ? PostMessageA(target, message, wParam, lParam) != FALSE
+                                    : Deliver(target, message, wParam, lParam);
+        if (!delivered || !IsWindow(main)) {
+            std::printf("message %ld (%u, 0x%llx, 0x%llx): %s\n", i, message,
+                        static_cast<unsigned long long>(wParam), static_cast<unsigned long long>(lParam),
+                        IsWindow(main) ? "no answer" : "the program ended");
+            return 1;
+        }
+        if (acts) {
+            if (message == WM_USER + 1) {
+                known = false;
+            } else if (message == WM_USER + 2 || message == WM_USER + 3) {
+                known = visible = true;
+            } else if (message == WM_SYSCOMMAND) {
+                known = true;
+                visible = false;
+            }
+            if (known && !WaitVisible(main, visible)) {
+                std::printf("message %ld (%u, 0x%llx) did not act\n", i, message,
+                            static_cast<unsigned long long>(wParam));
+                return 1;
+            }
+        } else if (known && !post && (IsWindowVisible(main) != FALSE) != visible) {
+            std::printf("message %ld (%u, 0x%llx, 0x%llx) acted\n", i, message,
+                        static_cast<unsigned long long>(wParam), static_cast<unsigned long long>(lParam));
+            return 1;
+        }
+    }
+    // Whatever was posted is handled before this answer comes back.
+    Deliver(main, WM_NULL, 0, 0);
+    Sleep(500);
+    if (!Holdings(main, &kb, &windows))
+        return 1;
+    std::printf("%ld messages, %ld resumes; working set %zu -> %zu KB, windows %d -> %d\n", count, resumes,
+                startKb, kb, startWindows, windows);
+    return 0;
 }
 
 }  // namespace
@@ -133,6 +304,32 @@ int main(int argc, char** argv)
         std::printf("%s|%s\n", cls, title);
         return 0;
     }
-    std::fputs("usage: pellon_probe find|send|post|broadcast|owned|msgbox|press|foreground ...\n", stderr);
+    if (command == "mutex" && argc == 3) {
+        HANDLE mutex = OpenMutexA(SYNCHRONIZE, FALSE, argv[2]);
+        std::printf("%d\n", mutex ? 1 : 0);
+        if (mutex)
+            CloseHandle(mutex);
+        return 0;
+    }
+    if (command == "memory" && argc == 4) {
+        HWND window = Find(argv[2], argv[3]);
+        size_t kb = 0;
+        int windows = 0;
+        if (!window || !Holdings(window, &kb, &windows))
+            return 1;
+        std::printf("%zu %d\n", kb, windows);
+        return 0;
+    }
+    if (command == "repeat" && argc == 7) {
+        HWND window = Find(argv[2], argv[3]);
+        const long times = std::strtol(argv[6], nullptr, 10);
+        for (long i = 0; window && i < times; ++i)
+            if (!Deliver(window, static_cast<UINT>(Number(argv[4])), Number(argv[5]), 0))
+                return 1;
+        return window ? 0 : 1;
+    }
+    if (command == "fuzz" && argc == 4)
+        return Fuzz(static_cast<unsigned>(Number(argv[2])), std::strtol(argv[3], nullptr, 10));
+    std::fputs("usage: pellon_probe find|count|send|post|broadcast|owned|msgbox|press|foreground|mutex|memory|repeat|fuzz ...\n", stderr);
     return 2;
 }

@@ -6,92 +6,7 @@
 #   end-to-end.sh BIN_DIR
 set -u -o pipefail
 bin=$1
-key='HKCU\Software\Norvane\Pellon'
-fails=0
-log=$(mktemp -d)
-trap 'restore; rm -rf "$log"' EXIT
-
-fail() { echo "FAIL: $*" >&2; fails=$((fails + 1)); }
-probe() { wine "$bin/pellon_probe.exe" "$@" 2>/dev/null | tr -d '\r'; }
-board() { wine "$bin/boardctl.exe" "$@" 2>/dev/null | tr -d '\r'; }
-item() { board get "$1" | awk '{ print $NF }'; }
-regset() { wine reg add "$key" /v "$1" /t REG_DWORD /d "$2" /f >/dev/null 2>&1; }
-regget() { wine reg query "$key" /v "$1" 2>/dev/null | tr -d '\r' | awk -v n="$1" '$1 == n { print $3 }'; }
-regdel() { wine reg delete "$key" /v "$1" /f >/dev/null 2>&1; }
-restore() {
-  local profile
-  profile=$(wine reg query 'HKLM\System\CurrentControlSet\Services\NRVACPI' /v Profile 2>/dev/null |
-            tr -d '\r' | awk '$1 == "Profile" { print $3 }')
-  board profile "${profile:-8x4}" >/dev/null
-  wine reg delete "$key" /f >/dev/null 2>&1
-  [ -f "$log/phase.png" ] && mv "$log/phase.png" "$bin/resource/phase.png"
-}
-
-# start NAME ARGS...: pellon.exe in the background, its trace lines in $log/NAME.
-start() {
-  local name=$1; shift
-  WINEDEBUG=-all,+debugstr wine "$bin/pellon.exe" "$@" >/dev/null 2>"$log/$name" &
-  pid=$!
-}
-# ended [SECONDS]: the last started program ends within the time, with exit status 0.
-ended() {
-  local i
-  for ((i = 0; i < ${1:-10} * 10; i++)); do
-    if ! kill -0 "$pid" 2>/dev/null; then
-      wait "$pid"
-      local status=$?
-      [ "$status" -eq 0 ] || fail "exit status $status"
-      return 0
-    fi
-    sleep 0.1
-  done
-  return 1
-}
-stop() { ended 1 && return; probe send TMainForm Pellon 1024 85 >/dev/null; ended 10 || { kill "$pid"; wait "$pid"; fail "did not end on 1024"; }; }
-# window STATE: waits up to 10 s for the main window's "VISIBLE ICONIC X Y W H".
-window() {
-  local i got
-  for ((i = 0; i < 50; i++)); do
-    got=$(probe find TMainForm Pellon)
-    [ "$got" = "$1" ] && return 0
-    sleep 0.2
-  done
-  fail "main window: expected '$1', got '${got:-none}'"
-  return 1
-}
-temps() { grep -c 'Pellon Temp:' "$log/$1"; }
-read -r screenW screenH < <(xdotool getdisplaygeometry)
-centred() { echo "1 0 $(((screenW - $1) / 2)) $(((screenH - $2) / 2)) $1 $2"; }
-hidden() { echo "0 0 $(centred "$@" | cut -d' ' -f3-)"; }
-# settles EXPECTED COMMAND...: the command prints EXPECTED within 5 s (a busy machine may
-# take a while to deliver a click); what it printed last is in $got.
-settles() {
-  local want=$1 i
-  shift
-  for ((i = 0; i < 50; i++)); do
-    got=$("$@")
-    [ "$got" = "$want" ] && return 0
-    sleep 0.1
-  done
-  return 1
-}
-# click X Y [BUTTON]: a real click at a point of the screen.
-click() { xdotool mousemove "$1" "$2" sleep 0.2 click "${3:-1}"; sleep 0.5; }
-shot() { import -window root "$log/shot.png"; }
-# pixel X Y: "R,G,B" of the last shot.
-pixel() { convert "$log/shot.png" -format "%[fx:int(255*p{$1,$2}.r)],%[fx:int(255*p{$1,$2}.g)],%[fx:int(255*p{$1,$2}.b)]" info:; }
-ink() { # ink X Y W H: the bounding box "WxH+X+Y" of the bright pixels of that area
-  convert "$log/shot.png" -crop "$3x$4+$1+$2" +repage -colorspace gray -threshold 40% -format "%@" info:
-}
-pngsize() { identify -format "%w %h" "$bin/resource/$1"; }
-writes() { board show | awk -v id="$1" '$1 == "item" && $2 == id { print $NF }'; }
-# lit X TOP: on the last shot, the lit height of the bar whose column is X and top TOP;
-# its white cap marks the top of the lit part.
-lit() {
-  convert "$log/shot.png" -crop "1x184+$1+$2" +repage -depth 8 txt:- |
-    awk 'NR > 1 && / #FFFFFF/ { split($1, a, "[,:]"); print 184 - a[2]; found = 1; exit }
-         END { if (!found) print "none" }'
-}
+. "$(dirname "$0")/e2e-lib.sh"
 
 # --- Start-up on the default board: one centred window of the small layout.
 board profile 8x4 >/dev/null
@@ -185,8 +100,7 @@ window "$(hidden 415 347)"
 reads=$(temps second)
 sleep 3.5
 [ "$(temps second)" = "$reads" ] || fail "polling went on while hidden"
-read -r trayX trayY < <(xdotool search --name "Wine System Tray" getwindowgeometry --shell 2>/dev/null |
-  awk -F= '$1 == "X" { x = $2 } $1 == "Y" { y = $2 } END { print x + 12, y + 30 }')
+tray
 click $trayX $trayY
 window "$(centred 415 347)"
 
