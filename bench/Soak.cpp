@@ -2,8 +2,11 @@
 // board as fast as they can for many polls; what the process holds is printed at the
 // start and at the end, and must not grow.
 //   pellon_soak.exe [POLLS]    default 100000
-// Every other poll moves one sensor, so that bars repaint; every 1000 polls the window
-// goes to the tray and comes back.
+// Every other poll moves one sensor, so that bars repaint. At random moments, from a
+// seed it prints (PELLON_SOAK_SEED replays one): the board starts or stops failing
+// (sensor reads with no reply, odd register bytes, the sensor mask unreadable, the mode
+// unwritable, the item group gone), a resume arrives, the window goes to the tray and
+// comes back. The faults end before the last measure.
 #include "app/Dialog.h"
 #include "app/Dialogshadow.h"
 #include "app/Main.h"
@@ -16,6 +19,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <random>
 
 namespace {
 
@@ -51,6 +55,54 @@ void Show()
     Application->ProcessMessages();
 }
 
+unsigned Seed()
+{
+    char value[16] = {};
+    if (GetEnvironmentVariableA("PELLON_SOAK_SEED", value, sizeof value) > 0)
+        return static_cast<unsigned>(std::strtoul(value, nullptr, 10));
+    return static_cast<unsigned>(GetTickCount() ^ GetCurrentProcessId());
+}
+
+// One fault at a random moment: roughly every 50 polls something happens.
+void Disturb(BoardClient& board, std::mt19937& random)
+{
+    auto below = [&](uint32_t n) { return static_cast<uint32_t>(random() % n); };
+    if (below(50) != 0)
+        return;
+    const uint32_t on = below(2);
+    switch (below(9)) {
+    case 0:
+        board.Command(NRV_CMD_FAIL_EC, below(256), on);
+        break;
+    case 1:
+        board.Command(NRV_CMD_EC_BYTE, below(NRV_SENSOR_COUNT), below(256));
+        break;
+    case 2:
+        board.Command(NRV_CMD_FAIL_READ, 0x1103001F, on);
+        break;
+    case 3:
+        board.Command(NRV_CMD_FAIL_WRITE, 0x1103001C, on);
+        break;
+    case 4:
+        board.Command(NRV_CMD_FAIL_GROUP, 0x11, on);
+        break;
+    case 5:
+        board.Command(NRV_CMD_FAIL_CLEAR);
+        break;
+    case 6:
+        SendMessageA(MainForm->Handle(), WM_POWERBROADCAST, below(2) ? PBT_APMRESUMEAUTOMATIC : PBT_APMRESUMESUSPEND, 0);
+        break;
+    case 7:
+        MainForm->Hide();
+        Application->ProcessMessages();
+        Show();
+        break;
+    default:
+        board.Command(NRV_CMD_SET_ITEM, 0x1103001F, below(2) ? 0x22 : below(0x100));
+        break;
+    }
+}
+
 void Print(const char* what, double start, double end, const char* unit)
 {
     std::printf("%-34s %14.0f %14.0f %s\n", what, start, end, unit);
@@ -67,6 +119,9 @@ int main(int argc, char** argv)
         return 2;
     }
     board.Command(NRV_CMD_LIVE, 1);
+    const unsigned seed = Seed();
+    std::printf("seed %u\n", seed);
+    std::mt19937 random(seed);
     Application->Initialize();
     Application->SetTitle("Pellon");
     CreateForms();
@@ -88,8 +143,12 @@ int main(int argc, char** argv)
             Application->ProcessMessages();
             Show();
         }
+        Disturb(board, random);
         Poll();
     }
+    board.Command(NRV_CMD_FAIL_CLEAR);
+    board.Command(NRV_CMD_SET_ITEM, 0x1103001F, 0x22);
+    Poll();
     const Holdings end = Measure();
     board.Command(NRV_CMD_LIVE, 0);
 
