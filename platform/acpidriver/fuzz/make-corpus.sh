@@ -76,3 +76,7 @@ seed fail_group "$(command 10 0x11 1)$(group 0x11)$(command 10 0x11 0)$(group 0x
 seed fail_clear "$(command 7 0x1103001E 1)$(command 6 255 1)$(command 11 0 0)$(group 0x11)"
 seed unknown_code "$(raw 0x00222405 $SHARED 0 4096 0)$(raw 0x00222408 $SHARED 0 4096 0)"
 seed null_buffers "$(req $VALUE 4 4 4 0 "$(le32 0x1103001F)")$(req $HANDSHAKE 2 0 0 0)"
+seed temp_extremes_live "$(command 2 0 127)$(command 2 1 $((-127 & 0xFFFFFFFF)))$(command 4 1 0)$(rbec_req 182 17 30000)$(rbec_req 182 18 52500)$(query 30000)"
+full=""
+for i in $(seq 0 18); do full+=$(command 5 $((0x42000000 + i)) $i); done
+seed board_full "$full$(group 0x42)$(item $INFO 0x42000011)$(query)"
