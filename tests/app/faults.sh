@@ -5,11 +5,13 @@
 # that nothing of it is left behind, and that the stored mode and start-up choice are
 # as they were. The program runs from a copy of its folder, which the faults damage.
 # Runs in the 64-bit prefix (WINEPREFIX set by the caller) under Xvfb.
-#   faults.sh BIN_DIR [MESSAGES]    MESSAGES random messages (default 10000); the seed
-#                                   is printed, and PELLON_FUZZ_SEED replays one
+#   faults.sh BIN_DIR [MESSAGES]    MESSAGES random messages (default PELLON_FUZZ_MESSAGES
+#                                   or 10000); the seed is printed, PELLON_FUZZ_SEED
+#                                   replays one. Through ctest:
+#   PELLON_FUZZ_MESSAGES=100000 tools/test.sh -R app_faults_test
 set -u -o pipefail
 bin=$1
-messages=${2:-10000}
+messages=${2:-${PELLON_FUZZ_MESSAGES:-10000}}
 . "$(dirname "$0")/e2e-lib.sh"
 app=$log/app
 mkdir -p "$app"
@@ -68,6 +70,18 @@ for group in "8x4 $small" "16x2 $medium" "24x4 $large" "8x4,off $warning"; do
     unhide "$file"
   done
 done
+# A library without the codec's entries is no codec either.
+cp "$app/NRACPI.DLL" "$app/imgcodec.dll"
+start unusable-codec
+if msgbox Pellon; then
+  [[ "$text" == *'\imgcodec.dll is not a usable PNG codec.' ]] || fail "unusable codec: message '$text'"
+  probe press Pellon >/dev/null
+else
+  fail "unusable codec: no message"
+fi
+ended 10 || { fail "unusable codec: still running after the message"; kill "$pid"; wait "$pid"; }
+gone "unusable codec"
+cp "$bin/imgcodec.dll" "$app/"
 # A boot start waits in the tray; its shadow is first needed at the first tray click.
 board profile 8x4 >/dev/null
 hide resource/tbg_02_shadow.png
