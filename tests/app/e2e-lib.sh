@@ -18,6 +18,7 @@ regget() { wine reg query "$key" /v "$1" 2>/dev/null | tr -d '\r' | awk -v n="$1
 regdel() { wine reg delete "$key" /v "$1" /f >/dev/null 2>&1; }
 restore() {
   local profile
+  wine sc start NRVACPI >/dev/null 2>&1  # a test may have stopped the driver
   profile=$(wine reg query 'HKLM\System\CurrentControlSet\Services\NRVACPI' /v Profile 2>/dev/null |
             tr -d '\r' | awk '$1 == "Profile" { print $3 }')
   board profile "${profile:-8x4}" >/dev/null
