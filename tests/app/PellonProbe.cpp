@@ -13,7 +13,8 @@
 //   memory CLASS TITLE           "WORKING_SET_KB WINDOWS" of the process owning the window
 //   repeat CLASS TITLE MSG WPARAM COUNT   sends the message COUNT times; exit 1 when one
 //                                goes unanswered or the window goes
-//   fuzz SEED COUNT              COUNT random messages to the running pellon.exe (see Fuzz)
+//   fuzz SEED COUNT [FROM]       COUNT random messages to the running pellon.exe (see Fuzz);
+//                                FROM replays only those from that one on
 #include <windows.h>
 
 #include <psapi.h>
@@ -133,7 +134,7 @@ bool WaitVisible(HWND window, bool visible)
 // Only the commands with 85 in wParam's low byte, an exact SC_CLOSE and the resume
 // broadcasts may act: after every other message the main window is as it was, and the
 // program is still there. Prints the resumes sent, so the caller can count the writes.
-int Fuzz(unsigned seed, long count)
+int Fuzz(unsigned seed, long count, long from)
 {
     HWND main = FindWindowA("TMainForm", "Pellon");
     HWND app = FindWindowA("TApplication", "Pellon");
@@ -155,13 +156,27 @@ int Fuzz(unsigned seed, long count)
         uintptr_t w = anyParam();
         return (w & 0xFF) == 85 ? w ^ 1 : w;
     };
+    // The last messages, printed with a failure: a posted one may act late.
+    struct Sent {
+        UINT message;
+        WPARAM wParam;
+        LPARAM lParam;
+        bool post;
+    };
+    Sent last[8] = {};
+    auto history = [&](long i) {
+        for (long k = i > 7 ? i - 7 : 0; k < i; ++k) {
+            const Sent& m = last[k % 8];
+            std::printf("  %ld: %s %u, 0x%llx, 0x%llx\n", k, m.post ? "posted" : "sent", m.message,
+                        static_cast<unsigned long long>(m.wParam), static_cast<unsigned long long>(m.lParam));
+        }
+    };
     bool visible = IsWindowVisible(main) != FALSE;
-    bool known = true;  // after a minimise the main window's state is the system's
     long resumes = 0;
     size_t startKb = 0, kb = 0;
     int startWindows = 0, windows = 0;
     for (long i = 0; i < count; ++i) {
-        if (i == count / 10 && !Holdings(main, &startKb, &startWindows))
+        if (i == from + (count - from) / 10 && !Holdings(main, &startKb, &startWindows))
             return 1;
         UINT message = 0;
         WPARAM wParam = 0;
@@ -185,7 +200,9 @@ int Fuzz(unsigned seed, long count)
             post = true;
         } else if (kind < 48) {  // a system command to the taskbar's window
             message = WM_SYSCOMMAND;
-            acts = below(8) == 0;
+            // A posted close acts when the loop gets to it, after any message sent
+            // meanwhile: only a shown window tells when it has acted.
+            acts = below(8) == 0 && visible;
             // Below 0xF000 the system has no command; 0xF061 to 0xF06F would close.
             wParam = acts ? SC_CLOSE : below(0xF000);
             target = app;
@@ -194,7 +211,7 @@ int Fuzz(unsigned seed, long count)
             static const WPARAM events[] = {4, 6, 7, 10, 18, 0x8013};
             message = WM_POWERBROADCAST;
             wParam = below(3) ? events[below(6)] : anyParam();
-            if (wParam == 6 || wParam == 7 || wParam == 18)
+            if ((wParam == 6 || wParam == 7 || wParam == 18) && i >= from)
                 ++resumes;
         } else {  // anything in the private range, to either window
             message = WM_USER + 7 + below(0x7BF9);
@@ -203,31 +220,42 @@ int Fuzz(unsigned seed, long count)
             post = below(4) == 0;
         }
 
+        if (i < from)
+            continue;
+        last[i % 8] = {message, wParam, lParam, post};
         const bool delivered = post ? PostMessageA(target, message, wParam, lParam) != FALSE
                                     : Deliver(target, message, wParam, lParam);
         if (!delivered || !IsWindow(main)) {
             std::printf("message %ld (%u, 0x%llx, 0x%llx): %s\n", i, message,
                         static_cast<unsigned long long>(wParam), static_cast<unsigned long long>(lParam),
                         IsWindow(main) ? "no answer" : "the program ended");
+            history(i);
             return 1;
         }
         if (acts) {
             if (message == WM_USER + 1) {
-                known = false;
+                // The system hides and shows the main window with its minimised owner,
+                // in its own time: restore it and take the state it settles in.
+                Deliver(app, WM_SYSCOMMAND, SC_RESTORE, 0);
+                for (int k = 0; k < 100 && IsIconic(app); ++k)
+                    Sleep(20);
+                Sleep(200);
+                visible = IsWindowVisible(main) != FALSE;
             } else if (message == WM_USER + 2 || message == WM_USER + 3) {
-                known = visible = true;
+                visible = true;
             } else if (message == WM_SYSCOMMAND) {
-                known = true;
                 visible = false;
             }
-            if (known && !WaitVisible(main, visible)) {
+            if (!WaitVisible(main, visible)) {
                 std::printf("message %ld (%u, 0x%llx) did not act\n", i, message,
                             static_cast<unsigned long long>(wParam));
+                history(i);
                 return 1;
             }
-        } else if (known && !post && (IsWindowVisible(main) != FALSE) != visible) {
+        } else if (!post && (IsWindowVisible(main) != FALSE) != visible) {
             std::printf("message %ld (%u, 0x%llx, 0x%llx) acted\n", i, message,
                         static_cast<unsigned long long>(wParam), static_cast<unsigned long long>(lParam));
+            history(i);
             return 1;
         }
     }
@@ -328,8 +356,9 @@ int main(int argc, char** argv)
                 return 1;
         return window ? 0 : 1;
     }
-    if (command == "fuzz" && argc == 4)
-        return Fuzz(static_cast<unsigned>(Number(argv[2])), std::strtol(argv[3], nullptr, 10));
+    if (command == "fuzz" && (argc == 4 || argc == 5))
+        return Fuzz(static_cast<unsigned>(Number(argv[2])), std::strtol(argv[3], nullptr, 10),
+                    argc == 5 ? std::strtol(argv[4], nullptr, 10) : 0);
     std::fputs("usage: pellon_probe find|count|send|post|broadcast|owned|msgbox|press|foreground|mutex|memory|repeat|fuzz ...\n", stderr);
     return 2;
 }
