@@ -40,18 +40,20 @@ public:
             CloseHandle(m_device);
     }
     bool Open() const { return m_device != INVALID_HANDLE_VALUE; }
-    // Requests the driver refused in this process: a baseline that is refused times a
-    // failure path, not the requests a poll makes.
-    static unsigned& RefusedRequests()
+    // Baseline requests that failed in this process, the device that could not be opened
+    // counted as one: a baseline that fails times a failure path, not the requests a
+    // poll makes.
+    static unsigned& FailedRequests()
     {
-        static unsigned refused = 0;
-        return refused;
+        static unsigned failed = 0;
+        return failed;
     }
 
     void Run()
     {
         DWORD mask = 0;
-        GetBiosItemValue(kItemSensorMask, &mask);
+        if ((GetBiosItemValue(kItemSensorMask, &mask) & 1) == 0)
+            ++FailedRequests();
         for (int i = 0; i < 8; ++i) {
             if (m_inline) {
                 std::memcpy(m_request.data() + 16, m_arguments[i].data(), 16);
@@ -63,7 +65,7 @@ public:
             if (!DeviceIoControl(m_device, 0x00222404, m_request.data(), m_requestSize,
                                  m_reply.data(), static_cast<DWORD>(m_reply.size()), &returned,
                                  nullptr))
-                ++RefusedRequests();
+                ++FailedRequests();
         }
     }
 

@@ -116,7 +116,7 @@ PairFigure MeasurePrepared(const std::function<void()>& prepare,
 
 void PrintFigure(const std::string& what, const PairFigure& figure, double goal)
 {
-    std::printf("%-58s %10.3f us %10.3f us %7.2f x  goal <= %4.1f x  %-6s noise +-%.0f%%\n",
+    std::printf("%-58s %10.3f us %10.3f us %7.2f x  goal <= %4.2f x  %-6s noise +-%.0f%%\n",
                 what.c_str(), figure.subjectMedian, figure.baselineMedian, figure.ratio, goal,
                 figure.ratio <= goal ? "met" : "MISSED", figure.spread * 100);
     std::fflush(stdout);

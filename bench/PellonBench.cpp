@@ -78,10 +78,11 @@ void GlowLines(const BenchOptions& options)
         const char* what;
         uint32_t radius;
         uint8_t spread;
-        double goal;
+        double goal;        // a repaint, the glow kept
+        double newCaption;  // a caption drawn for the first time
     };
-    for (const Line& line : {Line{"glow caption, radius 5, opacity 160, vs DrawText", 5, 0, 4},
-                             Line{"glow caption, radius 2, spread 255, vs DrawText", 2, 255, 3}}) {
+    for (const Line& line : {Line{"glow caption, radius 5, opacity 160, vs DrawText", 5, 0, 1.5, 2.5},
+                             Line{"glow caption, radius 2, spread 255, vs DrawText", 2, 255, 1.5, 2}}) {
         std::unique_ptr<TOuterGlowTextPainter, TextPainterRelease> painter(
             new TOuterGlowTextPainter);
         painter->Radius = line.radius;
@@ -125,7 +126,7 @@ void GlowLines(const BenchOptions& options)
             },
             options);
         PrintFigure(std::string("  the same, a new caption each time (not kept)"), first,
-                    line.goal);
+                    line.newCaption);
     }
 }
 
@@ -151,16 +152,17 @@ void BlendLines(const BenchOptions& options)
                 BlendAlpha32Whole(work.get(), veil.get(), 255);
             },
             [&] { std::memcpy(copy.data(), from, size); }, options);
-        PrintFigure("BlendAlpha32Whole 16 x 184 bar (alpha 180) vs memcpy", figure, 15);
+        PrintFigure("BlendAlpha32Whole 16 x 184 bar (alpha 180) vs memcpy", figure, 4);
     }
     struct Picture {
         const char* what;
         std::unique_ptr<TBitmap> source;
+        double goal;
     };
     Picture pictures[] = {
-        {"BlendAlphaWhole 800 x 347 skin picture vs memcpy", SkinPicture(800, 347)},
+        {"BlendAlphaWhole 800 x 347 skin picture vs memcpy", SkinPicture(800, 347), 4},
         {"  the same, every alpha at random (no opaque or clear pixel)",
-         NoisePicture(pf32bit, 800, 347, 4)},
+         NoisePicture(pf32bit, 800, 347, 4), 6},
     };
     auto original = NoisePicture(pf24bit, 800, 347, 5);
     auto background = NoisePicture(pf24bit, 800, 347, 6);
@@ -176,7 +178,7 @@ void BlendLines(const BenchOptions& options)
                 BlendAlphaWhole(background.get(), picture.source.get(), 255);
             },
             [&] { std::memcpy(copy.data(), from, copy.size()); }, options);
-        PrintFigure(picture.what, figure, 8);
+        PrintFigure(picture.what, figure, picture.goal);
     }
 }
 
@@ -186,11 +188,12 @@ void RefreshLine(const BenchOptions& options)
     BareRequests bare;
     const char* what = "Refresh vs the bare library read and 8 device requests";
     if (!bare.Open() || monitor.PhaseCount() == 0) {
-        PrintWaiting(what, "<= 1.1 x", "no simulated board here");
+        ++BareRequests::FailedRequests();
+        PrintWaiting(what, "<= 1.03 x", "no simulated board here");
         return;
     }
     const PairFigure figure = MeasurePair([&] { monitor.Refresh(); }, [&] { bare.Run(); }, options);
-    PrintFigure(what, figure, 1.1);
+    PrintFigure(what, figure, 1.03);
 }
 
 }  // namespace
@@ -221,8 +224,8 @@ int main(int argc, char** argv)
         RefreshLine(options);
     if (wanted("program"))
         ProgramLines(options);
-    if (BareRequests::RefusedRequests() > 0) {
-        std::printf("baseline device requests refused: %u\n", BareRequests::RefusedRequests());
+    if (BareRequests::FailedRequests() > 0) {
+        std::printf("baseline device requests failed: %u\n", BareRequests::FailedRequests());
         return 1;
     }
     return 0;
