@@ -138,10 +138,12 @@ void DirectorImp::UpdateBars()
 {
     PtmLib& monitor = PtmLib::Instance();
     monitor.Refresh();
+    // Every bar that changes asks for its area again: the window hears it once.
+    const TInvalidationScope together(m_form);
     for (size_t phase = 0; phase < m_slots.size(); ++phase) {
         PellonBar* bar = m_bars[static_cast<size_t>(m_slots[phase])].get();
-        bar->SetEnabled(monitor.IsPhaseEnabled(static_cast<unsigned>(phase)));
-        bar->SetValue(monitor.PhaseDeviation(static_cast<unsigned>(phase)));
+        bar->SetReading(monitor.IsPhaseEnabled(static_cast<unsigned>(phase)),
+                        monitor.PhaseDeviation(static_cast<unsigned>(phase)));
     }
 }
 

@@ -263,6 +263,11 @@ void TControl::InvalidateControl(const TRect& rect, bool erase)
     if (m_parent->ControlStyle() & csOpaque)
         erase = false;
     const RECT r{rect.Left, rect.Top, rect.Right, rect.Bottom};
+    if (m_parent->m_gathering > 0) {
+        m_parent->m_gathered.push_back(r);
+        m_parent->m_gatheredErase = m_parent->m_gatheredErase || erase;
+        return;
+    }
     InvalidateRect(m_parent->m_handle, &r, erase);
 }
 

@@ -243,6 +243,7 @@ void TWinControl::DestroyHandle()
     DestroyWindow(m_handle);
     m_destroyingHandle = false;
     m_handle = nullptr;
+    m_gathered.clear();  // a new window is painted whole
 }
 
 TRect TWinControl::ClientRect() const
@@ -319,8 +320,49 @@ void TWinControl::Repaint()
 
 void TWinControl::Update()
 {
+    InvalidateGathered();
     if (m_handle)
         UpdateWindow(m_handle);
+}
+
+void TWinControl::InvalidateGathered()
+{
+    if (m_gathered.empty())
+        return;
+    // The erase flag belongs to the window's whole update region, so one call with the
+    // flag of any of them is what the separate calls would have left.
+    if (m_handle && !IsDestroying()) {
+        if (m_gathered.size() == 1) {
+            InvalidateRect(m_handle, &m_gathered.front(), m_gatheredErase);
+        } else {
+            RegionHandle area(CreateRectRgnIndirect(&m_gathered.front()));
+            RegionHandle next(CreateRectRgn(0, 0, 0, 0));
+            if (area && next) {
+                for (size_t i = 1; i < m_gathered.size(); ++i) {
+                    const RECT& r = m_gathered[i];
+                    SetRectRgn(next.Get(), r.left, r.top, r.right, r.bottom);
+                    CombineRgn(area.Get(), area.Get(), next.Get(), RGN_OR);
+                }
+                InvalidateRgn(m_handle, area.Get(), m_gatheredErase);
+            } else {
+                for (const RECT& r : m_gathered)  // no region to be had: one by one
+                    InvalidateRect(m_handle, &r, m_gatheredErase);
+            }
+        }
+    }
+    m_gathered.clear();
+    m_gatheredErase = false;
+}
+
+TInvalidationScope::TInvalidationScope(TWinControl* control) : m_control(control)
+{
+    ++m_control->m_gathering;
+}
+
+TInvalidationScope::~TInvalidationScope()
+{
+    if (--m_control->m_gathering == 0)
+        m_control->InvalidateGathered();
 }
 
 bool TWinControl::Focused() const
@@ -634,7 +676,7 @@ void TWinControl::WMPaint(TMessage& message)
     // The buffer covers only the area to repaint, with its origin moved so that client
     // coordinates land on it: what lies outside is neither drawn nor copied. It is a
     // 32-bit DIB drawn on through its own canvas, so that pixel code can find it behind
-    // the DC (TBitmapCanvas::BitmapOf) and write into its bits instead of copying them
+    // the DC (TBitmapCanvas::PixelTargetOf) and write into its bits instead of copying them
     // out and back. A kept one is cleared, so every paint starts from black as a new one.
     const RECT& update = paint.update();
     const int width = update.right - update.left;

@@ -126,6 +126,9 @@ private:
     void ReflectCommand(TMessage& message);
     void ShowContextMenu(TMessage& message);
     void CollectTabList(std::vector<TWinControl*>& list);
+    friend class TInvalidationScope;
+    // Sends what the children asked for while gathering, as one invalidation.
+    void InvalidateGathered();
 
     HWND m_handle = nullptr;          // owned: DestroyHandle
     bool m_destroyingHandle = false;  // DestroyWindow runs: messages get default handling only
@@ -140,6 +143,26 @@ private:
     // poll repaints the same area each time); taken out while a paint uses it.
     std::unique_ptr<TBitmap> m_paintBuffer;
     bool m_aligning = false;  // AlignControls runs
+    // Open TInvalidationScopes, and the areas the children asked for meanwhile.
+    int m_gathering = 0;
+    std::vector<RECT> m_gathered;
+    bool m_gatheredErase = false;
+};
+
+// While one lives, the invalidations that a windowed control's non-windowed children
+// make are held and reach its window together when the outermost scope ends (or the
+// control is updated), as one call for the union of their areas: one round trip to the
+// window system where each child would make its own. The update region, and so what is
+// painted, is the same. The control must outlive the scope.
+class TInvalidationScope {
+public:
+    explicit TInvalidationScope(TWinControl* control);
+    ~TInvalidationScope();
+    TInvalidationScope(const TInvalidationScope&) = delete;
+    TInvalidationScope& operator=(const TInvalidationScope&) = delete;
+
+private:
+    TWinControl* m_control;  // borrowed
 };
 
 // The window's object, or nullptr for a window that is not a control of this process.

@@ -116,6 +116,15 @@ void PellonBar::SetEnabled(bool enabled)
     Render();
 }
 
+void PellonBar::SetReading(bool enabled, int value)
+{
+    if (enabled == m_enabled && value == m_value)
+        return;
+    m_enabled = enabled;
+    m_value = value;
+    Render();
+}
+
 void PellonBar::SetLeft(int x)
 {
     const int shift = x - m_image->Left();

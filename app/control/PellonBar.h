@@ -29,6 +29,8 @@ public:
 
     void SetValue(int value);
     void SetEnabled(bool enabled);
+    // Both at once, as a poll reads them: the picture is made at most once.
+    void SetReading(bool enabled, int value);
     // Move image and label together; the label keeps its offset from the image.
     void SetLeft(int x);
     void SetTop(int y);

@@ -168,6 +168,11 @@ TEST_F(PellonBarTest, RendersOnlyOnChangeAndMovesImageAndLabelTogether)
     bar.SetEnabled(false);
     bar.SetEnabled(false);
     EXPECT_EQ(3, bar.RenderCount());
+    bar.SetReading(true, 7);  // a poll that changes both renders once
+    bar.SetReading(true, 7);
+    EXPECT_EQ(4, bar.RenderCount());
+    EXPECT_TRUE(bar.Enabled());
+    EXPECT_EQ(7, bar.Value());
 
     TLabel* label = bar.Label();
     EXPECT_EQ("03", label->Caption());

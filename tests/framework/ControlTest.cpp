@@ -437,17 +437,15 @@ protected:
     }
 };
 
-}  // namespace
-
-TEST(Painting, DoubleBufferingRepaintsOnlyTheUpdateArea)
+// A red double-buffered form at (200, 200) with a row of count pads, shown and painted.
+std::vector<CountingPad*> ShowPadRow(TForm& form, int count)
 {
-    TForm form(nullptr);
     form.SetBorderStyle(bsNone);
     form.SetBounds(200, 200, 300, 100);
     form.SetColor(clRed);
     form.SetDoubleBuffered(true);
     std::vector<CountingPad*> pads;
-    for (int i = 0; i < 6; ++i) {
+    for (int i = 0; i < count; ++i) {
         auto* pad = new CountingPad(&form);
         pad->SetBounds(10 + i * 48, 30, 40, 40);
         pad->SetParent(&form);
@@ -456,6 +454,15 @@ TEST(Painting, DoubleBufferingRepaintsOnlyTheUpdateArea)
     form.Show();
     guitest::Pump(300);
     form.Repaint();
+    return pads;
+}
+
+}  // namespace
+
+TEST(Painting, DoubleBufferingRepaintsOnlyTheUpdateArea)
+{
+    TForm form(nullptr);
+    const std::vector<CountingPad*> pads = ShowPadRow(form, 6);
     for (CountingPad* pad : pads)
         pad->painted = 0;
     // The third pad changes: only its area is painted again, and lands where it belongs.
@@ -468,6 +475,41 @@ TEST(Painting, DoubleBufferingRepaintsOnlyTheUpdateArea)
     EXPECT_EQ(ColorToRGB(clLime), PixelAt(screen.Get(), 200 + 145, 200 + 69));
     EXPECT_EQ(ColorToRGB(clRed), PixelAt(screen.Get(), 200 + 105, 200 + 50));
     EXPECT_EQ(ColorToRGB(clRed), PixelAt(screen.Get(), 200 + 146, 200 + 50));
+}
+
+TEST(Painting, InvalidationsGatheredInAScopeReachTheWindowTogetherAtItsEnd)
+{
+    TForm form(nullptr);
+    const std::vector<CountingPad*> pads = ShowPadRow(form, 5);
+    HWND window = form.Handle();
+    RECT box;
+    {
+        const TInvalidationScope outer(&form);
+        {
+            const TInvalidationScope inner(&form);
+            pads[1]->Invalidate();
+            pads[4]->Invalidate();
+        }
+        EXPECT_FALSE(GetUpdateRect(window, &box, FALSE)) << "held until the outermost scope ends";
+    }
+    RegionHandle update(CreateRectRgn(0, 0, 0, 0));
+    RegionHandle expected(CreateRectRgn(58, 30, 98, 70));
+    RegionHandle last(CreateRectRgn(202, 30, 242, 70));
+    CombineRgn(expected.Get(), expected.Get(), last.Get(), RGN_OR);
+    ASSERT_EQ(COMPLEXREGION, GetUpdateRgn(window, update.Get(), FALSE));
+    EXPECT_TRUE(EqualRgn(update.Get(), expected.Get())) << "the union of the two areas, not their box";
+    for (CountingPad* pad : pads)
+        pad->painted = 0;
+    {
+        const TInvalidationScope scope(&form);
+        pads[2]->Invalidate();
+        form.Update();
+        EXPECT_EQ(1, pads[2]->painted) << "an update within the scope paints what it holds";
+    }
+    EXPECT_EQ(1, pads[1]->painted);
+    EXPECT_EQ(1, pads[4]->painted);
+    EXPECT_EQ(0, pads[0]->painted) << "outside every area asked for";
+    EXPECT_FALSE(GetUpdateRect(window, &box, FALSE));
 }
 
 namespace {
