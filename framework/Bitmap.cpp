@@ -1,6 +1,7 @@
 // TGraphic, TBitmap and TPicture (declared in Graphics.h).
 #include "framework/Graphics.h"
 
+#include "framework/Assert.h"
 #include "framework/SysUtils.h"
 
 #include <algorithm>
@@ -47,6 +48,37 @@ int BitsPerPixelOf(TPixelFormat format)
 int StrideOf(int width, int bitsPerPixel)
 {
     return (width * bitsPerPixel + 31) / 32 * 4;
+}
+
+// Raises when a width x height image of that many bits per pixel cannot be a DIB.
+void CheckDibSize(int width, int height, int bitsPerPixel)
+{
+    const long long stride = (static_cast<long long>(width) * bitsPerPixel + 31) / 32 * 4;
+    if (width > 0 && height > 0 && stride * height > INT_MAX)
+        throw EOutOfResources("Out of system resources");
+}
+
+// A zeroed top-down DIB section, or none for an empty size.
+BitmapHandle CreateTopDownDib(int width, int height, int bitsPerPixel, uint8_t** pixels)
+{
+    *pixels = nullptr;
+    if (width <= 0 || height <= 0)
+        return BitmapHandle();
+    CheckDibSize(width, height, bitsPerPixel);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // top-down: row 0 is the top row
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = static_cast<WORD>(bitsPerPixel);
+    info.bmiHeader.biCompression = BI_RGB;
+    void* memory = nullptr;
+    BitmapHandle dib(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &memory, nullptr, 0));
+    if (!dib || !memory)
+        throw EOutOfResources("Out of system resources");
+    *pixels = static_cast<uint8_t*>(memory);
+    std::memset(*pixels, 0, static_cast<size_t>(StrideOf(width, bitsPerPixel)) * height);
+    return dib;
 }
 
 // Copies the top-left width x height pixels between two DIBs of 24 or 32 bits: colours
@@ -123,13 +155,45 @@ void TBitmapCanvas::CreateHandle()
     CanvasesWithDC().push_back(this);
 }
 
-TBitmap* TBitmapCanvas::BitmapOf(HDC dc)
+TRect TPixelTarget::Reach(const TRect& logical) const
 {
+    const long long left = std::max<long long>(clip.Left, logical.Left + dx);
+    const long long top = std::max<long long>(clip.Top, logical.Top + dy);
+    const long long right = std::min<long long>(clip.Right, logical.Right + dx);
+    const long long bottom = std::min<long long>(clip.Bottom, logical.Bottom + dy);
+    if (left >= right || top >= bottom)
+        return TRect();
+    return TRect(static_cast<int>(left), static_cast<int>(top), static_cast<int>(right),
+                 static_cast<int>(bottom));
+}
+
+bool TBitmapCanvas::PixelTargetOf(HDC dc, TPixelTarget& target)
+{
+    TBitmap* bitmap = nullptr;
     for (TBitmapCanvas* canvas : CanvasesWithDC()) {
-        if (canvas->m_dc.Get() == dc)
-            return canvas->m_bitmap;
+        if (canvas->m_dc.Get() == dc) {
+            bitmap = canvas->m_bitmap;
+            break;
+        }
     }
-    return nullptr;
+    if (!bitmap || bitmap->PixelFormat() != pf32bit ||
+        GetCurrentObject(dc, OBJ_BITMAP) != bitmap->Handle() || GetMapMode(dc) != MM_TEXT ||
+        GetGraphicsMode(dc) != GM_COMPATIBLE || GetLayout(dc) != 0)
+        return false;
+    target = TPixelTarget();
+    target.bitmap = bitmap;
+    RECT clip;
+    const int region = GetClipBox(dc, &clip);
+    if (region == NULLREGION)
+        return true;  // nothing can be reached
+    POINT viewport, window;
+    if (region != SIMPLEREGION || !GetViewportOrgEx(dc, &viewport) || !GetWindowOrgEx(dc, &window))
+        return false;
+    target.dx = static_cast<long long>(viewport.x) - window.x;
+    target.dy = static_cast<long long>(viewport.y) - window.y;
+    target.clip = TRect(0, 0, bitmap->Width(), bitmap->Height());
+    target.clip = target.Reach(TRect(clip.left, clip.top, clip.right, clip.bottom));
+    return true;
 }
 
 void TBitmapCanvas::FreeContext()
@@ -169,25 +233,13 @@ int TBitmap::Stride() const
 void TBitmap::Rebuild(int width, int height, TPixelFormat format)
 {
     const int bits = BitsPerPixelOf(format);
-    BitmapHandle dib;
     uint8_t* pixels = nullptr;
-    if (width > 0 && height > 0) {
-        const long long stride = (static_cast<long long>(width) * bits + 31) / 32 * 4;
-        if (stride * height > INT_MAX)
-            throw EOutOfResources("Out of system resources");
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;  // top-down: row 0 is the top row
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = static_cast<WORD>(bits);
-        info.bmiHeader.biCompression = BI_RGB;
-        void* memory = nullptr;
-        dib.Reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &memory, nullptr, 0));
-        if (!dib || !memory)
-            throw EOutOfResources("Out of system resources");
-        pixels = static_cast<uint8_t*>(memory);
-        std::memset(pixels, 0, static_cast<size_t>(stride) * height);
+    BitmapHandle dib = CreateTopDownDib(width, height, bits, &pixels);
+    if (m_source) {
+        // Pixels that the new shape keeps are made first; none kept, none ever made.
+        if (std::min(width, m_width) > 0 && std::min(height, m_height) > 0)
+            Realize();
+        m_source = nullptr;
     }
 
     GdiFlush();
@@ -240,6 +292,7 @@ void TBitmap::SetPixelFormat(TPixelFormat format)
 
 uint8_t* TBitmap::ScanLine(int row)
 {
+    Realize();
     if (row < 0 || row >= m_height || !m_bits)
         throw Exception("Scan line index out of range");
     if (g_gdiBatchPending) {  // GDI may still be drawing into the DIB
@@ -251,8 +304,47 @@ uint8_t* TBitmap::ScanLine(int row)
 
 HBITMAP TBitmap::Handle() const
 {
+    Realize();
     NoteGdiBatchPending();  // whoever takes the handle may draw into the DIB
     return m_dib.Get();
+}
+
+void TBitmap::LoadDeferred(int width, int height, TPixelFormat format, TPixelSource source)
+{
+    ASSERT(format == pf24bit || format == pf32bit);
+    ASSERT(source);
+    width = std::max(width, 0);
+    height = std::max(height, 0);
+    CheckDibSize(width, height, BitsPerPixelOf(format));
+    if (m_bits && width == m_width && height == m_height && format == m_pixelFormat) {
+        // The same shape: the pixels go into the image there is, as Assign does.
+        GdiFlush();
+        std::memset(m_bits, 0, static_cast<size_t>(Stride()) * m_height);
+        source(m_bits, Stride());
+    } else {
+        ReleaseImage();
+        m_width = width;
+        m_height = height;
+        m_pixelFormat = format;
+        if (width > 0 && height > 0)
+            m_source = std::move(source);
+    }
+    m_transparentMode = tmAuto;
+    m_transparentColor = clDefault;
+    m_transparent = false;
+    Changed();
+}
+
+void TBitmap::Realize() const
+{
+    if (!m_source)
+        return;
+    uint8_t* pixels = nullptr;
+    BitmapHandle dib = CreateTopDownDib(m_width, m_height, BitsPerPixel(), &pixels);
+    m_source(pixels, Stride());
+    m_source = nullptr;
+    m_dib = std::move(dib);
+    m_bits = pixels;
 }
 
 TCanvas* TBitmap::Canvas()
@@ -307,6 +399,7 @@ void TBitmap::ReleaseImage()
         m_canvas->FreeContext();
     m_dib.Reset();
     m_bits = nullptr;
+    m_source = nullptr;
     m_width = 0;
     m_height = 0;
 }
@@ -325,6 +418,7 @@ void TBitmap::Assign(const TPersistent* source)
         TPersistent::Assign(source);
         return;
     }
+    bitmap->Realize();
     if (m_bits && m_width == bitmap->m_width && m_height == bitmap->m_height &&
         m_pixelFormat == bitmap->m_pixelFormat) {
         // The same shape: the pixels go into the image there is, as a render that
@@ -343,9 +437,54 @@ void TBitmap::Assign(const TPersistent* source)
     Changed();
 }
 
+// A 1:1 SRCCOPY of a 24- or 32-bit image into a 32-bit bitmap's pixels is a row copy, done
+// here without GDI's conversion. The bytes are BitBlt's: the colours as they are, and the
+// fourth byte the source's from 32 bits, 0 from 24. False leaves the drawing to GDI.
+bool TBitmap::CopyInto(HDC dc, const TRect& rect, DWORD rop)
+{
+    const int bits = BitsPerPixel();
+    if (rop != SRCCOPY || Empty() || rect.Width() != m_width || rect.Height() != m_height ||
+        (bits != 24 && bits != 32))
+        return false;
+    TPixelTarget target;
+    if (!TBitmapCanvas::PixelTargetOf(dc, target) || target.bitmap == this)
+        return false;
+    const TRect area = target.Reach(rect);
+    const int width = area.Width();
+    if (width <= 0 || area.Height() <= 0)
+        return true;
+    const int sourceLeft = static_cast<int>(area.Left - target.dx - rect.Left);
+    const int sourceTop = static_cast<int>(area.Top - target.dy - rect.Top);
+    for (int y = area.Top; y < area.Bottom; ++y) {
+        const uint8_t* s = ScanLine(sourceTop + (y - area.Top)) + sourceLeft * (bits / 8);
+        uint8_t* d = target.bitmap->ScanLine(y) + area.Left * 4;
+        if (bits == 32) {
+            std::memcpy(d, s, static_cast<size_t>(width) * 4);
+            continue;
+        }
+        int x = 0;
+        for (; x + 4 <= width; x += 4, s += 12, d += 16) {  // four pixels from three words
+            uint32_t w[3];
+            std::memcpy(w, s, 12);
+            const uint32_t out[4] = {w[0] & 0xFFFFFF, (w[0] >> 24) | ((w[1] & 0xFFFF) << 8),
+                                     (w[1] >> 16) | ((w[2] & 0xFF) << 16), w[2] >> 8};
+            std::memcpy(d, out, 16);
+        }
+        for (; x < width; ++x, s += 3, d += 4) {
+            d[0] = s[0];
+            d[1] = s[1];
+            d[2] = s[2];
+            d[3] = 0;
+        }
+    }
+    return true;
+}
+
 void TBitmap::Draw(TCanvas* canvas, const TRect& rect)
 {
     HDC dest = canvas->Handle();
+    if (!Transparent() && CopyInto(dest, rect, canvas->CopyMode()))
+        return;
     HDC source = Canvas()->Handle();
     if (Transparent()) {
         TransparentBlt(dest, rect.Left, rect.Top, rect.Width(), rect.Height(), source, 0, 0,

@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -190,15 +191,28 @@ class TBitmap;
 // TBitmap::ScanLine flushes it only then, so a walk over many rows flushes once.
 void NoteGdiBatchPending();
 
+// Where drawing on a DC lands in the pixels of a pf32bit TBitmap, so that pixel code can
+// write them itself instead of having GDI convert and copy them.
+struct TPixelTarget {
+    TBitmap* bitmap = nullptr;  // borrowed
+    long long dx = 0;           // a device pixel is the logical one moved by (dx, dy)
+    long long dy = 0;
+    TRect clip;  // the device pixels drawing may reach: inside the bitmap and the clip
+
+    // The device pixels of a logical rectangle that drawing may reach; may be empty.
+    TRect Reach(const TRect& logical) const;
+};
+
 class TBitmapCanvas : public TCanvas {
 public:
     explicit TBitmapCanvas(TBitmap* bitmap) : m_bitmap(bitmap) {}
     ~TBitmapCanvas() override;
     // Lets go of the DC so that the bitmap can replace its pixels.
     void FreeContext();
-    // The bitmap whose canvas made dc, or nullptr: pixel code may then write straight
-    // into the DIB that drawing on dc lands in.
-    static TBitmap* BitmapOf(HDC dc);
+    // True, with the target, when dc was made by the canvas of a pf32bit bitmap that is
+    // still selected into it, maps logical to device pixels by an offset alone (MM_TEXT,
+    // no world transform, no mirroring) and clips to one rectangle or to nothing.
+    static bool PixelTargetOf(HDC dc, TPixelTarget& target);
 
 protected:
     void CreateHandle() override;
@@ -214,8 +228,19 @@ private:
 // (SetModified).
 class TBitmap : public TGraphic {
 public:
+    // Writes an image's rows, top row first, into a zeroed DIB given its first byte and
+    // its stride; the same rows every time it is called.
+    using TPixelSource = std::function<void(uint8_t* bits, int stride)>;
+
     TBitmap();
     ~TBitmap() override;
+
+    // Takes a width x height image in format (pf24bit or pf32bit) whose pixels source
+    // writes only when first needed: by a pixel or the handle, a draw, a copy from this
+    // bitmap or a resize that keeps pixels. Replaced or emptied before then, the pixels
+    // are never made. Otherwise the same as assigning a fresh bitmap holding them: the
+    // transparency settings go back to their defaults and OnChange fires once.
+    void LoadDeferred(int width, int height, TPixelFormat format, TPixelSource source);
 
     int Width() const override { return m_width; }
     int Height() const override { return m_height; }
@@ -250,16 +275,20 @@ protected:
     void Draw(TCanvas* canvas, const TRect& rect) override;
 
 private:
+    bool CopyInto(HDC dc, const TRect& rect, DWORD rop);
     void Rebuild(int width, int height, TPixelFormat format);
     void ReleaseImage();
+    // Makes the pixels of a deferred image; logically const, as they were there all along.
+    void Realize() const;
     int BitsPerPixel() const;
     int Stride() const;
 
     int m_width = 0;
     int m_height = 0;
     TPixelFormat m_pixelFormat = pfDevice;
-    BitmapHandle m_dib;
-    uint8_t* m_bits = nullptr;  // owned by m_dib
+    mutable BitmapHandle m_dib;
+    mutable uint8_t* m_bits = nullptr;  // owned by m_dib
+    mutable TPixelSource m_source;      // set while the pixels are not made yet
     TTransparentMode m_transparentMode = tmAuto;
     TColor m_transparentColor = clDefault;
     std::unique_ptr<TBitmapCanvas> m_canvas;

@@ -1,9 +1,11 @@
 #include "framework/Graphics.h"
+#include "framework/Resources.h"
 #include "framework/SysUtils.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -241,6 +243,58 @@ TEST(Canvas, DrawBlitsAndCutsOutTheTransparentColour)
     EXPECT_EQ((std::vector<int>{255, 0, 0, -1}), Pixel(target, 5, 0));
 }
 
+// Drawing a 24- or 32-bit bitmap 1:1 into a 32-bit bitmap's canvas copies the rows itself
+// where the DC allows it; GDI draws the same scene behind a DC in the advanced mode. Moved
+// origins, edges, clips and a clip that is no rectangle all give GDI's bytes.
+TEST(Canvas, DrawIntoA32BitBitmapGivesGdiBytes)
+{
+    for (TPixelFormat format : {pf24bit, pf32bit}) {
+        TBitmap sprite;
+        sprite.SetPixelFormat(format);
+        sprite.SetSize(13, 9);  // 24-bit rows end in padding, after fewer than four pixels
+        Paint(sprite);
+        TBitmap scene;
+        scene.SetPixelFormat(pf32bit);
+        scene.SetSize(37, 23);
+        Paint(scene);
+        auto paint = [&](HDC dc) {
+            TCanvas canvas;
+            canvas.SetHandle(dc);
+            canvas.Draw(1, 2, &sprite);
+            canvas.Draw(30, 18, &sprite);  // past the right and bottom edges
+            canvas.Draw(-5, -4, &sprite);  // past the left and top ones
+            {
+                SavedDC saved(dc);
+                SetWindowOrgEx(dc, 2, 1, nullptr);
+                SetViewportOrgEx(dc, 7, -4, nullptr);
+                IntersectClipRect(dc, 3, 8, 26, 20);
+                canvas.Draw(4, 5, &sprite);
+                ExcludeClipRect(dc, 10, 10, 12, 12);
+                canvas.Draw(14, 9, &sprite);
+                IntersectClipRect(dc, 0, 0, 0, 0);
+                canvas.Draw(14, 9, &sprite);
+            }
+            canvas.SetHandle(nullptr);
+        };
+        TBitmap direct;
+        direct.Assign(&scene);
+        paint(direct.Canvas()->Handle());
+        TBitmap gdi;
+        gdi.Assign(&scene);
+        HDC gdiDC = gdi.Canvas()->Handle();
+        SetGraphicsMode(gdiDC, GM_ADVANCED);
+        paint(gdiDC);
+        int changed = 0, wrong = 0;
+        for (int y = 0; y < scene.Height(); ++y)
+            for (int x = 0; x < scene.Width(); ++x) {
+                changed += Pixel(gdi, x, y) != Pixel(scene, x, y);
+                wrong += Pixel(direct, x, y) != Pixel(gdi, x, y);
+            }
+        EXPECT_GT(changed, 300) << format;
+        EXPECT_EQ(0, wrong) << format;
+    }
+}
+
 TEST(Canvas, CopyRectStretchesWithTheCopyMode)
 {
     TBitmap source;
@@ -374,6 +428,115 @@ TEST(Picture, BitmapIsMadeOnceAndReportsItsChanges)
     picture.Assign(nullptr);
     EXPECT_EQ(nullptr, picture.Graphic());
     EXPECT_EQ(4, changes.count);
+}
+
+namespace {
+
+// How the system decodes a bitmap resource: LoadImage, then a blit into 24 bits. Wine's
+// LoadImage leaves top-down rows black: those resources hold the pixels of their
+// bottom-up twins, which stand in for them here.
+void LoadThroughTheSystem(TBitmap* bitmap, const char* name)
+{
+    std::string twin = name;
+    const size_t topDown = twin.find("_TOPDOWN");
+    if (topDown != std::string::npos)
+        twin.replace(topDown, std::string::npos, "_BOTTOMUP");
+    name = twin.c_str();
+    auto* loaded = static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr), name, IMAGE_BITMAP, 0, 0,
+                                                   LR_CREATEDIBSECTION));
+    ASSERT_NE(nullptr, loaded) << name;
+    BITMAP info{};
+    GetObjectA(loaded, sizeof info, &info);
+    TBitmap picture;
+    picture.SetPixelFormat(pf24bit);
+    picture.SetSize(info.bmWidth, info.bmHeight < 0 ? -info.bmHeight : info.bmHeight);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, loaded);
+    BitBlt(picture.Canvas()->Handle(), 0, 0, picture.Width(), picture.Height(), dc, 0, 0, SRCCOPY);
+    GdiFlush();
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    DeleteObject(loaded);
+    bitmap->Assign(&picture);
+}
+
+void LoadFromProgram(TBitmap* bitmap, const char* name)
+{
+    LoadBitmapFromResource(bitmap, GetModuleHandleA(nullptr), name);
+}
+
+}  // namespace
+
+// Every layout of Bitmaps.rc, loaded and then used in each way, against the same steps
+// on the system's decoding: shape, format, every byte of every row (padding too),
+// cut-out colour, transparency settings and changes reported.
+TEST(Resources, BitmapsLoadAsTheSystemDecodesThem)
+{
+    using Load = void (*)(TBitmap*, const char*);
+    struct Use {
+        const char* what;
+        std::function<void(TBitmap&, Load, const char*)> apply;
+    };
+    const Use uses[] = {
+        {"as loaded", [](TBitmap&, Load, const char*) {}},
+        {"grown", [](TBitmap& b, Load, const char*) { b.SetSize(b.Width() + 2, b.Height() + 1); }},
+        {"shrunk", [](TBitmap& b, Load, const char*) { b.SetSize(b.Width() - 1, b.Height() - 1); }},
+        {"emptied", [](TBitmap& b, Load, const char*) { b.SetSize(0, b.Height()); }},
+        {"to 32 bits", [](TBitmap& b, Load, const char*) { b.SetPixelFormat(pf32bit); }},
+        {"copied out and back",
+         [](TBitmap& b, Load, const char*) {
+             TBitmap copy;
+             copy.Assign(&b);
+             b.SetSize(1, 1);
+             b.Assign(&copy);
+         }},
+        {"drawn",
+         [](TBitmap& b, Load, const char*) {
+             TBitmap target;
+             target.SetPixelFormat(pf32bit);
+             target.SetSize(b.Width(), b.Height());
+             target.Canvas()->Draw(0, 0, &b);
+             b.Assign(&target);
+         }},
+        {"replaced", [](TBitmap& b, Load load, const char*) { load(&b, "PLAIN32_BOTTOMUP"); }},
+        {"read, then loaded again",
+         [](TBitmap& b, Load load, const char* name) {
+             b.ScanLine(0)[0] ^= 0xFF;
+             load(&b, name);
+         }},
+    };
+    for (const char* name : {"PLAIN24_BOTTOMUP", "PLAIN24_TOPDOWN", "PLAIN32_BOTTOMUP", "PLAIN32_TOPDOWN",
+                             "PALETTE8", "FIELDS32", "TABLE24"}) {
+        for (const Use& use : uses) {
+            TBitmap bitmaps[2];
+            ChangeCounter changes[2];
+            const Load loads[2] = {LoadFromProgram, LoadThroughTheSystem};
+            for (int i = 0; i < 2; ++i) {
+                bitmaps[i].SetTransparentColor(clRed);
+                bitmaps[i].SetTransparent(true);
+                bitmaps[i].OnChange = changes[i].Handler();
+                loads[i](&bitmaps[i], name);
+                EXPECT_EQ(1, changes[i].count) << name;
+                EXPECT_EQ(tmAuto, bitmaps[i].TransparentMode()) << name;
+                EXPECT_FALSE(bitmaps[i].Transparent()) << name;
+                use.apply(bitmaps[i], loads[i], name);
+            }
+            TBitmap& loaded = bitmaps[0];
+            TBitmap& expected = bitmaps[1];
+            const std::string what = std::string(name) + ", " + use.what;
+            ASSERT_EQ(expected.Width(), loaded.Width()) << what;
+            ASSERT_EQ(expected.Height(), loaded.Height()) << what;
+            ASSERT_EQ(expected.PixelFormat(), loaded.PixelFormat()) << what;
+            EXPECT_EQ(expected.TransparentColor(), loaded.TransparentColor()) << what;
+            EXPECT_EQ(changes[1].count, changes[0].count) << what;
+            const int bits = expected.PixelFormat() == pf24bit ? 24 : 32;
+            const size_t stride = static_cast<size_t>((expected.Width() * bits + 31) / 32 * 4);
+            for (int y = 0; !expected.Empty() && y < expected.Height(); ++y)
+                EXPECT_EQ(0, std::memcmp(expected.ScanLine(y), loaded.ScanLine(y), stride)) << what << ", row " << y;
+        }
+    }
+    TBitmap missing;
+    EXPECT_THROW(LoadFromProgram(&missing, "NO_SUCH_BITMAP"), EResNotFound);
 }
 
 TEST(Graphics, CreatingAndFreeingObjectsLeaksNoGdiHandles)

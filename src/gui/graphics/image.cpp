@@ -576,39 +576,27 @@ void Blend(TBitmap* dst, int dstStep, const TRect& rect, TBitmap* src, const TPo
 bool DrawIntoTarget(TCanvas* canvas, const TRect& rect, TBitmap* src, const TPoint& origin,
                     uint8_t opacity)
 {
-    HDC dc = canvas->Handle();
-    TBitmap* target = TBitmapCanvas::BitmapOf(dc);
-    if (!target || target->PixelFormat() != pf32bit ||
-        GetCurrentObject(dc, OBJ_BITMAP) != target->Handle() || GetMapMode(dc) != MM_TEXT ||
-        GetGraphicsMode(dc) != GM_COMPATIBLE || GetLayout(dc) != 0)
+    TPixelTarget target;
+    if (!TBitmapCanvas::PixelTargetOf(canvas->Handle(), target))
         return false;
-    RECT clip;
-    const int region = GetClipBox(dc, &clip);
-    if (region == NULLREGION)
+    const TRect area = target.Reach(rect);
+    if (area.Width() <= 0 || area.Height() <= 0)
         return true;
-    POINT viewport, window;
-    if (region != SIMPLEREGION || !GetViewportOrgEx(dc, &viewport) || !GetWindowOrgEx(dc, &window))
-        return false;
-    const long long dx = static_cast<long long>(viewport.x) - window.x;
-    const long long dy = static_cast<long long>(viewport.y) - window.y;
-    const long long width = target->Width(), height = target->Height();
-    const long long left = std::max({0LL, rect.Left + dx, clip.left + dx});
-    const long long top = std::max({0LL, rect.Top + dy, clip.top + dy});
-    const long long right = std::min({width, rect.Right + dx, clip.right + dx});
-    const long long bottom = std::min({height, rect.Bottom + dy, clip.bottom + dy});
-    if (left >= right || top >= bottom)
-        return true;
-    const TRect area(static_cast<int>(left), static_cast<int>(top), static_cast<int>(right),
-                     static_cast<int>(bottom));
     // ScanLine flushes what GDI still has to draw on the DC before the bits are read.
-    BlendAlpha32(target, area, src,
-                 TPoint(static_cast<int>(origin.X + (left - dx - rect.Left)),
-                        static_cast<int>(origin.Y + (top - dy - rect.Top))),
+    BlendAlpha32(target.bitmap, area, src,
+                 TPoint(static_cast<int>(origin.X + (area.Left - target.dx - rect.Left)),
+                        static_cast<int>(origin.Y + (area.Top - target.dy - rect.Top))),
                  opacity);
+    // Whole pixels masked rather than single bytes stored: the loop runs four bytes a step.
+    const size_t count = static_cast<size_t>(area.Width());
     for (int y = area.Top; y < area.Bottom; ++y) {
-        uint8_t* p = target->ScanLine(y) + area.Left * 4 + 3;
-        for (int x = area.Left; x < area.Right; ++x, p += 4)
-            *p = 0;
+        uint8_t* row = target.bitmap->ScanLine(y) + area.Left * 4;
+        for (size_t x = 0; x < count; ++x) {
+            uint32_t pixel;
+            std::memcpy(&pixel, row + x * 4, 4);
+            pixel &= 0x00FFFFFFu;
+            std::memcpy(row + x * 4, &pixel, 4);
+        }
     }
     return true;
 }
