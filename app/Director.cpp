@@ -49,7 +49,7 @@ void DirectorImp::Build()
     m_form->SetLeft((Screen->Width() - m_form->Width()) / 2);
     m_form->SetTop((Screen->Height() - m_form->Height()) / 2);
 
-    const MainWindowBuilder builder{m_form, m_form->Background->Picture()->Bitmap()};
+    const MainWindowBuilder builder{m_form, m_form->Background->Picture()->Bitmap(), {}};
     m_form->TrayIcon = MakeTrayIcon(builder);
     m_form->TrayIcon->SetPopupMenu(m_form->PopupMenu);
     m_form->TrayIcon->OnClick = Bind(this, &DirectorImp::TrayClick);

@@ -10,6 +10,8 @@
 #include "src/gui/widget/GsLabel.h"
 #include "src/gui/widget/NrTrayIcon.h"
 
+#include <functional>
+
 namespace {
 
 constexpr UINT kTrayIconId = 1;
@@ -21,6 +23,45 @@ void LoadPicture(const char* name, TBitmap* bitmap)
 {
     if (name && *name)
         LoadPng(ResourceFolder() + name, bitmap);
+}
+
+// A picture decoded once for the whole build: later elements get a copy of it.
+void LoadSharedPicture(const MainWindowBuilder& builder, const char* name, TBitmap* bitmap)
+{
+    if (!name || !*name)
+        return;
+    std::shared_ptr<TBitmap> picture = SharedPng(ResourceFolder() + name);
+    builder.decoded.push_back(picture);
+    bitmap->Assign(picture.get());
+}
+
+using PictureLoader = std::function<void(const char* name, TBitmap* bitmap)>;
+
+gs::GsRadioButton* MakeRadioButtonWith(const PictureLoader& load, TForm* form, int left, int top,
+                                       const RadioPictures& pictures, const char* caption,
+                                       const char* hint, int group, TBitmap* inputBkgnd)
+{
+    auto* radio = new gs::GsRadioButton(form);
+    radio->SetParent(form);
+    radio->SetLeft(left);
+    radio->SetTop(top);
+    gs::GsRadioButtonAppearance* appearance = radio->Appearance();
+    load(pictures.uncheckedRaised, appearance->Unchecked()->Raised());
+    load(pictures.uncheckedHovered, appearance->Unchecked()->Hovered());
+    load(pictures.checkedRaised, appearance->Checked()->Raised());
+    load(pictures.checkedHovered, appearance->Checked()->Hovered());
+    radio->SetGroupIndex(group);
+    radio->SetInputBkgnd(inputBkgnd);
+    radio->Font()->SetColor(kCaptionColor);
+    radio->Font()->SetName("Arial");
+    if (caption)
+        radio->SetCaption(caption);
+    if (hint) {
+        radio->SetHint(hint);
+        radio->SetShowHint(true);
+    }
+    radio->SetVisible(true);
+    return radio;
 }
 
 bool IsJapanese()
@@ -75,27 +116,7 @@ gs::GsRadioButton* MakeRadioButton(TForm* form, int left, int top, const RadioPi
                                    const char* caption, const char* hint, int group,
                                    TBitmap* inputBkgnd)
 {
-    auto* radio = new gs::GsRadioButton(form);
-    radio->SetParent(form);
-    radio->SetLeft(left);
-    radio->SetTop(top);
-    gs::GsRadioButtonAppearance* appearance = radio->Appearance();
-    LoadPicture(pictures.uncheckedRaised, appearance->Unchecked()->Raised());
-    LoadPicture(pictures.uncheckedHovered, appearance->Unchecked()->Hovered());
-    LoadPicture(pictures.checkedRaised, appearance->Checked()->Raised());
-    LoadPicture(pictures.checkedHovered, appearance->Checked()->Hovered());
-    radio->SetGroupIndex(group);
-    radio->SetInputBkgnd(inputBkgnd);
-    radio->Font()->SetColor(kCaptionColor);
-    radio->Font()->SetName("Arial");
-    if (caption)
-        radio->SetCaption(caption);
-    if (hint) {
-        radio->SetHint(hint);
-        radio->SetShowHint(true);
-    }
-    radio->SetVisible(true);
-    return radio;
+    return MakeRadioButtonWith(LoadPicture, form, left, top, pictures, caption, hint, group, inputBkgnd);
 }
 
 gs::GsLabel* MakeModeLabel(const MainWindowBuilder& builder, int left, int top)
@@ -149,10 +170,14 @@ gs::GsButton* MakeCloseButton(const MainWindowBuilder& builder, int left)
 
 gs::GsRadioButton* MakeModeRadioButton(const MainWindowBuilder& builder, int left, int top)
 {
-    return MakeRadioButton(builder.form, left, top,
-                           {"radio_button_n.png", "radio_button_o.png", "radio_button_chack_n.png",
-                            "radio_button_chack_o.png"},
-                           nullptr, "", 0, builder.background);
+    // Both mode buttons show the same four pictures: decoded for the first only.
+    const PictureLoader load = [&builder](const char* name, TBitmap* bitmap) {
+        LoadSharedPicture(builder, name, bitmap);
+    };
+    return MakeRadioButtonWith(load, builder.form, left, top,
+                               {"radio_button_n.png", "radio_button_o.png", "radio_button_chack_n.png",
+                                "radio_button_chack_o.png"},
+                               nullptr, "", 0, builder.background);
 }
 
 void PaintLines(const MainWindowBuilder& builder, const LayoutGeometry& layout)

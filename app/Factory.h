@@ -3,7 +3,9 @@
 // finished skinned elements of the main window and the dialog. Every element is owned
 // by, and placed on, the form it is made for. Pictures come from the resource folder; a
 // missing file raises EFOpenError out of the factory.
+#include <memory>
 #include <string>
+#include <vector>
 
 class TBitmap;
 class TForm;
@@ -44,6 +46,9 @@ gs::GsRadioButton* MakeRadioButton(TForm* form, int left, int top, const RadioPi
 struct MainWindowBuilder {
     TMainForm* form;     // borrowed
     TBitmap* background; // borrowed
+    // Pictures decoded for one element, kept while the build runs for the next element
+    // that shows them (the two mode radio buttons).
+    mutable std::vector<std::shared_ptr<TBitmap>> decoded;
 };
 
 gs::GsLabel* MakeModeLabel(const MainWindowBuilder& builder, int left, int top);

@@ -36,20 +36,30 @@ void RegisterUtilWindowClass()
         throw EOutOfResources("Cannot register the utility window class");
 }
 
-}  // namespace
-
-HWND AllocateHWnd(TWndMethod method)
+HWND AllocateUtilWindow(TWndMethod method, HWND parent)
 {
     ASSERT(method);
     RegisterUtilWindowClass();
     auto owned = std::make_unique<TWndMethod>(std::move(method));
-    HWND window = CreateWindowExA(WS_EX_TOOLWINDOW, kUtilWindowClass, "", WS_POPUP, 0, 0, 0, 0,
-                                  nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    HWND window = CreateWindowExA(WS_EX_TOOLWINDOW, kUtilWindowClass, "", WS_POPUP, 0, 0, 0, 0, parent,
+                                  nullptr, GetModuleHandleA(nullptr), nullptr);
     if (!window)
         throw EOutOfResources(Format("Cannot create a hidden window (error %lu)", GetLastError()));
     // The window holds the method until DeallocateHWnd.
     SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(owned.release()));
     return window;
+}
+
+}  // namespace
+
+HWND AllocateHWnd(TWndMethod method)
+{
+    return AllocateUtilWindow(std::move(method), nullptr);
+}
+
+HWND AllocateMessageHWnd(TWndMethod method)
+{
+    return AllocateUtilWindow(std::move(method), HWND_MESSAGE);
 }
 
 void DeallocateHWnd(HWND window)

@@ -18,6 +18,8 @@ using TWndMethod = TEvent<TMessage&>;
 // itself (nothing else handles the message). Exceptions the method lets escape are
 // handed to the application object. Free it with DeallocateHWnd.
 HWND AllocateHWnd(TWndMethod method);
+// The same as a message-only window: much cheaper to make, but no broadcast reaches it.
+HWND AllocateMessageHWnd(TWndMethod method);
 void DeallocateHWnd(HWND window);
 
 // Framework messages, sent between a control and its parent; above WM_APP's range is

@@ -10,6 +10,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
+#include <utility>
 
 namespace {
 
@@ -20,6 +22,22 @@ constexpr int kNearBottom = 57;
 constexpr int kOuterLimit = 50;
 constexpr int kNearLimit = 12;
 constexpr uint8_t kVeilAlpha = 180;
+
+// The dark veil over a disabled bar: black at alpha 180, the size of the bar picture.
+// It is the same for every bar of that size, so the bars share one.
+std::shared_ptr<TBitmap> SharedVeil(int width, int height)
+{
+    static std::map<std::pair<int, int>, std::weak_ptr<TBitmap>> shared;
+    std::weak_ptr<TBitmap>& entry = shared[{width, height}];
+    if (std::shared_ptr<TBitmap> held = entry.lock())
+        return held;
+    auto veil = std::make_shared<TBitmap>();
+    veil->SetPixelFormat(pf32bit);
+    veil->SetSize(width, height);
+    BarFillAlpha(veil.get(), kVeilAlpha);
+    entry = veil;
+    return veil;
+}
 
 }  // namespace
 
@@ -67,17 +85,13 @@ int PellonBar::LitHeight(int value, bool enabled, int barHeight)
 }
 
 PellonBar::PellonBar(TForm* owner, int phase, int phasesPerSensor)
-    : m_veil(std::make_unique<TBitmap>())
 {
     // Every bar shows the same two pictures: decoded once for all of them.
     const bool wide = phasesPerSensor >= 3;
     m_bar = SharedPng(ResourceFolder() + (wide ? "color_bar01.png" : "color_bar02.png"));
     m_cap = SharedPng(ResourceFolder() + (wide ? "color_bar_top01.png" : "color_bar_top02.png"));
 
-    m_veil->SetPixelFormat(pf32bit);
-    m_veil->Canvas()->Brush()->SetColor(clBlack);
-    m_veil->SetSize(m_bar->Width(), m_bar->Height());
-    BarFillAlpha(m_veil.get(), kVeilAlpha);
+    m_veil = SharedVeil(m_bar->Width(), m_bar->Height());
 
     m_image = new gs::GsImage(owner);
     m_image->SetParent(owner);
@@ -86,14 +100,16 @@ PellonBar::PellonBar(TForm* owner, int phase, int phasesPerSensor)
     m_image->SetVisible(true);
 
     m_label = new TLabel(owner);
+    // Measured once, when its font and caption are final, instead of at every change.
+    m_label->SetAutoSize(false);
     m_label->SetParent(owner);
     m_label->Font()->SetName("Arial");
     m_label->Font()->SetColor(0xCDCDCF);
     m_label->SetTop(194);
     m_label->SetLeft(4);
-    m_label->SetAutoSize(true);
     m_label->SetTransparent(true);
     m_label->SetCaption(Format("%02d", phase));
+    m_label->SetAutoSize(true);
 
     Render();
 }

@@ -52,7 +52,7 @@ private:
     int m_value = 0;
     bool m_enabled = true;
     std::shared_ptr<TBitmap> m_bar;  // shared with the other bars
-    std::unique_ptr<TBitmap> m_veil;
+    std::shared_ptr<TBitmap> m_veil;  // shared with the other bars
     std::shared_ptr<TBitmap> m_cap;  // shared with the other bars
     int m_renderCount = 0;
 };
