@@ -195,6 +195,12 @@ HDC TCanvas::Handle()
     return m_handle;
 }
 
+HDC TCanvas::BareHandle()
+{
+    RequireState(0);
+    return m_handle;
+}
+
 void TCanvas::SetHandle(HDC dc)
 {
     if (dc == m_handle)
@@ -263,7 +269,7 @@ void TCanvas::BrushChanged(TObject*)
 void TCanvas::CopyRect(const TRect& dest, TCanvas* source, const TRect& sourceRect)
 {
     HDC target = Handle();
-    HDC from = source->Handle();
+    HDC from = source->BareHandle();  // a source lends its pixels only
     StretchBlt(target, dest.Left, dest.Top, dest.Width(), dest.Height(), from, sourceRect.Left,
                sourceRect.Top, sourceRect.Width(), sourceRect.Height(), m_copyMode);
     Changed();

@@ -102,6 +102,9 @@ public:
     // The DC with the canvas's font (and text colour) and brush (and background colour
     // and mode) selected. Raises when there is no DC and the canvas cannot make one.
     HDC Handle();
+    // The same DC with nothing of the canvas selected into it: for blits and pixel code,
+    // which use neither font nor brush, and spares selecting both.
+    HDC BareHandle();
     bool HandleAllocated() const { return m_handle != nullptr; }
     // Borrows a DC (nullptr lets go of the current one).
     void SetHandle(HDC dc);

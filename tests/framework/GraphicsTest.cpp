@@ -248,10 +248,14 @@ TEST(Canvas, DrawBlitsAndCutsOutTheTransparentColour)
 // origins, edges, clips and a clip that is no rectangle all give GDI's bytes.
 TEST(Canvas, DrawIntoA32BitBitmapGivesGdiBytes)
 {
-    for (TPixelFormat format : {pf24bit, pf32bit}) {
+    for (const std::pair<TPixelFormat, int>& kind :
+         {std::make_pair(pf24bit, 13), std::make_pair(pf32bit, 13), std::make_pair(pf24bit, 34)}) {
+        const TPixelFormat format = kind.first;
         TBitmap sprite;
         sprite.SetPixelFormat(format);
-        sprite.SetSize(13, 9);  // 24-bit rows end in padding, after fewer than four pixels
+        // 13: 24-bit rows end in padding, after fewer than four pixels; 34: two runs of
+        // sixteen pixels the wide copy takes, and two after them.
+        sprite.SetSize(kind.second, 9);
         Paint(sprite);
         TBitmap scene;
         scene.SetPixelFormat(pf32bit);
@@ -290,8 +294,8 @@ TEST(Canvas, DrawIntoA32BitBitmapGivesGdiBytes)
                 changed += Pixel(gdi, x, y) != Pixel(scene, x, y);
                 wrong += Pixel(direct, x, y) != Pixel(gdi, x, y);
             }
-        EXPECT_GT(changed, 300) << format;
-        EXPECT_EQ(0, wrong) << format;
+        EXPECT_GT(changed, 300) << format << " " << kind.second;
+        EXPECT_EQ(0, wrong) << format << " " << kind.second;
     }
 }
 

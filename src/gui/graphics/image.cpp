@@ -577,7 +577,7 @@ bool DrawIntoTarget(TCanvas* canvas, const TRect& rect, TBitmap* src, const TPoi
                     uint8_t opacity)
 {
     TPixelTarget target;
-    if (!TBitmapCanvas::PixelTargetOf(canvas->Handle(), target))
+    if (!TBitmapCanvas::PixelTargetOf(canvas->BareHandle(), target))
         return false;
     const TRect area = target.Reach(rect);
     if (area.Width() <= 0 || area.Height() <= 0)
