@@ -138,8 +138,8 @@ void DirectorImp::UpdateBars()
 {
     PtmLib& monitor = PtmLib::Instance();
     monitor.Refresh();
-    // Every bar that changes asks for its area again: the window hears it once.
-    const TInvalidationScope together(m_form);
+    // The bars that change are painted together once they all have their new pictures.
+    const TInvalidationScope together(m_form, true);
     for (size_t phase = 0; phase < m_slots.size(); ++phase) {
         PellonBar* bar = m_bars[static_cast<size_t>(m_slots[phase])].get();
         bar->SetReading(monitor.IsPhaseEnabled(static_cast<unsigned>(phase)),

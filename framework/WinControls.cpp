@@ -354,15 +354,44 @@ void TWinControl::InvalidateGathered()
     m_gatheredErase = false;
 }
 
-TInvalidationScope::TInvalidationScope(TWinControl* control) : m_control(control)
+bool TWinControl::PaintGathered()
+{
+    if (!m_doubleBuffered || !m_handle || IsDestroying() || !IsWindowVisible(m_handle) ||
+        IsIconic(m_handle))
+        return false;
+    RECT box = m_gathered.front();
+    for (const RECT& r : m_gathered)
+        UnionRect(&box, &box, &r);
+    const WindowDC dc(m_handle);
+    if (!dc.Get() || !PaintBuffered(dc.Get(), box))
+        return false;
+    m_gathered.clear();
+    m_gatheredErase = false;
+    return true;
+}
+
+TInvalidationScope::TInvalidationScope(TWinControl* control, bool paintAtEnd) : m_control(control)
 {
     ++m_control->m_gathering;
+    m_control->m_paintGathered = m_control->m_paintGathered || paintAtEnd;
 }
 
 TInvalidationScope::~TInvalidationScope()
 {
-    if (--m_control->m_gathering == 0)
-        m_control->InvalidateGathered();
+    if (--m_control->m_gathering != 0)
+        return;
+    const bool paint = m_control->m_paintGathered;
+    m_control->m_paintGathered = false;
+    if (m_control->m_gathered.empty())
+        return;
+    // A paint that fails part way leaves the areas to the window's own paint, which meets
+    // the failure again where it is reported.
+    try {
+        if (paint && m_control->PaintGathered())
+            return;
+    } catch (...) {
+    }
+    m_control->InvalidateGathered();
 }
 
 bool TWinControl::Focused() const
@@ -673,16 +702,20 @@ void TWinControl::WMPaint(TMessage& message)
         PaintControls(dc);
         return;
     }
+    PaintBuffered(dc, paint.update());
+}
+
+bool TWinControl::PaintBuffered(HDC dc, const RECT& update)
+{
     // The buffer covers only the area to repaint, with its origin moved so that client
     // coordinates land on it: what lies outside is neither drawn nor copied. It is a
     // 32-bit DIB drawn on through its own canvas, so that pixel code can find it behind
     // the DC (TBitmapCanvas::PixelTargetOf) and write into its bits instead of copying them
     // out and back. A kept one is cleared, so every paint starts from black as a new one.
-    const RECT& update = paint.update();
     const int width = update.right - update.left;
     const int height = update.bottom - update.top;
     if (width <= 0 || height <= 0)
-        return;
+        return true;
     std::unique_ptr<TBitmap> buffer = std::move(m_paintBuffer);
     const bool kept = buffer && buffer->Width() == width && buffer->Height() == height;
     HDC bufferDC = nullptr;
@@ -694,7 +727,7 @@ void TWinControl::WMPaint(TMessage& message)
         }
         bufferDC = buffer->Canvas()->Handle();
     } catch (const EOutOfResources&) {
-        return;  // no buffer: the area stays as it is until the next paint
+        return false;  // no buffer: the area stays as it is until the next paint
     }
     if (kept)
         std::memset(buffer->ScanLine(0), 0, static_cast<size_t>(width) * 4 * height);
@@ -705,6 +738,7 @@ void TWinControl::WMPaint(TMessage& message)
     Perform(WM_PAINT, reinterpret_cast<WPARAM>(bufferDC), 0);
     BitBlt(dc, update.left, update.top, width, height, bufferDC, update.left, update.top, SRCCOPY);
     m_paintBuffer = std::move(buffer);
+    return true;
 }
 
 void TWinControl::PaintWindow(HDC dc)

@@ -129,6 +129,12 @@ private:
     friend class TInvalidationScope;
     // Sends what the children asked for while gathering, as one invalidation.
     void InvalidateGathered();
+    // Paints what the children asked for now, when the window is shown and double
+    // buffered; false leaves it to InvalidateGathered.
+    bool PaintGathered();
+    // The double-buffered paint of area (client coordinates) onto dc; false when no
+    // buffer could be had.
+    bool PaintBuffered(HDC dc, const RECT& area);
 
     HWND m_handle = nullptr;          // owned: DestroyHandle
     bool m_destroyingHandle = false;  // DestroyWindow runs: messages get default handling only
@@ -145,6 +151,7 @@ private:
     bool m_aligning = false;  // AlignControls runs
     // Open TInvalidationScopes, and the areas the children asked for meanwhile.
     int m_gathering = 0;
+    bool m_paintGathered = false;  // a scope that paints at its end is open
     std::vector<RECT> m_gathered;
     bool m_gatheredErase = false;
 };
@@ -153,10 +160,13 @@ private:
 // make are held and reach its window together when the outermost scope ends (or the
 // control is updated), as one call for the union of their areas: one round trip to the
 // window system where each child would make its own. The update region, and so what is
-// painted, is the same. The control must outlive the scope.
+// painted, is the same. With paintAtEnd, a shown double-buffered control paints the box
+// of those areas itself when the outermost such scope ends, onto its window's DC, as a
+// WM_PAINT of that box would: no update region, no BeginPaint and EndPaint, which cost
+// more under Wine than a small paint. The control must outlive the scope.
 class TInvalidationScope {
 public:
-    explicit TInvalidationScope(TWinControl* control);
+    explicit TInvalidationScope(TWinControl* control, bool paintAtEnd = false);
     ~TInvalidationScope();
     TInvalidationScope(const TInvalidationScope&) = delete;
     TInvalidationScope& operator=(const TInvalidationScope&) = delete;

@@ -510,6 +510,26 @@ TEST(Painting, InvalidationsGatheredInAScopeReachTheWindowTogetherAtItsEnd)
     EXPECT_EQ(1, pads[4]->painted);
     EXPECT_EQ(0, pads[0]->painted) << "outside every area asked for";
     EXPECT_FALSE(GetUpdateRect(window, &box, FALSE));
+
+    // Painted at the end: the box of the areas at once, with no update region.
+    for (CountingPad* pad : pads)
+        pad->painted = 0;
+    {
+        const TInvalidationScope now(&form, true);
+        pads[1]->Invalidate();
+        pads[3]->Invalidate();
+    }
+    EXPECT_FALSE(GetUpdateRect(window, &box, FALSE));
+    EXPECT_EQ((std::vector<int>{0, 1, 1, 1, 0}),
+              (std::vector<int>{pads[0]->painted, pads[1]->painted, pads[2]->painted,
+                                pads[3]->painted, pads[4]->painted}));
+    form.Hide();
+    pads[2]->painted = 0;
+    {
+        const TInvalidationScope hidden(&form, true);
+        pads[2]->Invalidate();
+    }
+    EXPECT_EQ(0, pads[2]->painted) << "a hidden window is left to its own paint";
 }
 
 namespace {
