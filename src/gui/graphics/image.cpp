@@ -2,10 +2,12 @@
 
 #include "framework/Assert.h"
 
-#include <emmintrin.h>
+#include <immintrin.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstddef>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -306,6 +308,11 @@ struct ExactEntry {
 struct ExactTable {
     ExactEntry entries[256];
     bool usable = true;  // every weight's error is a 16-bit multiple of 2^-60 / 255
+    // The wide kernels' form of the errors: signed byte pairs (hs, hd) four times, then
+    // (ls, ld) four times, with E / 16 = 64 x h + l, 0 <= l < 64; usable if every error
+    // splits so and |hs| + |hd| stays below 127 (see avx2::Lowered).
+    __m128i split[256];
+    bool splits = true;
 };
 
 ExactTable MakeExactTable()
@@ -338,6 +345,15 @@ ExactTable MakeExactTable()
         const int weight = entry.sign == 1 ? alpha : 255 - alpha;
         const short m = static_cast<short>(entry.sign != 0 ? (weight * 65536 + 254) / 255 : 0);
         entry.magic = _mm_setr_epi16(m, m, m, 0, m, m, m, 0);
+        const int high = es >> 4 >> 6, low = (es >> 4) & 63;
+        const int highDest = ed >> 4 >> 6, lowDest = (ed >> 4) & 63;
+        if (es % 16 != 0 || ed % 16 != 0 || std::abs(high) + std::abs(highDest) > 126)
+            table.splits = false;
+        const short highPair = static_cast<short>(static_cast<uint8_t>(high) |
+                                                  static_cast<uint8_t>(highDest) << 8);
+        const short lowPair = static_cast<short>(low | lowDest << 8);
+        table.split[alpha] = _mm_setr_epi16(highPair, highPair, highPair, highPair, lowPair,
+                                            lowPair, lowPair, lowPair);
     }
     return table;
 }
@@ -507,6 +523,20 @@ EXACT_INLINE void ExactSixteen(const uint8_t* s, uint8_t* d, const ExactTable& t
     }
 }
 
+// A row's pixels after its groups of sixteen, from pixel j on: groups of four while the
+// spare pixel allows, then one at a time. Every row walk ends this way.
+template <int Step>
+inline void ExactRowTail(const uint8_t* sp, uint8_t* dp, int j, int count, int spare,
+                         const ExactTable& table)
+{
+    for (; j + 4 + spare <= count; j += 4, sp += 16, dp += 4 * Step)
+        StoreFour(dp, Step,
+                  ExactFour(sp, _mm_loadu_si128(reinterpret_cast<const __m128i*>(sp)),
+                            LoadFour(dp, Step), table));
+    for (; j < count; ++j, sp += 4, dp += Step)
+        ExactPixel(sp, dp, table);
+}
+
 template <int Step>
 void ExactRows(const uint8_t* s, ptrdiff_t srcStride, uint8_t* d, ptrdiff_t dstStride, int rows,
                int count, const ExactTable& table)
@@ -520,13 +550,312 @@ void ExactRows(const uint8_t* s, ptrdiff_t srcStride, uint8_t* d, ptrdiff_t dstS
         int j = 0;
         for (; j + 16 + spare <= count; j += 16, sp += 64, dp += 16 * Step)
             ExactSixteen<Step>(sp, dp, table);
-        for (; j + 4 + spare <= count; j += 4, sp += 16, dp += 4 * Step)
-            StoreFour(dp, Step,
-                      ExactFour(sp, _mm_loadu_si128(reinterpret_cast<const __m128i*>(sp)),
-                                LoadFour(dp, Step), table));
-        for (; j < count; ++j, sp += 4, dp += Step)
-            ExactPixel(sp, dp, table);
+        ExactRowTail<Step>(sp, dp, j, count, spare, table);
     }
+}
+
+// The wide kernels walk the rows as ExactRows does, in 256-bit (AVX2) or 512-bit
+// (AVX-512) registers: each run of one alpha, in groups of sixteen pixels, goes by one
+// loop of its kind (clear, opaque, or partial by the sign of its weights' error); other
+// groups are ExactSixteen's. Each 128-bit lane of a register holds four pixels as
+// BlendFour lays them out, and every step stays within its lane.
+#define AVX2_INLINE inline __attribute__((always_inline, target("avx2")))
+#define AVX512_TARGET __attribute__((target("avx512f,avx512bw,avx512vbmi")))
+#define AVX512_INLINE inline __attribute__((always_inline)) AVX512_TARGET
+
+// The kinds of run of one alpha: partial by the sign of its weights' error (1, -1, 0),
+// clear and opaque.
+enum RunKind { kClear = 2, kOpaque = 3 };
+
+namespace avx2 {
+
+AVX2_INLINE __m256i Load(const uint8_t* p)
+{
+    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+}
+
+AVX2_INLINE void Store(uint8_t* p, __m256i pixels)
+{
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), pixels);
+}
+
+AVX2_INLINE __m256i AlphaBytes()
+{
+    return _mm256_set1_epi32(static_cast<int>(0xFF000000u));
+}
+
+// Whether the sixteen pixels of first and second all have the alpha of pixel.
+AVX2_INLINE bool SameAlpha(__m256i first, __m256i second, __m256i pixel)
+{
+    const __m256i differ =
+        _mm256_or_si256(_mm256_xor_si256(first, pixel), _mm256_xor_si256(second, pixel));
+    return _mm256_testz_si256(differ, AlphaBytes());
+}
+
+// The quotient by 255 of X - [T < 0] for the (S.c, D.c) byte pairs of pairs, in 16-bit
+// lanes: weights holds the byte pairs (alpha, 255 - alpha), high and low the split
+// errors (ExactTable::split) of each pair's alpha. X comes from a multiply-add of the
+// weights and the channels less 128, which keeps the sum in 16 bits; T / 16 = 64 x
+// (S.c x hs + D.c x hd) + (S.c x ls + D.c x ld), both sums in 16 bits and the second
+// not negative, so T < 0 exactly when the first plus the second's floor / 64 is below 0.
+// The quotient by 255 of n = X - [T < 0] is mulhi(n + 1, 257): for n = 255 k + r below
+// 2^16, (n + 1) x 257 / 2^16 = k + (257 (r + 1) - k) / 2^16, whose fraction lies in
+// [0, 1). The fourth bytes' lanes come out as nonsense.
+AVX2_INLINE __m256i Lowered(__m256i pairs, __m256i weights, __m256i high, __m256i low)
+{
+    const __m256i negative = _mm256_cmpgt_epi16(
+        _mm256_setzero_si256(),
+        _mm256_add_epi16(_mm256_maddubs_epi16(pairs, high),
+                         _mm256_srli_epi16(_mm256_maddubs_epi16(pairs, low), 6)));
+    const __m256i sum =
+        _mm256_maddubs_epi16(weights, _mm256_xor_si256(pairs, _mm256_set1_epi8(-128)));
+    return _mm256_mulhi_epu16(
+        _mm256_add_epi16(_mm256_add_epi16(sum, negative), _mm256_set1_epi16(255 * 128 + 1)),
+        _mm256_set1_epi16(257));
+}
+
+// What a run of one partial alpha weighs its pixels with.
+struct Entry {
+    __m256i weights, high, low;  // as Lowered takes them
+    __m256i magic;               // ExactEntry::magic in both lanes
+};
+
+AVX2_INLINE Entry EntryOf(const ExactTable& table, int alpha)
+{
+    const __m128i split = table.split[alpha];
+    return {_mm256_set1_epi16(static_cast<short>(alpha | (255 - alpha) << 8)),
+            _mm256_broadcastq_epi64(split),
+            _mm256_broadcastq_epi64(_mm_unpackhi_epi64(split, split)),
+            _mm256_broadcastsi128_si256(table.entries[alpha].magic)};
+}
+
+// Eight pixels of one alpha other than 0 and 255 as SameFour blends four, the fourth
+// bytes the destination's.
+template <int Sign>
+AVX2_INLINE __m256i SameEight(__m256i source, __m256i dest, const Entry& entry)
+{
+    const __m256i zero = _mm256_setzero_si256();
+    if (Sign == 0) {
+        const __m256i blended = _mm256_packus_epi16(
+            Lowered(_mm256_unpacklo_epi8(source, dest), entry.weights, entry.high, entry.low),
+            Lowered(_mm256_unpackhi_epi8(source, dest), entry.weights, entry.high, entry.low));
+        return _mm256_blendv_epi8(blended, dest, AlphaBytes());
+    }
+    const __m256i base = Sign == 1 ? dest : _mm256_blendv_epi8(source, dest, AlphaBytes());
+    const __m256i other = Sign == 1 ? _mm256_or_si256(source, AlphaBytes()) : dest;
+    const __m256i up = _mm256_subs_epu8(other, base);
+    const __m256i down = _mm256_subs_epu8(base, other);
+    const __m256i distance = _mm256_or_si256(up, down);
+    const __m256i share = _mm256_packus_epi16(
+        _mm256_mulhi_epu16(_mm256_unpacklo_epi8(distance, zero), entry.magic),
+        _mm256_mulhi_epu16(_mm256_unpackhi_epi8(distance, zero), entry.magic));
+    const __m256i rising = _mm256_cmpeq_epi8(down, zero);
+    return _mm256_sub_epi8(_mm256_add_epi8(base, _mm256_set1_epi8(-1)),
+                           _mm256_xor_si256(share, rising));
+}
+
+// Blends the groups of sixteen pixels from s on, at most groups, while their alphas are
+// all that of pixel, of the given kind; returns how many.
+template <int Kind>
+AVX2_INLINE int Walk(const uint8_t* s, uint8_t* d, int groups, __m256i pixel,
+                     const Entry& entry)
+{
+    int done = 0;
+    for (; done < groups; ++done, s += 64, d += 64) {
+        const __m256i first = Load(s), second = Load(s + 32);
+        if (!SameAlpha(first, second, pixel))
+            break;
+        if (Kind == kClear)
+            continue;
+        if (Kind == kOpaque) {
+            Store(d, _mm256_blendv_epi8(first, Load(d), AlphaBytes()));
+            Store(d + 32, _mm256_blendv_epi8(second, Load(d + 32), AlphaBytes()));
+            continue;
+        }
+        Store(d, SameEight<Kind>(first, Load(d), entry));
+        Store(d + 32, SameEight<Kind>(second, Load(d + 32), entry));
+    }
+    return done;
+}
+
+// The run of one alpha from s on, at most groups of sixteen pixels: how many it blended,
+// 0 if the first group holds more than one alpha.
+AVX2_INLINE int Run(const uint8_t* s, uint8_t* d, int groups, const ExactTable& table)
+{
+    uint32_t first;
+    std::memcpy(&first, s, 4);
+    const __m256i pixel = _mm256_set1_epi32(static_cast<int>(first));
+    const int alpha = static_cast<int>(first >> 24);
+    if (alpha == 0 || alpha == 255)
+        return alpha == 0 ? Walk<kClear>(s, d, groups, pixel, Entry{})
+                          : Walk<kOpaque>(s, d, groups, pixel, Entry{});
+    const Entry entry = EntryOf(table, alpha);
+    switch (table.entries[alpha].sign) {
+    case 1:
+        return Walk<1>(s, d, groups, pixel, entry);
+    case -1:
+        return Walk<-1>(s, d, groups, pixel, entry);
+    default:
+        return Walk<0>(s, d, groups, pixel, entry);
+    }
+}
+
+// ExactRows<4> in 256-bit registers.
+__attribute__((target("avx2"))) void Rows(const uint8_t* s, ptrdiff_t srcStride, uint8_t* d,
+                                          ptrdiff_t dstStride, int rows, int count,
+                                          const ExactTable& table)
+{
+    for (int i = 0; i < rows; ++i, s += srcStride, d += dstStride) {
+        const uint8_t* sp = s;
+        uint8_t* dp = d;
+        int j = 0;
+        while (j + 16 <= count) {
+            int groups = Run(sp, dp, (count - j) / 16, table);
+            if (groups == 0) {
+                ExactSixteen<4>(sp, dp, table);
+                groups = 1;
+            }
+            j += 16 * groups, sp += 64 * groups, dp += 64 * groups;
+        }
+        ExactRowTail<4>(sp, dp, j, count, 0, table);
+    }
+}
+
+}  // namespace avx2
+
+namespace avx512 {
+
+// The colour bytes of sixteen 4-byte pixels: stores of blended pixels leave the
+// destination's fourth bytes alone, so their lanes may compute anything.
+constexpr __mmask64 kColours = 0x7777777777777777ull;
+constexpr __mmask64 kAlphas = ~kColours;
+
+AVX512_INLINE __m512i Load(const uint8_t* p)
+{
+    return _mm512_loadu_si512(p);
+}
+
+AVX512_INLINE void StoreColours(uint8_t* p, __m512i pixels)
+{
+    _mm512_mask_storeu_epi8(p, kColours, pixels);
+}
+
+// avx2::Lowered in 512-bit registers.
+AVX512_INLINE __m512i Lowered(__m512i pairs, __m512i weights, __m512i high, __m512i low)
+{
+    const __mmask32 negative = _mm512_cmplt_epi16_mask(
+        _mm512_add_epi16(_mm512_maddubs_epi16(pairs, high),
+                         _mm512_srli_epi16(_mm512_maddubs_epi16(pairs, low), 6)),
+        _mm512_setzero_si512());
+    const __m512i sum = _mm512_add_epi16(
+        _mm512_maddubs_epi16(weights, _mm512_xor_si512(pairs, _mm512_set1_epi8(-128))),
+        _mm512_set1_epi16(255 * 128 + 1));
+    return _mm512_mulhi_epu16(_mm512_mask_sub_epi16(sum, negative, sum, _mm512_set1_epi16(1)),
+                              _mm512_set1_epi16(257));
+}
+
+struct Entry {
+    __m512i weights, high, low, magic;  // as avx2::Entry
+};
+
+AVX512_INLINE Entry EntryOf(const ExactTable& table, int alpha)
+{
+    const __m128i split = table.split[alpha];
+    return {_mm512_set1_epi16(static_cast<short>(alpha | (255 - alpha) << 8)),
+            _mm512_broadcastq_epi64(split),
+            _mm512_broadcastq_epi64(_mm_unpackhi_epi64(split, split)),
+            _mm512_broadcast_i32x4(table.entries[alpha].magic)};
+}
+
+// Sixteen pixels of one alpha other than 0 and 255, as avx2::SameEight blends eight;
+// the fourth bytes come out as nonsense.
+template <int Sign>
+AVX512_INLINE __m512i Same(__m512i source, __m512i dest, const Entry& entry)
+{
+    const __m512i zero = _mm512_setzero_si512();
+    if (Sign == 0)
+        return _mm512_packus_epi16(
+            Lowered(_mm512_unpacklo_epi8(source, dest), entry.weights, entry.high, entry.low),
+            Lowered(_mm512_unpackhi_epi8(source, dest), entry.weights, entry.high, entry.low));
+    const __m512i base = Sign == 1 ? dest : source;
+    const __m512i other = Sign == 1 ? source : dest;
+    const __m512i up = _mm512_subs_epu8(other, base);
+    const __m512i down = _mm512_subs_epu8(base, other);
+    const __m512i distance = _mm512_or_si512(up, down);
+    const __m512i share = _mm512_packus_epi16(
+        _mm512_mulhi_epu16(_mm512_unpacklo_epi8(distance, zero), entry.magic),
+        _mm512_mulhi_epu16(_mm512_unpackhi_epi8(distance, zero), entry.magic));
+    // base + share upward, base + (share ^ 0xFF) = base - share - 1 downward.
+    const __m512i falling =
+        _mm512_add_epi8(base, _mm512_ternarylogic_epi32(share, share, share, 0x55));
+    return _mm512_mask_add_epi8(falling, _mm512_cmpeq_epi8_mask(down, zero), base, share);
+}
+
+// avx2::Walk in 512-bit registers.
+template <int Kind>
+AVX512_INLINE int Walk(const uint8_t* s, uint8_t* d, int groups, __m512i pixel,
+                       const Entry& entry)
+{
+    int done = 0;
+    for (; done < groups; ++done, s += 64, d += 64) {
+        const __m512i source = Load(s);
+        if (_mm512_mask_cmpneq_epi8_mask(kAlphas, source, pixel) != 0)
+            break;
+        if (Kind == kOpaque)
+            StoreColours(d, source);
+        else if (Kind != kClear)
+            StoreColours(d, Same<Kind>(source, Load(d), entry));
+    }
+    return done;
+}
+
+// avx2::Run in 512-bit registers.
+AVX512_INLINE int Run(const uint8_t* s, uint8_t* d, int groups, const ExactTable& table)
+{
+    uint32_t first;
+    std::memcpy(&first, s, 4);
+    const __m512i pixel = _mm512_set1_epi32(static_cast<int>(first));
+    const int alpha = static_cast<int>(first >> 24);
+    if (alpha == 0 || alpha == 255)
+        return alpha == 0 ? Walk<kClear>(s, d, groups, pixel, Entry{})
+                          : Walk<kOpaque>(s, d, groups, pixel, Entry{});
+    const Entry entry = EntryOf(table, alpha);
+    switch (table.entries[alpha].sign) {
+    case 1:
+        return Walk<1>(s, d, groups, pixel, entry);
+    case -1:
+        return Walk<-1>(s, d, groups, pixel, entry);
+    default:
+        return Walk<0>(s, d, groups, pixel, entry);
+    }
+}
+
+// ExactRows<4> in 512-bit registers.
+AVX512_TARGET void Rows(const uint8_t* s, ptrdiff_t srcStride, uint8_t* d, ptrdiff_t dstStride,
+                        int rows, int count, const ExactTable& table)
+{
+    for (int i = 0; i < rows; ++i, s += srcStride, d += dstStride) {
+        const uint8_t* sp = s;
+        uint8_t* dp = d;
+        int j = 0;
+        while (j + 16 <= count) {
+            int groups = Run(sp, dp, (count - j) / 16, table);
+            if (groups == 0) {
+                ExactSixteen<4>(sp, dp, table);
+                groups = 1;
+            }
+            j += 16 * groups, sp += 64 * groups, dp += 64 * groups;
+        }
+        ExactRowTail<4>(sp, dp, j, count, 0, table);
+    }
+}
+
+}  // namespace avx512
+
+BlendKernels& ChosenKernels()
+{
+    static BlendKernels chosen = WidestBlendKernels();
+    return chosen;
 }
 
 void GeneralRow(const uint8_t* s, uint8_t* d, int dstStep, int count, AlphaTable& table,
@@ -550,18 +879,30 @@ void Blend(TBitmap* dst, int dstStep, const TRect& rect, TBitmap* src, const TPo
     if (span.Empty())
         return;
     // Rows of a bitmap lie a fixed step apart.
-    const int rows = span.endRow - span.firstRow;
-    const int count = span.endColumn - span.firstColumn;
+    int rows = span.endRow - span.firstRow;
+    int count = span.endColumn - span.firstColumn;
     const int srcRow = origin.Y + span.firstRow, dstRow = rect.Top + span.firstRow;
     const uint8_t* s = src->ScanLine(srcRow) + (origin.X + span.firstColumn) * 4;
     uint8_t* d = dst->ScanLine(dstRow) + (rect.Left + span.firstColumn) * dstStep;
-    const ptrdiff_t srcStride = rows > 1 ? src->ScanLine(srcRow + 1) - src->ScanLine(srcRow) : 0;
-    const ptrdiff_t dstStride = rows > 1 ? dst->ScanLine(dstRow + 1) - dst->ScanLine(dstRow) : 0;
+    ptrdiff_t srcStride = rows > 1 ? src->ScanLine(srcRow + 1) - src->ScanLine(srcRow) : 0;
+    ptrdiff_t dstStride = rows > 1 ? dst->ScanLine(dstRow + 1) - dst->ScanLine(dstRow) : 0;
+    // Rows that follow each other without a gap in both bitmaps are one long row: each
+    // pixel's blend depends on its own bytes alone. (Not within one bitmap, where the
+    // order of the walk could show.)
+    if (rows > 1 && src != dst && srcStride == 4 * static_cast<ptrdiff_t>(count) &&
+        dstStride == dstStep * static_cast<ptrdiff_t>(count) &&
+        static_cast<long long>(rows) * count <= INT_MAX) {
+        count *= rows;
+        rows = 1;
+    }
     if (opacity == 255 && ExactBlendHolds()) {
-        if (dstStep == 4)
-            ExactRows<4>(s, srcStride, d, dstStride, rows, count, Exact());
-        else
-            ExactRows<3>(s, srcStride, d, dstStride, rows, count, Exact());
+        const ExactTable& table = Exact();
+        const BlendKernels kernels = table.splits ? ChosenKernels() : BlendKernels::Sse2;
+        const auto rowsOf = dstStep == 3                       ? ExactRows<3>
+                            : kernels == BlendKernels::Avx512 ? avx512::Rows
+                            : kernels == BlendKernels::Avx2   ? avx2::Rows
+                                                              : ExactRows<4>;
+        rowsOf(s, srcStride, d, dstStride, rows, count, table);
         return;
     }
     AlphaTable table;
@@ -632,6 +973,22 @@ void DrawThroughCopy(TCanvas* canvas, const TRect& rect, TBitmap* src, const TPo
 }
 
 }  // namespace
+
+BlendKernels WidestBlendKernels()
+{
+    static const BlendKernels widest = [] {
+        __builtin_cpu_init();
+        if (__builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vbmi"))
+            return BlendKernels::Avx512;
+        return __builtin_cpu_supports("avx2") ? BlendKernels::Avx2 : BlendKernels::Sse2;
+    }();
+    return widest;
+}
+
+void UseBlendKernels(BlendKernels kernels)
+{
+    ChosenKernels() = std::min(kernels, WidestBlendKernels());
+}
 
 void BlendAlpha(TBitmap* dst, const TRect& rect, TBitmap* src, const TPoint& origin,
                 uint8_t opacity)
