@@ -584,6 +584,51 @@ AVX2_INLINE __m256i AlphaBytes()
     return _mm256_set1_epi32(static_cast<int>(0xFF000000u));
 }
 
+// Eight pixels of a 3-byte destination as four bytes each, the fourth 0. Reads their 24
+// bytes only.
+AVX2_INLINE __m256i LoadEightThree(const uint8_t* d)
+{
+    const __m256i spread =
+        _mm256_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1,
+                         4, 5, 6, -1, 7, 8, 9, -1, 10, 11, 12, -1, 13, 14, 15, -1);
+    return _mm256_shuffle_epi8(
+        _mm256_inserti128_si256(
+            _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(d))),
+            _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + 8)), 1),
+        spread);
+}
+
+// The eight destination pixels at d as four bytes each.
+template <int Step>
+AVX2_INLINE __m256i LoadEight(const uint8_t* d)
+{
+    return Step == 4 ? Load(d) : LoadEightThree(d);
+}
+
+// Sixteen blended pixels into the destination at d: a 4-byte destination's fourth bytes
+// must be its own, a 3-byte one takes three of every four bytes (two shuffles and three
+// permutes, where byte by byte the stores would bound the blend).
+template <int Step>
+AVX2_INLINE void StoreSixteen(uint8_t* d, __m256i first, __m256i second)
+{
+    if (Step == 4) {
+        Store(d, first);
+        Store(d + 32, second);
+        return;
+    }
+    const __m256i pack = _mm256_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1,
+                                          0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1);
+    // Each lane's twelve bytes in its dwords 0 to 2.
+    const __m256i a = _mm256_shuffle_epi8(first, pack), b = _mm256_shuffle_epi8(second, pack);
+    Store(d, _mm256_blend_epi32(
+                 _mm256_permutevar8x32_epi32(a, _mm256_setr_epi32(0, 1, 2, 4, 5, 6, 0, 0)),
+                 _mm256_permutevar8x32_epi32(b, _mm256_setr_epi32(0, 0, 0, 0, 0, 0, 0, 1)),
+                 0xC0));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(d + 32),
+                     _mm256_castsi256_si128(_mm256_permutevar8x32_epi32(
+                         b, _mm256_setr_epi32(2, 4, 5, 6, 0, 0, 0, 0))));
+}
+
 // Whether the sixteen pixels of first and second all have the alpha of pixel.
 AVX2_INLINE bool SameAlpha(__m256i first, __m256i second, __m256i pixel)
 {
@@ -656,30 +701,35 @@ AVX2_INLINE __m256i SameEight(__m256i source, __m256i dest, const Entry& entry)
 
 // Blends the groups of sixteen pixels from s on, at most groups, while their alphas are
 // all that of pixel, of the given kind; returns how many.
-template <int Kind>
+template <int Kind, int Step>
 AVX2_INLINE int Walk(const uint8_t* s, uint8_t* d, int groups, __m256i pixel,
                      const Entry& entry)
 {
     int done = 0;
-    for (; done < groups; ++done, s += 64, d += 64) {
+    for (; done < groups; ++done, s += 64, d += 16 * Step) {
         const __m256i first = Load(s), second = Load(s + 32);
         if (!SameAlpha(first, second, pixel))
             break;
         if (Kind == kClear)
             continue;
+        if (Kind == kOpaque && Step == 3) {
+            StoreSixteen<3>(d, first, second);  // a 3-byte destination keeps no fourth byte
+            continue;
+        }
         if (Kind == kOpaque) {
             Store(d, _mm256_blendv_epi8(first, Load(d), AlphaBytes()));
             Store(d + 32, _mm256_blendv_epi8(second, Load(d + 32), AlphaBytes()));
             continue;
         }
-        Store(d, SameEight<Kind>(first, Load(d), entry));
-        Store(d + 32, SameEight<Kind>(second, Load(d + 32), entry));
+        StoreSixteen<Step>(d, SameEight<Kind>(first, LoadEight<Step>(d), entry),
+                           SameEight<Kind>(second, LoadEight<Step>(d + 8 * Step), entry));
     }
     return done;
 }
 
 // The run of one alpha from s on, at most groups of sixteen pixels: how many it blended,
 // 0 if the first group holds more than one alpha.
+template <int Step>
 AVX2_INLINE int Run(const uint8_t* s, uint8_t* d, int groups, const ExactTable& table)
 {
     uint32_t first;
@@ -687,37 +737,40 @@ AVX2_INLINE int Run(const uint8_t* s, uint8_t* d, int groups, const ExactTable& 
     const __m256i pixel = _mm256_set1_epi32(static_cast<int>(first));
     const int alpha = static_cast<int>(first >> 24);
     if (alpha == 0 || alpha == 255)
-        return alpha == 0 ? Walk<kClear>(s, d, groups, pixel, Entry{})
-                          : Walk<kOpaque>(s, d, groups, pixel, Entry{});
+        return alpha == 0 ? Walk<kClear, Step>(s, d, groups, pixel, Entry{})
+                          : Walk<kOpaque, Step>(s, d, groups, pixel, Entry{});
     const Entry entry = EntryOf(table, alpha);
     switch (table.entries[alpha].sign) {
     case 1:
-        return Walk<1>(s, d, groups, pixel, entry);
+        return Walk<1, Step>(s, d, groups, pixel, entry);
     case -1:
-        return Walk<-1>(s, d, groups, pixel, entry);
+        return Walk<-1, Step>(s, d, groups, pixel, entry);
     default:
-        return Walk<0>(s, d, groups, pixel, entry);
+        return Walk<0, Step>(s, d, groups, pixel, entry);
     }
 }
 
-// ExactRows<4> in 256-bit registers.
+// ExactRows in 256-bit registers.
+template <int Step>
 __attribute__((target("avx2"))) void Rows(const uint8_t* s, ptrdiff_t srcStride, uint8_t* d,
                                           ptrdiff_t dstStride, int rows, int count,
                                           const ExactTable& table)
 {
+    // ExactSixteen reads a pixel past a 3-byte destination's group.
+    const int spare = Step == 4 ? 0 : 1;
     for (int i = 0; i < rows; ++i, s += srcStride, d += dstStride) {
         const uint8_t* sp = s;
         uint8_t* dp = d;
         int j = 0;
-        while (j + 16 <= count) {
-            int groups = Run(sp, dp, (count - j) / 16, table);
+        while (j + 16 + spare <= count) {
+            int groups = Run<Step>(sp, dp, (count - spare - j) / 16, table);
             if (groups == 0) {
-                ExactSixteen<4>(sp, dp, table);
+                ExactSixteen<Step>(sp, dp, table);
                 groups = 1;
             }
-            j += 16 * groups, sp += 64 * groups, dp += 64 * groups;
+            j += 16 * groups, sp += 64 * groups, dp += 16 * Step * groups;
         }
-        ExactRowTail<4>(sp, dp, j, count, 0, table);
+        ExactRowTail<Step>(sp, dp, j, count, spare, table);
     }
 }
 
@@ -735,9 +788,39 @@ AVX512_INLINE __m512i Load(const uint8_t* p)
     return _mm512_loadu_si512(p);
 }
 
-AVX512_INLINE void StoreColours(uint8_t* p, __m512i pixels)
+// The 48 bytes of sixteen 3-byte pixels.
+constexpr __mmask64 kThreeBytes = 0xFFFFFFFFFFFFull;
+
+// The sixteen destination pixels at d as four bytes each; a 3-byte destination's are
+// spread by one permute, their fourth bytes nonsense.
+template <int Step>
+AVX512_INLINE __m512i LoadSixteen(const uint8_t* d)
 {
-    _mm512_mask_storeu_epi8(p, kColours, pixels);
+    if (Step == 4)
+        return Load(d);
+    const __m512i spread = _mm512_set_epi32(
+        0x3F2F2E2D, 0x3F2C2B2A, 0x3F292827, 0x3F262524, 0x3F232221, 0x3F201F1E, 0x3F1D1C1B,
+        0x3F1A1918, 0x3F171615, 0x3F141312, 0x3F11100F, 0x3F0E0D0C, 0x3F0B0A09, 0x3F080706,
+        0x3F050403, 0x3F020100);
+    return _mm512_permutexvar_epi8(spread, _mm512_maskz_loadu_epi8(kThreeBytes, d));
+}
+
+// Sixteen blended pixels into the destination at d, its fourth bytes (if any) left alone.
+// A 3-byte destination's 48 bytes go by two stores: a masked 64-byte store would hold up
+// the next group's reads, which fall within its reach.
+template <int Step>
+AVX512_INLINE void StoreSixteen(uint8_t* d, __m512i pixels)
+{
+    if (Step == 4)
+        return _mm512_mask_storeu_epi8(d, kColours, pixels);
+    const __m512i pack = _mm512_set_epi32(
+        0, 0, 0, 0, 0x3E3D3C3A, 0x39383635, 0x34323130, 0x2E2D2C2A, 0x29282625, 0x24222120,
+        0x1E1D1C1A, 0x19181615, 0x14121110, 0x0E0D0C0A, 0x09080605, 0x04020100);
+    const __m512i packed = _mm512_permutexvar_epi8(pack, pixels);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(d), _mm512_castsi512_si256(packed));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(d + 32),
+                     _mm256_castsi256_si128(_mm512_castsi512_si256(
+                         _mm512_shuffle_i32x4(packed, packed, 2))));
 }
 
 // avx2::Lowered in 512-bit registers.
@@ -792,24 +875,25 @@ AVX512_INLINE __m512i Same(__m512i source, __m512i dest, const Entry& entry)
 }
 
 // avx2::Walk in 512-bit registers.
-template <int Kind>
+template <int Kind, int Step>
 AVX512_INLINE int Walk(const uint8_t* s, uint8_t* d, int groups, __m512i pixel,
                        const Entry& entry)
 {
     int done = 0;
-    for (; done < groups; ++done, s += 64, d += 64) {
+    for (; done < groups; ++done, s += 64, d += 16 * Step) {
         const __m512i source = Load(s);
         if (_mm512_mask_cmpneq_epi8_mask(kAlphas, source, pixel) != 0)
             break;
         if (Kind == kOpaque)
-            StoreColours(d, source);
+            StoreSixteen<Step>(d, source);
         else if (Kind != kClear)
-            StoreColours(d, Same<Kind>(source, Load(d), entry));
+            StoreSixteen<Step>(d, Same<Kind>(source, LoadSixteen<Step>(d), entry));
     }
     return done;
 }
 
 // avx2::Run in 512-bit registers.
+template <int Step>
 AVX512_INLINE int Run(const uint8_t* s, uint8_t* d, int groups, const ExactTable& table)
 {
     uint32_t first;
@@ -817,36 +901,39 @@ AVX512_INLINE int Run(const uint8_t* s, uint8_t* d, int groups, const ExactTable
     const __m512i pixel = _mm512_set1_epi32(static_cast<int>(first));
     const int alpha = static_cast<int>(first >> 24);
     if (alpha == 0 || alpha == 255)
-        return alpha == 0 ? Walk<kClear>(s, d, groups, pixel, Entry{})
-                          : Walk<kOpaque>(s, d, groups, pixel, Entry{});
+        return alpha == 0 ? Walk<kClear, Step>(s, d, groups, pixel, Entry{})
+                          : Walk<kOpaque, Step>(s, d, groups, pixel, Entry{});
     const Entry entry = EntryOf(table, alpha);
     switch (table.entries[alpha].sign) {
     case 1:
-        return Walk<1>(s, d, groups, pixel, entry);
+        return Walk<1, Step>(s, d, groups, pixel, entry);
     case -1:
-        return Walk<-1>(s, d, groups, pixel, entry);
+        return Walk<-1, Step>(s, d, groups, pixel, entry);
     default:
-        return Walk<0>(s, d, groups, pixel, entry);
+        return Walk<0, Step>(s, d, groups, pixel, entry);
     }
 }
 
-// ExactRows<4> in 512-bit registers.
+// ExactRows in 512-bit registers.
+template <int Step>
 AVX512_TARGET void Rows(const uint8_t* s, ptrdiff_t srcStride, uint8_t* d, ptrdiff_t dstStride,
                         int rows, int count, const ExactTable& table)
 {
+    // ExactSixteen reads a pixel past a 3-byte destination's group.
+    const int spare = Step == 4 ? 0 : 1;
     for (int i = 0; i < rows; ++i, s += srcStride, d += dstStride) {
         const uint8_t* sp = s;
         uint8_t* dp = d;
         int j = 0;
-        while (j + 16 <= count) {
-            int groups = Run(sp, dp, (count - j) / 16, table);
+        while (j + 16 + spare <= count) {
+            int groups = Run<Step>(sp, dp, (count - spare - j) / 16, table);
             if (groups == 0) {
-                ExactSixteen<4>(sp, dp, table);
+                ExactSixteen<Step>(sp, dp, table);
                 groups = 1;
             }
-            j += 16 * groups, sp += 64 * groups, dp += 64 * groups;
+            j += 16 * groups, sp += 64 * groups, dp += 16 * Step * groups;
         }
-        ExactRowTail<4>(sp, dp, j, count, 0, table);
+        ExactRowTail<Step>(sp, dp, j, count, spare, table);
     }
 }
 
@@ -898,10 +985,11 @@ void Blend(TBitmap* dst, int dstStep, const TRect& rect, TBitmap* src, const TPo
     if (opacity == 255 && ExactBlendHolds()) {
         const ExactTable& table = Exact();
         const BlendKernels kernels = table.splits ? ChosenKernels() : BlendKernels::Sse2;
-        const auto rowsOf = dstStep == 3                       ? ExactRows<3>
-                            : kernels == BlendKernels::Avx512 ? avx512::Rows
-                            : kernels == BlendKernels::Avx2   ? avx2::Rows
-                                                              : ExactRows<4>;
+        const bool three = dstStep == 3;
+        const auto rowsOf =
+            kernels == BlendKernels::Avx512 ? (three ? avx512::Rows<3> : avx512::Rows<4>)
+            : kernels == BlendKernels::Avx2 ? (three ? avx2::Rows<3> : avx2::Rows<4>)
+                                            : (three ? ExactRows<3> : ExactRows<4>);
         rowsOf(s, srcStride, d, dstStride, rows, count, table);
         return;
     }
