@@ -5,6 +5,7 @@
 #include <immintrin.h>
 
 #include <algorithm>
+#include <array>
 #include <climits>
 #include <cstddef>
 #include <cstdlib>
@@ -312,6 +313,8 @@ struct ExactTable {
     // (ls, ld) four times, with E / 16 = 64 x h + l, 0 <= l < 64; usable if every error
     // splits so and |hs| + |hd| stays below 127 (see avx2::Lowered).
     __m128i split[256];
+    // The same bytes as four tables by alpha: hs, hd, ls and ld.
+    int8_t planes[4][256];
     bool splits = true;
 };
 
@@ -354,6 +357,9 @@ ExactTable MakeExactTable()
         const short lowPair = static_cast<short>(low | lowDest << 8);
         table.split[alpha] = _mm_setr_epi16(highPair, highPair, highPair, highPair, lowPair,
                                             lowPair, lowPair, lowPair);
+        const int bytes[4] = {high, highDest, low, lowDest};
+        for (int k = 0; k < 4; ++k)
+            table.planes[k][alpha] = static_cast<int8_t>(bytes[k]);
     }
     return table;
 }
@@ -556,9 +562,10 @@ void ExactRows(const uint8_t* s, ptrdiff_t srcStride, uint8_t* d, ptrdiff_t dstS
 
 // The wide kernels walk the rows as ExactRows does, in 256-bit (AVX2) or 512-bit
 // (AVX-512) registers: each run of one alpha, in groups of sixteen pixels, goes by one
-// loop of its kind (clear, opaque, or partial by the sign of its weights' error); other
-// groups are ExactSixteen's. Each 128-bit lane of a register holds four pixels as
-// BlendFour lays them out, and every step stays within its lane.
+// loop of its kind (clear, opaque, or partial by the sign of its weights' error), and
+// each other group by the multiply-add of its pixels' own weights and errors. Each
+// 128-bit lane of a register holds four pixels as BlendFour lays them out, and every step
+// stays within its lane.
 #define AVX2_INLINE inline __attribute__((always_inline, target("avx2")))
 #define AVX512_TARGET __attribute__((target("avx512f,avx512bw,avx512vbmi")))
 #define AVX512_INLINE inline __attribute__((always_inline)) AVX512_TARGET
@@ -566,6 +573,14 @@ void ExactRows(const uint8_t* s, ptrdiff_t srcStride, uint8_t* d, ptrdiff_t dstS
 // The kinds of run of one alpha: partial by the sign of its weights' error (1, -1, 0),
 // clear and opaque.
 enum RunKind { kClear = 2, kOpaque = 3 };
+
+// The bytes of the pixel at s, to compare a group's alphas with its.
+inline int FirstPixel(const uint8_t* s)
+{
+    int pixel;
+    std::memcpy(&pixel, s, 4);
+    return pixel;
+}
 
 namespace avx2 {
 
@@ -659,6 +674,47 @@ AVX2_INLINE __m256i Lowered(__m256i pairs, __m256i weights, __m256i high, __m256
         _mm256_set1_epi16(257));
 }
 
+// Eight pixels at s of any alphas as ExactPairs blends four, the fourth bytes nonsense.
+// Each 128-bit lane's pairs (S.c, D.c) of pixels 0 and 1, then 2 and 3, take their
+// weights by a shuffle of the alphas and their errors from the table, lane by lane (a
+// gather is slower).
+AVX2_INLINE __m256i MixedEight(const uint8_t* s, __m256i source, __m256i dest,
+                               const ExactTable& table)
+{
+    __m256i errors[4];  // lane l of errors[j]: those of pixel 4 l + j
+    for (int j = 0; j < 4; ++j)
+        errors[j] = _mm256_inserti128_si256(_mm256_castsi128_si256(table.split[s[4 * j + 3]]),
+                                            table.split[s[4 * j + 19]], 1);
+    const __m256i flip = _mm256_set1_epi16(-256);  // (alpha, 255 - alpha) from (alpha, alpha)
+    const __m256i first = _mm256_setr_epi8(3, 3, 3, 3, 3, 3, 3, 3, 7, 7, 7, 7, 7, 7, 7, 7, 3, 3,
+                                           3, 3, 3, 3, 3, 3, 7, 7, 7, 7, 7, 7, 7, 7);
+    const __m256i second = _mm256_add_epi8(first, _mm256_set1_epi8(8));
+    return _mm256_packus_epi16(
+        Lowered(_mm256_unpacklo_epi8(source, dest),
+                _mm256_xor_si256(_mm256_shuffle_epi8(source, first), flip),
+                _mm256_unpacklo_epi64(errors[0], errors[1]),
+                _mm256_unpackhi_epi64(errors[0], errors[1])),
+        Lowered(_mm256_unpackhi_epi8(source, dest),
+                _mm256_xor_si256(_mm256_shuffle_epi8(source, second), flip),
+                _mm256_unpacklo_epi64(errors[2], errors[3]),
+                _mm256_unpackhi_epi64(errors[2], errors[3])));
+}
+
+// Sixteen pixels of several alphas.
+template <int Step>
+AVX2_INLINE void MixedSixteen(const uint8_t* s, __m256i first, __m256i second, uint8_t* d,
+                              const ExactTable& table)
+{
+    const __m256i low = LoadEight<Step>(d), high = LoadEight<Step>(d + 8 * Step);
+    __m256i blendedLow = MixedEight(s, first, low, table);
+    __m256i blendedHigh = MixedEight(s + 32, second, high, table);
+    if (Step == 4) {
+        blendedLow = _mm256_blendv_epi8(blendedLow, low, AlphaBytes());
+        blendedHigh = _mm256_blendv_epi8(blendedHigh, high, AlphaBytes());
+    }
+    StoreSixteen<Step>(d, blendedLow, blendedHigh);
+}
+
 // What a run of one partial alpha weighs its pixels with.
 struct Entry {
     __m256i weights, high, low;  // as Lowered takes them
@@ -727,15 +783,13 @@ AVX2_INLINE int Walk(const uint8_t* s, uint8_t* d, int groups, __m256i pixel,
     return done;
 }
 
-// The run of one alpha from s on, at most groups of sixteen pixels: how many it blended,
-// 0 if the first group holds more than one alpha.
+// The run of one alpha from s on, at most groups of sixteen pixels, the first all of
+// pixel's alpha: how many it blended.
 template <int Step>
-AVX2_INLINE int Run(const uint8_t* s, uint8_t* d, int groups, const ExactTable& table)
+AVX2_INLINE int Run(const uint8_t* s, uint8_t* d, int groups, __m256i pixel,
+                    const ExactTable& table)
 {
-    uint32_t first;
-    std::memcpy(&first, s, 4);
-    const __m256i pixel = _mm256_set1_epi32(static_cast<int>(first));
-    const int alpha = static_cast<int>(first >> 24);
+    const int alpha = s[3];
     if (alpha == 0 || alpha == 255)
         return alpha == 0 ? Walk<kClear, Step>(s, d, groups, pixel, Entry{})
                           : Walk<kOpaque, Step>(s, d, groups, pixel, Entry{});
@@ -756,21 +810,21 @@ __attribute__((target("avx2"))) void Rows(const uint8_t* s, ptrdiff_t srcStride,
                                           ptrdiff_t dstStride, int rows, int count,
                                           const ExactTable& table)
 {
-    // ExactSixteen reads a pixel past a 3-byte destination's group.
-    const int spare = Step == 4 ? 0 : 1;
     for (int i = 0; i < rows; ++i, s += srcStride, d += dstStride) {
         const uint8_t* sp = s;
         uint8_t* dp = d;
         int j = 0;
-        while (j + 16 + spare <= count) {
-            int groups = Run<Step>(sp, dp, (count - spare - j) / 16, table);
-            if (groups == 0) {
-                ExactSixteen<Step>(sp, dp, table);
-                groups = 1;
-            }
+        while (j + 16 <= count) {
+            const __m256i first = Load(sp), second = Load(sp + 32);
+            const __m256i pixel = _mm256_set1_epi32(FirstPixel(sp));
+            int groups = 1;
+            if (SameAlpha(first, second, pixel))
+                groups = Run<Step>(sp, dp, (count - j) / 16, pixel, table);
+            else
+                MixedSixteen<Step>(sp, first, second, dp, table);
             j += 16 * groups, sp += 64 * groups, dp += 16 * Step * groups;
         }
-        ExactRowTail<Step>(sp, dp, j, count, spare, table);
+        ExactRowTail<Step>(sp, dp, j, count, Step == 4 ? 0 : 1, table);
     }
 }
 
@@ -783,9 +837,16 @@ namespace avx512 {
 constexpr __mmask64 kColours = 0x7777777777777777ull;
 constexpr __mmask64 kAlphas = ~kColours;
 
-AVX512_INLINE __m512i Load(const uint8_t* p)
+AVX512_INLINE __m512i Load(const void* p)
 {
     return _mm512_loadu_si512(p);
+}
+
+// Whether the sixteen pixels at s all have one alpha.
+AVX512_INLINE bool SameAlpha(const uint8_t* s)
+{
+    const __m512i pixel = _mm512_set1_epi32(FirstPixel(s));
+    return _mm512_mask_cmpneq_epi8_mask(kAlphas, Load(s), pixel) == 0;
 }
 
 // The 48 bytes of sixteen 3-byte pixels.
@@ -874,6 +935,100 @@ AVX512_INLINE __m512i Same(__m512i source, __m512i dest, const Entry& entry)
     return _mm512_mask_add_epi8(falling, _mm512_cmpeq_epi8_mask(down, zero), base, share);
 }
 
+// Sixteen pixels of any alphas as avx2::MixedEight blends eight, given the errors of the
+// pairs of pixels 0 and 1 of each lane (high and low) and of pixels 2 and 3.
+AVX512_INLINE __m512i Pairs(__m512i source, __m512i dest, __m512i high, __m512i low,
+                            __m512i highNext, __m512i lowNext)
+{
+    const __m512i flip = _mm512_set1_epi16(-256);
+    const __m512i first =
+        _mm512_broadcast_i32x4(_mm_set_epi64x(0x0707070707070707ll, 0x0303030303030303ll));
+    const __m512i second = _mm512_add_epi8(first, _mm512_set1_epi8(8));
+    return _mm512_packus_epi16(
+        Lowered(_mm512_unpacklo_epi8(source, dest),
+                _mm512_xor_si512(_mm512_shuffle_epi8(source, first), flip), high, low),
+        Lowered(_mm512_unpackhi_epi8(source, dest),
+                _mm512_xor_si512(_mm512_shuffle_epi8(source, second), flip), highNext,
+                lowNext));
+}
+
+// The bytes f(0) to f(63), for a register.
+template <class F>
+constexpr std::array<uint8_t, 64> Bytes(F f)
+{
+    std::array<uint8_t, 64> bytes{};
+    for (int i = 0; i < 64; ++i)
+        bytes[i] = static_cast<uint8_t>(f(i));
+    return bytes;
+}
+
+AVX512_INLINE __m512i Load(const std::array<uint8_t, 64>& bytes)
+{
+    return _mm512_loadu_si512(bytes.data());
+}
+
+// Sixteen pixels at s of any alphas as avx2::MixedEight blends eight; each table entry
+// is broadcast into its lane.
+AVX512_INLINE __m512i Mixed(const uint8_t* s, __m512i source, __m512i dest,
+                            const ExactTable& table)
+{
+    __m512i errors[4];
+    for (int j = 0; j < 4; ++j) {
+        __m512i lanes = _mm512_castsi128_si512(table.split[s[4 * j + 3]]);
+        for (int l = 1; l < 4; ++l)
+            lanes = _mm512_mask_broadcast_i32x4(lanes, static_cast<__mmask16>(0xF << 4 * l),
+                                                table.split[s[16 * l + 4 * j + 3]]);
+        errors[j] = lanes;
+    }
+    return Pairs(source, dest, _mm512_unpacklo_epi64(errors[0], errors[1]),
+                 _mm512_unpackhi_epi64(errors[0], errors[1]),
+                 _mm512_unpacklo_epi64(errors[2], errors[3]),
+                 _mm512_unpackhi_epi64(errors[2], errors[3]));
+}
+
+// Four groups of sixteen pixels at s of any alphas, as Mixed blends one. Their 64 alphas
+// are looked up in the four tables of ExactTable::planes at once, by byte permutes of
+// 128 entries, and each group's pairs take their errors from those bytes by one permute.
+template <int Step>
+AVX512_INLINE void MixedFour(const uint8_t* s, uint8_t* d, const ExactTable& table)
+{
+    __m512i source[4];
+    for (int g = 0; g < 4; ++g)
+        source[g] = Load(s + 64 * g);
+    // The alpha bytes of two groups, twice.
+    static constexpr auto kAlphaBytes = Bytes([](int i) { return 4 * (i % 32) + 3; });
+    const __m512i pick = Load(kAlphaBytes);
+    const __m512i alphas =
+        _mm512_mask_blend_epi8(0xFFFFFFFF00000000ull,
+                               _mm512_permutex2var_epi8(source[0], pick, source[1]),
+                               _mm512_permutex2var_epi8(source[2], pick, source[3]));
+    const __mmask64 upper = _mm512_movepi8_mask(alphas);
+    __m512i plane[4];
+    for (int k = 0; k < 4; ++k) {
+        const int8_t* bytes = table.planes[k];
+        plane[k] = _mm512_mask_blend_epi8(
+            upper,
+            _mm512_permutex2var_epi8(Load(bytes), alphas, Load(bytes + 64)),
+            _mm512_permutex2var_epi8(Load(bytes + 128), alphas, Load(bytes + 192)));
+    }
+    // The bytes of the first group's pairs: in lane l, (hs, hd) of pixel 4 l (+ 2 for
+    // the second) four times, then of the pixel after it; hs from the first table, hd
+    // from the second.
+    static constexpr auto kFirst = Bytes([](int i) {
+        return 4 * (i / 16) + i % 16 / 8 + (i % 2 ? 64 : 0);
+    });
+    for (int g = 0; g < 4; ++g, d += 16 * Step) {
+        const __m512i first =
+            _mm512_add_epi8(Load(kFirst), _mm512_set1_epi8(static_cast<char>(16 * g)));
+        const __m512i second = _mm512_add_epi8(first, _mm512_set1_epi8(2));
+        StoreSixteen<Step>(d, Pairs(source[g], LoadSixteen<Step>(d),
+                                    _mm512_permutex2var_epi8(plane[0], first, plane[1]),
+                                    _mm512_permutex2var_epi8(plane[2], first, plane[3]),
+                                    _mm512_permutex2var_epi8(plane[0], second, plane[1]),
+                                    _mm512_permutex2var_epi8(plane[2], second, plane[3])));
+    }
+}
+
 // avx2::Walk in 512-bit registers.
 template <int Kind, int Step>
 AVX512_INLINE int Walk(const uint8_t* s, uint8_t* d, int groups, __m512i pixel,
@@ -894,12 +1049,10 @@ AVX512_INLINE int Walk(const uint8_t* s, uint8_t* d, int groups, __m512i pixel,
 
 // avx2::Run in 512-bit registers.
 template <int Step>
-AVX512_INLINE int Run(const uint8_t* s, uint8_t* d, int groups, const ExactTable& table)
+AVX512_INLINE int Run(const uint8_t* s, uint8_t* d, int groups, __m512i pixel,
+                      const ExactTable& table)
 {
-    uint32_t first;
-    std::memcpy(&first, s, 4);
-    const __m512i pixel = _mm512_set1_epi32(static_cast<int>(first));
-    const int alpha = static_cast<int>(first >> 24);
+    const int alpha = s[3];
     if (alpha == 0 || alpha == 255)
         return alpha == 0 ? Walk<kClear, Step>(s, d, groups, pixel, Entry{})
                           : Walk<kOpaque, Step>(s, d, groups, pixel, Entry{});
@@ -919,21 +1072,26 @@ template <int Step>
 AVX512_TARGET void Rows(const uint8_t* s, ptrdiff_t srcStride, uint8_t* d, ptrdiff_t dstStride,
                         int rows, int count, const ExactTable& table)
 {
-    // ExactSixteen reads a pixel past a 3-byte destination's group.
-    const int spare = Step == 4 ? 0 : 1;
     for (int i = 0; i < rows; ++i, s += srcStride, d += dstStride) {
         const uint8_t* sp = s;
         uint8_t* dp = d;
         int j = 0;
-        while (j + 16 + spare <= count) {
-            int groups = Run<Step>(sp, dp, (count - spare - j) / 16, table);
-            if (groups == 0) {
-                ExactSixteen<Step>(sp, dp, table);
-                groups = 1;
+        while (j + 16 <= count) {
+            const __m512i source = Load(sp);
+            const __m512i pixel = _mm512_set1_epi32(FirstPixel(sp));
+            int groups = 1;
+            if (_mm512_mask_cmpneq_epi8_mask(kAlphas, source, pixel) == 0) {
+                groups = Run<Step>(sp, dp, (count - j) / 16, pixel, table);
+            } else if (j + 64 <= count && !SameAlpha(sp + 64)) {
+                // Groups of several alphas one after another, as random alphas are.
+                MixedFour<Step>(sp, dp, table);
+                groups = 4;
+            } else {
+                StoreSixteen<Step>(dp, Mixed(sp, source, LoadSixteen<Step>(dp), table));
             }
             j += 16 * groups, sp += 64 * groups, dp += 16 * Step * groups;
         }
-        ExactRowTail<Step>(sp, dp, j, count, spare, table);
+        ExactRowTail<Step>(sp, dp, j, count, Step == 4 ? 0 : 1, table);
     }
 }
 
