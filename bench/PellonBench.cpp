@@ -1,7 +1,8 @@
 // pellon_bench.exe: one line per figure of the performance table, each a subject timed
 // side by side with its baseline in this process (see Bench.h).
-//   pellon_bench.exe [--smoke] [glow|blend|refresh|program ...]
-// --smoke: a few short rounds, to see that it runs; names pick groups (default: all).
+//   pellon_bench.exe [--smoke] [--kernels sse2|avx2|avx512] [glow|blend|refresh|program ...]
+// --smoke: a few short rounds, to see that it runs; --kernels: the blend kernels at most
+// this wide (default: the widest the processor has); names pick groups (default: all).
 #include "bench/BareRequests.h"
 #include "bench/Bench.h"
 #include "bench/ProgramBench.h"
@@ -207,6 +208,11 @@ int main(int argc, char** argv)
             options.rounds = 5;
             options.roundMicros = 200;
             options.smoke = true;
+        } else if (std::strcmp(argv[i], "--kernels") == 0 && i + 1 < argc) {
+            const std::string kind = argv[++i];
+            UseBlendKernels(kind == "sse2"   ? BlendKernels::Sse2
+                            : kind == "avx2" ? BlendKernels::Avx2
+                                             : BlendKernels::Avx512);
         } else {
             groups.push_back(argv[i]);
         }

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <memory>
 #include <random>
+#include <vector>
 
 namespace {
 
@@ -305,14 +306,20 @@ namespace {
 
 // The blend as first written, kept as the reference for the fixed-point one: weights
 // rounded to double, then each channel's products and sum in extended precision, cut
-// toward zero.
-void ReferenceBlend(TBitmap& dst, TBitmap& src, uint8_t opacity)
+// toward zero. Pixels of rect outside either bitmap are left out.
+void ReferenceBlend(TBitmap& dst, const TRect& rect, TBitmap& src, const TPoint& origin,
+                    uint8_t opacity)
 {
     const long double r = 1.0L / 255.0L;
     const int step = dst.PixelFormat() == pf24bit ? 3 : 4;
-    for (int y = 0; y < dst.Height(); ++y)
-        for (int x = 0; x < dst.Width(); ++x) {
-            const uint8_t* s = src.ScanLine(y) + 4 * x;
+    for (int i = 0; i < rect.Height(); ++i)
+        for (int j = 0; j < rect.Width(); ++j) {
+            const int x = rect.Left + j, y = rect.Top + i;
+            const int sx = origin.X + j, sy = origin.Y + i;
+            if (x < 0 || y < 0 || x >= dst.Width() || y >= dst.Height() || sx < 0 || sy < 0 ||
+                sx >= src.Width() || sy >= src.Height())
+                continue;
+            const uint8_t* s = src.ScanLine(sy) + 4 * sx;
             uint8_t* d = dst.ScanLine(y) + step * x;
             const double k = static_cast<double>(opacity * r);
             const double a = static_cast<double>(s[3] * r);
@@ -324,6 +331,21 @@ void ReferenceBlend(TBitmap& dst, TBitmap& src, uint8_t opacity)
                 d[c] = static_cast<uint8_t>(static_cast<int>(value));
             }
         }
+}
+
+void ReferenceBlend(TBitmap& dst, TBitmap& src, uint8_t opacity)
+{
+    ReferenceBlend(dst, TRect(0, 0, dst.Width(), dst.Height()), src, TPoint(0, 0), opacity);
+}
+
+// Every kind of blend kernel this processor has, narrowest first.
+std::vector<BlendKernels> KernelKinds()
+{
+    std::vector<BlendKernels> kinds;
+    for (BlendKernels kernels : {BlendKernels::Sse2, BlendKernels::Avx2, BlendKernels::Avx512})
+        if (kernels <= WidestBlendKernels())
+            kinds.push_back(kernels);
+    return kinds;
 }
 
 }  // namespace
@@ -463,18 +485,21 @@ TEST(DrawAlpha, WritingIntoTheCanvasBitmapMatchesTheCopyInEveryByte)
 
 TEST(Blend, FullOpacityMatchesTheExtendedPrecisionBlendForEveryAlphaAndChannelPair)
 {
-    // Row `part` of the picture for source channel s: each alpha has four pixels, side by
-    // side (groups of one alpha) or 256 apart (groups of four alphas), whose twelve
-    // channels hold destination bytes 12 x part to 12 x part + 11. Both layouts run over
+    // Row `part` of the picture for source channel s: each alpha has sixteen pixels, side
+    // by side (runs of one alpha) or 256 apart (groups of sixteen alphas), whose 48
+    // channels hold destination bytes 48 x part to 48 x part + 47. Both layouts run over
     // every alpha, source and destination byte, the first for half the source bytes in
-    // each format. The exact integer blend assumes the x87 settings the program starts
-    // with; under 53-bit precision the general one must take over.
-    const int width = 1024, parts = 22;
+    // each format, with every kind of kernel the processor has. The exact integer blend
+    // assumes the x87 settings the program starts with; under 53-bit precision the
+    // general one must take over.
+    const int width = 4096, parts = 6;
     const uint16_t original = X87Control();
     int wrong = 0;
     for (uint16_t precision : {kX87Precision64, kX87Precision53}) {
         SetX87Precision(precision);
         ASSERT_EQ(precision, X87Control() & kX87PrecisionBits);
+        const std::vector<BlendKernels> kinds =
+            precision == kX87Precision64 ? KernelKinds() : std::vector{WidestBlendKernels()};
         for (TPixelFormat format : {pf24bit, pf32bit}) {
             auto src = Make(pf32bit, width, parts);
             auto dst = Make(format, width, parts);
@@ -482,10 +507,10 @@ TEST(Blend, FullOpacityMatchesTheExtendedPrecisionBlendForEveryAlphaAndChannelPa
                 const bool sameAlpha = (s + (format == pf32bit)) % 2 == 0;
                 for (int part = 0; part < parts; ++part)
                     for (int x = 0; x < width; ++x) {
-                        const int alpha = sameAlpha ? x / 4 : x % 256;
-                        const int k = sameAlpha ? x % 4 : x / 256;
+                        const int alpha = sameAlpha ? x / 16 : x % 256;
+                        const int k = sameAlpha ? x % 16 : x / 256;
                         const auto dest = [&](int c) {
-                            return std::min(255, 12 * part + 3 * k + c);
+                            return std::min(255, 48 * part + 3 * k + c);
                         };
                         Set(*src, x, part, {s, s, s, alpha});
                         Set(*dst, x, part, {dest(0), dest(1), dest(2), 77});
@@ -493,16 +518,97 @@ TEST(Blend, FullOpacityMatchesTheExtendedPrecisionBlendForEveryAlphaAndChannelPa
                 TBitmap expected;
                 expected.Assign(dst.get());
                 ReferenceBlend(expected, *src, 255);
-                if (format == pf24bit)
-                    BlendAlphaWhole(dst.get(), src.get(), 255);
-                else
-                    BlendAlpha32Whole(dst.get(), src.get(), 255);
-                for (int part = 0; part < parts; ++part)
-                    wrong += std::memcmp(dst->ScanLine(part), expected.ScanLine(part),
-                                         width * (format == pf24bit ? 3 : 4)) != 0;
+                for (BlendKernels kernels : kinds) {
+                    UseBlendKernels(kernels);
+                    TBitmap blended;
+                    blended.Assign(dst.get());
+                    if (format == pf24bit)
+                        BlendAlphaWhole(&blended, src.get(), 255);
+                    else
+                        BlendAlpha32Whole(&blended, src.get(), 255);
+                    for (int part = 0; part < parts; ++part)
+                        wrong += std::memcmp(blended.ScanLine(part), expected.ScanLine(part),
+                                             width * (format == pf24bit ? 3 : 4)) != 0;
+                }
             }
         }
     }
+    UseBlendKernels(WidestBlendKernels());
     SetX87Precision(original & kX87PrecisionBits);
     EXPECT_EQ(0, wrong) << "rows that differ";
+}
+
+TEST(Blend, EveryKernelMatchesTheReferenceOverAVariedTable)
+{
+    // Alphas along the source: one throughout, at random, only 0 and 255 at random, and
+    // runs of random alphas and lengths (some 0 and 255), which mix long runs of one
+    // alpha and groups of several.
+    enum { kRandom = -1, kClearOrOpaque = -2, kRuns = -3 };
+    const int alphas[] = {0, 1, 127, 128, 180, 254, 255, kRandom, kClearOrOpaque, kRuns};
+    struct Layout {
+        int dstWidth, dstHeight, srcWidth, srcHeight;
+        TRect rect;
+        TPoint origin;
+    };
+    const Layout layouts[] = {
+        {16, 3, 16, 3, {0, 0, 16, 3}, {0, 0}},        // whole rows of one group
+        {37, 5, 37, 5, {0, 0, 37, 5}, {0, 0}},        // rows that join into one, a tail
+        {150, 4, 150, 4, {0, 0, 150, 4}, {0, 0}},
+        {83, 6, 90, 9, {3, 1, 80, 6}, {5, 3}},        // odd origin, rows apart
+        {70, 4, 61, 7, {-3, -1, 90, 9}, {1, 0}},      // past every edge
+        {50, 3, 50, 3, {7, 0, 50, 3}, {7, 0}},        // a strip that starts mid-row
+        {1, 9, 1, 9, {0, 0, 1, 9}, {0, 0}},           // one column
+    };
+    std::mt19937 random(180);
+    auto byte = [&] { return static_cast<int>(random() & 0xFF); };
+    int wrong = 0;
+    for (BlendKernels kernels : KernelKinds()) {
+        UseBlendKernels(kernels);
+        for (TPixelFormat format : {pf24bit, pf32bit})
+            for (int opacity : {255, 160})
+                for (int alpha : alphas)
+                    for (const Layout& l : layouts) {
+                        auto src = Make(pf32bit, l.srcWidth, l.srcHeight);
+                        auto dst = Make(format, l.dstWidth, l.dstHeight);
+                        int run = 0, runAlpha = 0;
+                        for (int y = 0; y < l.srcHeight; ++y)
+                            for (int x = 0; x < l.srcWidth; ++x) {
+                                if (run-- == 0) {
+                                    run = byte() % 40;
+                                    runAlpha = byte() % 4 == 0 ? byte() % 2 * 255 : byte();
+                                }
+                                const int a = alpha == kRandom         ? byte()
+                                              : alpha == kClearOrOpaque ? byte() % 2 * 255
+                                              : alpha == kRuns          ? runAlpha
+                                                                        : alpha;
+                                Set(*src, x, y, {byte(), byte(), byte(), a});
+                            }
+                        for (int y = 0; y < l.dstHeight; ++y)
+                            for (int x = 0; x < l.dstWidth; ++x)
+                                Set(*dst, x, y, {byte(), byte(), byte(), byte()});
+                        TBitmap expected;
+                        expected.Assign(dst.get());
+                        ReferenceBlend(expected, l.rect, *src, l.origin,
+                                       static_cast<uint8_t>(opacity));
+                        if (format == pf24bit)
+                            BlendAlpha(dst.get(), l.rect, src.get(), l.origin,
+                                       static_cast<uint8_t>(opacity));
+                        else
+                            BlendAlpha32(dst.get(), l.rect, src.get(), l.origin,
+                                         static_cast<uint8_t>(opacity));
+                        const int bytes = l.dstWidth * (format == pf24bit ? 3 : 4);
+                        for (int y = 0; y < l.dstHeight; ++y)
+                            if (std::memcmp(dst->ScanLine(y), expected.ScanLine(y), bytes) != 0) {
+                                ++wrong;
+                                ADD_FAILURE() << "kernels " << static_cast<int>(kernels)
+                                              << ", " << (format == pf24bit ? 24 : 32)
+                                              << "-bit, opacity " << opacity << ", alpha "
+                                              << alpha << ", " << l.dstWidth << " x "
+                                              << l.dstHeight << ", row " << y;
+                                break;
+                            }
+                    }
+    }
+    UseBlendKernels(WidestBlendKernels());
+    EXPECT_EQ(0, wrong) << "blends that differ";
 }

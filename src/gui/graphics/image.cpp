@@ -1,11 +1,20 @@
+// GCC 12's AVX-512 intrinsics start some results from an undefined register, which a
+// 32-bit build takes for a read before a write once they are inlined; the headers are
+// read with that warning off (the first to include them is windows.h, through image.h).
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #include "src/gui/graphics/image.h"
+
+#include <immintrin.h>
+#pragma GCC diagnostic pop
 
 #include "framework/Assert.h"
 
-#include <emmintrin.h>
-
 #include <algorithm>
+#include <array>
+#include <climits>
 #include <cstddef>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -306,6 +315,13 @@ struct ExactEntry {
 struct ExactTable {
     ExactEntry entries[256];
     bool usable = true;  // every weight's error is a 16-bit multiple of 2^-60 / 255
+    // The wide kernels' form of the errors: signed byte pairs (hs, hd) four times, then
+    // (ls, ld) four times, with E / 16 = 64 x h + l, 0 <= l < 64; usable if every error
+    // splits so and |hs| + |hd| stays below 127 (see avx2::Lowered).
+    __m128i split[256];
+    // The same bytes as four tables by alpha: hs, hd, ls and ld.
+    int8_t planes[4][256];
+    bool splits = true;
 };
 
 ExactTable MakeExactTable()
@@ -338,6 +354,18 @@ ExactTable MakeExactTable()
         const int weight = entry.sign == 1 ? alpha : 255 - alpha;
         const short m = static_cast<short>(entry.sign != 0 ? (weight * 65536 + 254) / 255 : 0);
         entry.magic = _mm_setr_epi16(m, m, m, 0, m, m, m, 0);
+        const int high = es >> 4 >> 6, low = (es >> 4) & 63;
+        const int highDest = ed >> 4 >> 6, lowDest = (ed >> 4) & 63;
+        if (es % 16 != 0 || ed % 16 != 0 || std::abs(high) + std::abs(highDest) > 126)
+            table.splits = false;
+        const short highPair = static_cast<short>(static_cast<uint8_t>(high) |
+                                                  static_cast<uint8_t>(highDest) << 8);
+        const short lowPair = static_cast<short>(low | lowDest << 8);
+        table.split[alpha] = _mm_setr_epi16(highPair, highPair, highPair, highPair, lowPair,
+                                            lowPair, lowPair, lowPair);
+        const int bytes[4] = {high, highDest, low, lowDest};
+        for (int k = 0; k < 4; ++k)
+            table.planes[k][alpha] = static_cast<int8_t>(bytes[k]);
     }
     return table;
 }
@@ -507,6 +535,20 @@ EXACT_INLINE void ExactSixteen(const uint8_t* s, uint8_t* d, const ExactTable& t
     }
 }
 
+// A row's pixels after its groups of sixteen, from pixel j on: groups of four while the
+// spare pixel allows, then one at a time. Every row walk ends this way.
+template <int Step>
+inline void ExactRowTail(const uint8_t* sp, uint8_t* dp, int j, int count, int spare,
+                         const ExactTable& table)
+{
+    for (; j + 4 + spare <= count; j += 4, sp += 16, dp += 4 * Step)
+        StoreFour(dp, Step,
+                  ExactFour(sp, _mm_loadu_si128(reinterpret_cast<const __m128i*>(sp)),
+                            LoadFour(dp, Step), table));
+    for (; j < count; ++j, sp += 4, dp += Step)
+        ExactPixel(sp, dp, table);
+}
+
 template <int Step>
 void ExactRows(const uint8_t* s, ptrdiff_t srcStride, uint8_t* d, ptrdiff_t dstStride, int rows,
                int count, const ExactTable& table)
@@ -520,13 +562,551 @@ void ExactRows(const uint8_t* s, ptrdiff_t srcStride, uint8_t* d, ptrdiff_t dstS
         int j = 0;
         for (; j + 16 + spare <= count; j += 16, sp += 64, dp += 16 * Step)
             ExactSixteen<Step>(sp, dp, table);
-        for (; j + 4 + spare <= count; j += 4, sp += 16, dp += 4 * Step)
-            StoreFour(dp, Step,
-                      ExactFour(sp, _mm_loadu_si128(reinterpret_cast<const __m128i*>(sp)),
-                                LoadFour(dp, Step), table));
-        for (; j < count; ++j, sp += 4, dp += Step)
-            ExactPixel(sp, dp, table);
+        ExactRowTail<Step>(sp, dp, j, count, spare, table);
     }
+}
+
+// The wide kernels walk the rows as ExactRows does, in 256-bit (AVX2) or 512-bit
+// (AVX-512) registers: each run of one alpha, in groups of sixteen pixels, goes by one
+// loop of its kind (clear, opaque, or partial by the sign of its weights' error), and
+// each other group by the multiply-add of its pixels' own weights and errors. Each
+// 128-bit lane of a register holds four pixels as BlendFour lays them out, and every step
+// stays within its lane.
+#define AVX2_INLINE inline __attribute__((always_inline, target("avx2")))
+#define AVX512_TARGET __attribute__((target("avx512f,avx512bw,avx512vbmi")))
+#define AVX512_INLINE inline __attribute__((always_inline)) AVX512_TARGET
+
+// The kinds of run of one alpha: partial by the sign of its weights' error (1, -1, 0),
+// clear and opaque.
+enum RunKind { kClear = 2, kOpaque = 3 };
+
+// The bytes of the pixel at s, to compare a group's alphas with its.
+inline int FirstPixel(const uint8_t* s)
+{
+    int pixel;
+    std::memcpy(&pixel, s, 4);
+    return pixel;
+}
+
+namespace avx2 {
+
+AVX2_INLINE __m256i Load(const uint8_t* p)
+{
+    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+}
+
+AVX2_INLINE void Store(uint8_t* p, __m256i pixels)
+{
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), pixels);
+}
+
+AVX2_INLINE __m256i AlphaBytes()
+{
+    return _mm256_set1_epi32(static_cast<int>(0xFF000000u));
+}
+
+// Eight pixels of a 3-byte destination as four bytes each, the fourth 0. Reads their 24
+// bytes only.
+AVX2_INLINE __m256i LoadEightThree(const uint8_t* d)
+{
+    const __m256i spread =
+        _mm256_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1,
+                         4, 5, 6, -1, 7, 8, 9, -1, 10, 11, 12, -1, 13, 14, 15, -1);
+    return _mm256_shuffle_epi8(
+        _mm256_inserti128_si256(
+            _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(d))),
+            _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + 8)), 1),
+        spread);
+}
+
+// The eight destination pixels at d as four bytes each.
+template <int Step>
+AVX2_INLINE __m256i LoadEight(const uint8_t* d)
+{
+    return Step == 4 ? Load(d) : LoadEightThree(d);
+}
+
+// Sixteen blended pixels into the destination at d: a 4-byte destination's fourth bytes
+// must be its own, a 3-byte one takes three of every four bytes (two shuffles and three
+// permutes, where byte by byte the stores would bound the blend).
+template <int Step>
+AVX2_INLINE void StoreSixteen(uint8_t* d, __m256i first, __m256i second)
+{
+    if (Step == 4) {
+        Store(d, first);
+        Store(d + 32, second);
+        return;
+    }
+    const __m256i pack = _mm256_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1,
+                                          0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1);
+    // Each lane's twelve bytes in its dwords 0 to 2.
+    const __m256i a = _mm256_shuffle_epi8(first, pack), b = _mm256_shuffle_epi8(second, pack);
+    Store(d, _mm256_blend_epi32(
+                 _mm256_permutevar8x32_epi32(a, _mm256_setr_epi32(0, 1, 2, 4, 5, 6, 0, 0)),
+                 _mm256_permutevar8x32_epi32(b, _mm256_setr_epi32(0, 0, 0, 0, 0, 0, 0, 1)),
+                 0xC0));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(d + 32),
+                     _mm256_castsi256_si128(_mm256_permutevar8x32_epi32(
+                         b, _mm256_setr_epi32(2, 4, 5, 6, 0, 0, 0, 0))));
+}
+
+// Whether the sixteen pixels of first and second all have the alpha of pixel.
+AVX2_INLINE bool SameAlpha(__m256i first, __m256i second, __m256i pixel)
+{
+    const __m256i differ =
+        _mm256_or_si256(_mm256_xor_si256(first, pixel), _mm256_xor_si256(second, pixel));
+    return _mm256_testz_si256(differ, AlphaBytes());
+}
+
+// The quotient by 255 of X - [T < 0] for the (S.c, D.c) byte pairs of pairs, in 16-bit
+// lanes: weights holds the byte pairs (alpha, 255 - alpha), high and low the split
+// errors (ExactTable::split) of each pair's alpha. X comes from a multiply-add of the
+// weights and the channels less 128, which keeps the sum in 16 bits; T / 16 = 64 x
+// (S.c x hs + D.c x hd) + (S.c x ls + D.c x ld), both sums in 16 bits and the second
+// not negative, so T < 0 exactly when the first plus the second's floor / 64 is below 0.
+// The quotient by 255 of n = X - [T < 0] is mulhi(n + 1, 257): for n = 255 k + r below
+// 2^16, (n + 1) x 257 / 2^16 = k + (257 (r + 1) - k) / 2^16, whose fraction lies in
+// [0, 1). The fourth bytes' lanes come out as nonsense.
+AVX2_INLINE __m256i Lowered(__m256i pairs, __m256i weights, __m256i high, __m256i low)
+{
+    const __m256i negative = _mm256_cmpgt_epi16(
+        _mm256_setzero_si256(),
+        _mm256_add_epi16(_mm256_maddubs_epi16(pairs, high),
+                         _mm256_srli_epi16(_mm256_maddubs_epi16(pairs, low), 6)));
+    const __m256i sum =
+        _mm256_maddubs_epi16(weights, _mm256_xor_si256(pairs, _mm256_set1_epi8(-128)));
+    return _mm256_mulhi_epu16(
+        _mm256_add_epi16(_mm256_add_epi16(sum, negative), _mm256_set1_epi16(255 * 128 + 1)),
+        _mm256_set1_epi16(257));
+}
+
+// Eight pixels at s of any alphas as ExactPairs blends four, the fourth bytes nonsense.
+// Each 128-bit lane's pairs (S.c, D.c) of pixels 0 and 1, then 2 and 3, take their
+// weights by a shuffle of the alphas and their errors from the table, lane by lane (a
+// gather is slower).
+AVX2_INLINE __m256i MixedEight(const uint8_t* s, __m256i source, __m256i dest,
+                               const ExactTable& table)
+{
+    __m256i errors[4];  // lane l of errors[j]: those of pixel 4 l + j
+    for (int j = 0; j < 4; ++j)
+        errors[j] = _mm256_inserti128_si256(_mm256_castsi128_si256(table.split[s[4 * j + 3]]),
+                                            table.split[s[4 * j + 19]], 1);
+    const __m256i flip = _mm256_set1_epi16(-256);  // (alpha, 255 - alpha) from (alpha, alpha)
+    const __m256i first = _mm256_setr_epi8(3, 3, 3, 3, 3, 3, 3, 3, 7, 7, 7, 7, 7, 7, 7, 7, 3, 3,
+                                           3, 3, 3, 3, 3, 3, 7, 7, 7, 7, 7, 7, 7, 7);
+    const __m256i second = _mm256_add_epi8(first, _mm256_set1_epi8(8));
+    return _mm256_packus_epi16(
+        Lowered(_mm256_unpacklo_epi8(source, dest),
+                _mm256_xor_si256(_mm256_shuffle_epi8(source, first), flip),
+                _mm256_unpacklo_epi64(errors[0], errors[1]),
+                _mm256_unpackhi_epi64(errors[0], errors[1])),
+        Lowered(_mm256_unpackhi_epi8(source, dest),
+                _mm256_xor_si256(_mm256_shuffle_epi8(source, second), flip),
+                _mm256_unpacklo_epi64(errors[2], errors[3]),
+                _mm256_unpackhi_epi64(errors[2], errors[3])));
+}
+
+// Sixteen pixels of several alphas.
+template <int Step>
+AVX2_INLINE void MixedSixteen(const uint8_t* s, __m256i first, __m256i second, uint8_t* d,
+                              const ExactTable& table)
+{
+    const __m256i low = LoadEight<Step>(d), high = LoadEight<Step>(d + 8 * Step);
+    __m256i blendedLow = MixedEight(s, first, low, table);
+    __m256i blendedHigh = MixedEight(s + 32, second, high, table);
+    if (Step == 4) {
+        blendedLow = _mm256_blendv_epi8(blendedLow, low, AlphaBytes());
+        blendedHigh = _mm256_blendv_epi8(blendedHigh, high, AlphaBytes());
+    }
+    StoreSixteen<Step>(d, blendedLow, blendedHigh);
+}
+
+// What a run of one partial alpha weighs its pixels with.
+struct Entry {
+    __m256i weights, high, low;  // as Lowered takes them
+    __m256i magic;               // ExactEntry::magic in both lanes
+};
+
+AVX2_INLINE Entry EntryOf(const ExactTable& table, int alpha)
+{
+    const __m128i split = table.split[alpha];
+    return {_mm256_set1_epi16(static_cast<short>(alpha | (255 - alpha) << 8)),
+            _mm256_broadcastq_epi64(split),
+            _mm256_broadcastq_epi64(_mm_unpackhi_epi64(split, split)),
+            _mm256_broadcastsi128_si256(table.entries[alpha].magic)};
+}
+
+// Eight pixels of one alpha other than 0 and 255 as SameFour blends four, the fourth
+// bytes the destination's.
+template <int Sign>
+AVX2_INLINE __m256i SameEight(__m256i source, __m256i dest, const Entry& entry)
+{
+    const __m256i zero = _mm256_setzero_si256();
+    if (Sign == 0) {
+        const __m256i blended = _mm256_packus_epi16(
+            Lowered(_mm256_unpacklo_epi8(source, dest), entry.weights, entry.high, entry.low),
+            Lowered(_mm256_unpackhi_epi8(source, dest), entry.weights, entry.high, entry.low));
+        return _mm256_blendv_epi8(blended, dest, AlphaBytes());
+    }
+    const __m256i base = Sign == 1 ? dest : _mm256_blendv_epi8(source, dest, AlphaBytes());
+    const __m256i other = Sign == 1 ? _mm256_or_si256(source, AlphaBytes()) : dest;
+    const __m256i up = _mm256_subs_epu8(other, base);
+    const __m256i down = _mm256_subs_epu8(base, other);
+    const __m256i distance = _mm256_or_si256(up, down);
+    const __m256i share = _mm256_packus_epi16(
+        _mm256_mulhi_epu16(_mm256_unpacklo_epi8(distance, zero), entry.magic),
+        _mm256_mulhi_epu16(_mm256_unpackhi_epi8(distance, zero), entry.magic));
+    const __m256i rising = _mm256_cmpeq_epi8(down, zero);
+    return _mm256_sub_epi8(_mm256_add_epi8(base, _mm256_set1_epi8(-1)),
+                           _mm256_xor_si256(share, rising));
+}
+
+// Blends the groups of sixteen pixels from s on, at most groups, while their alphas are
+// all that of pixel, of the given kind; returns how many.
+template <int Kind, int Step>
+AVX2_INLINE int Walk(const uint8_t* s, uint8_t* d, int groups, __m256i pixel,
+                     const Entry& entry)
+{
+    int done = 0;
+    for (; done < groups; ++done, s += 64, d += 16 * Step) {
+        const __m256i first = Load(s), second = Load(s + 32);
+        if (!SameAlpha(first, second, pixel))
+            break;
+        if (Kind == kClear)
+            continue;
+        if (Kind == kOpaque && Step == 3) {
+            StoreSixteen<3>(d, first, second);  // a 3-byte destination keeps no fourth byte
+            continue;
+        }
+        if (Kind == kOpaque) {
+            Store(d, _mm256_blendv_epi8(first, Load(d), AlphaBytes()));
+            Store(d + 32, _mm256_blendv_epi8(second, Load(d + 32), AlphaBytes()));
+            continue;
+        }
+        StoreSixteen<Step>(d, SameEight<Kind>(first, LoadEight<Step>(d), entry),
+                           SameEight<Kind>(second, LoadEight<Step>(d + 8 * Step), entry));
+    }
+    return done;
+}
+
+// The run of one alpha from s on, at most groups of sixteen pixels, the first all of
+// pixel's alpha: how many it blended.
+template <int Step>
+AVX2_INLINE int Run(const uint8_t* s, uint8_t* d, int groups, __m256i pixel,
+                    const ExactTable& table)
+{
+    const int alpha = s[3];
+    if (alpha == 0 || alpha == 255)
+        return alpha == 0 ? Walk<kClear, Step>(s, d, groups, pixel, Entry{})
+                          : Walk<kOpaque, Step>(s, d, groups, pixel, Entry{});
+    const Entry entry = EntryOf(table, alpha);
+    switch (table.entries[alpha].sign) {
+    case 1:
+        return Walk<1, Step>(s, d, groups, pixel, entry);
+    case -1:
+        return Walk<-1, Step>(s, d, groups, pixel, entry);
+    default:
+        return Walk<0, Step>(s, d, groups, pixel, entry);
+    }
+}
+
+// ExactRows in 256-bit registers.
+template <int Step>
+__attribute__((target("avx2"))) void Rows(const uint8_t* s, ptrdiff_t srcStride, uint8_t* d,
+                                          ptrdiff_t dstStride, int rows, int count,
+                                          const ExactTable& table)
+{
+    for (int i = 0; i < rows; ++i, s += srcStride, d += dstStride) {
+        const uint8_t* sp = s;
+        uint8_t* dp = d;
+        int j = 0;
+        while (j + 16 <= count) {
+            const __m256i first = Load(sp), second = Load(sp + 32);
+            const __m256i pixel = _mm256_set1_epi32(FirstPixel(sp));
+            int groups = 1;
+            if (SameAlpha(first, second, pixel))
+                groups = Run<Step>(sp, dp, (count - j) / 16, pixel, table);
+            else
+                MixedSixteen<Step>(sp, first, second, dp, table);
+            j += 16 * groups, sp += 64 * groups, dp += 16 * Step * groups;
+        }
+        ExactRowTail<Step>(sp, dp, j, count, Step == 4 ? 0 : 1, table);
+    }
+}
+
+}  // namespace avx2
+
+namespace avx512 {
+
+// The colour bytes of sixteen 4-byte pixels: stores of blended pixels leave the
+// destination's fourth bytes alone, so their lanes may compute anything.
+constexpr __mmask64 kColours = 0x7777777777777777ull;
+constexpr __mmask64 kAlphas = ~kColours;
+
+AVX512_INLINE __m512i Load(const void* p)
+{
+    return _mm512_loadu_si512(p);
+}
+
+// Whether the sixteen pixels at s all have one alpha.
+AVX512_INLINE bool SameAlpha(const uint8_t* s)
+{
+    const __m512i pixel = _mm512_set1_epi32(FirstPixel(s));
+    return _mm512_mask_cmpneq_epi8_mask(kAlphas, Load(s), pixel) == 0;
+}
+
+// The 48 bytes of sixteen 3-byte pixels.
+constexpr __mmask64 kThreeBytes = 0xFFFFFFFFFFFFull;
+
+// The sixteen destination pixels at d as four bytes each; a 3-byte destination's are
+// spread by one permute, their fourth bytes nonsense.
+template <int Step>
+AVX512_INLINE __m512i LoadSixteen(const uint8_t* d)
+{
+    if (Step == 4)
+        return Load(d);
+    const __m512i spread = _mm512_set_epi32(
+        0x3F2F2E2D, 0x3F2C2B2A, 0x3F292827, 0x3F262524, 0x3F232221, 0x3F201F1E, 0x3F1D1C1B,
+        0x3F1A1918, 0x3F171615, 0x3F141312, 0x3F11100F, 0x3F0E0D0C, 0x3F0B0A09, 0x3F080706,
+        0x3F050403, 0x3F020100);
+    return _mm512_permutexvar_epi8(spread, _mm512_maskz_loadu_epi8(kThreeBytes, d));
+}
+
+// Sixteen blended pixels into the destination at d, its fourth bytes (if any) left alone.
+// A 3-byte destination's 48 bytes go by two stores: a masked 64-byte store would hold up
+// the next group's reads, which fall within its reach.
+template <int Step>
+AVX512_INLINE void StoreSixteen(uint8_t* d, __m512i pixels)
+{
+    if (Step == 4)
+        return _mm512_mask_storeu_epi8(d, kColours, pixels);
+    const __m512i pack = _mm512_set_epi32(
+        0, 0, 0, 0, 0x3E3D3C3A, 0x39383635, 0x34323130, 0x2E2D2C2A, 0x29282625, 0x24222120,
+        0x1E1D1C1A, 0x19181615, 0x14121110, 0x0E0D0C0A, 0x09080605, 0x04020100);
+    const __m512i packed = _mm512_permutexvar_epi8(pack, pixels);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(d), _mm512_castsi512_si256(packed));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(d + 32),
+                     _mm256_castsi256_si128(_mm512_castsi512_si256(
+                         _mm512_shuffle_i32x4(packed, packed, 2))));
+}
+
+// avx2::Lowered in 512-bit registers.
+AVX512_INLINE __m512i Lowered(__m512i pairs, __m512i weights, __m512i high, __m512i low)
+{
+    const __mmask32 negative = _mm512_cmplt_epi16_mask(
+        _mm512_add_epi16(_mm512_maddubs_epi16(pairs, high),
+                         _mm512_srli_epi16(_mm512_maddubs_epi16(pairs, low), 6)),
+        _mm512_setzero_si512());
+    const __m512i sum = _mm512_add_epi16(
+        _mm512_maddubs_epi16(weights, _mm512_xor_si512(pairs, _mm512_set1_epi8(-128))),
+        _mm512_set1_epi16(255 * 128 + 1));
+    return _mm512_mulhi_epu16(_mm512_mask_sub_epi16(sum, negative, sum, _mm512_set1_epi16(1)),
+                              _mm512_set1_epi16(257));
+}
+
+struct Entry {
+    __m512i weights, high, low, magic;  // as avx2::Entry
+};
+
+AVX512_INLINE Entry EntryOf(const ExactTable& table, int alpha)
+{
+    const __m128i split = table.split[alpha];
+    return {_mm512_set1_epi16(static_cast<short>(alpha | (255 - alpha) << 8)),
+            _mm512_broadcastq_epi64(split),
+            _mm512_broadcastq_epi64(_mm_unpackhi_epi64(split, split)),
+            _mm512_broadcast_i32x4(table.entries[alpha].magic)};
+}
+
+// Sixteen pixels of one alpha other than 0 and 255, as avx2::SameEight blends eight;
+// the fourth bytes come out as nonsense.
+template <int Sign>
+AVX512_INLINE __m512i Same(__m512i source, __m512i dest, const Entry& entry)
+{
+    const __m512i zero = _mm512_setzero_si512();
+    if (Sign == 0)
+        return _mm512_packus_epi16(
+            Lowered(_mm512_unpacklo_epi8(source, dest), entry.weights, entry.high, entry.low),
+            Lowered(_mm512_unpackhi_epi8(source, dest), entry.weights, entry.high, entry.low));
+    const __m512i base = Sign == 1 ? dest : source;
+    const __m512i other = Sign == 1 ? source : dest;
+    const __m512i up = _mm512_subs_epu8(other, base);
+    const __m512i down = _mm512_subs_epu8(base, other);
+    const __m512i distance = _mm512_or_si512(up, down);
+    const __m512i share = _mm512_packus_epi16(
+        _mm512_mulhi_epu16(_mm512_unpacklo_epi8(distance, zero), entry.magic),
+        _mm512_mulhi_epu16(_mm512_unpackhi_epi8(distance, zero), entry.magic));
+    // base + share upward, base + (share ^ 0xFF) = base - share - 1 downward.
+    const __m512i falling =
+        _mm512_add_epi8(base, _mm512_ternarylogic_epi32(share, share, share, 0x55));
+    return _mm512_mask_add_epi8(falling, _mm512_cmpeq_epi8_mask(down, zero), base, share);
+}
+
+// Sixteen pixels of any alphas as avx2::MixedEight blends eight, given the errors of the
+// pairs of pixels 0 and 1 of each lane (high and low) and of pixels 2 and 3.
+AVX512_INLINE __m512i Pairs(__m512i source, __m512i dest, __m512i high, __m512i low,
+                            __m512i highNext, __m512i lowNext)
+{
+    const __m512i flip = _mm512_set1_epi16(-256);
+    const __m512i first =
+        _mm512_broadcast_i32x4(_mm_set_epi64x(0x0707070707070707ll, 0x0303030303030303ll));
+    const __m512i second = _mm512_add_epi8(first, _mm512_set1_epi8(8));
+    return _mm512_packus_epi16(
+        Lowered(_mm512_unpacklo_epi8(source, dest),
+                _mm512_xor_si512(_mm512_shuffle_epi8(source, first), flip), high, low),
+        Lowered(_mm512_unpackhi_epi8(source, dest),
+                _mm512_xor_si512(_mm512_shuffle_epi8(source, second), flip), highNext,
+                lowNext));
+}
+
+// The bytes f(0) to f(63), for a register.
+template <class F>
+constexpr std::array<uint8_t, 64> Bytes(F f)
+{
+    std::array<uint8_t, 64> bytes{};
+    for (int i = 0; i < 64; ++i)
+        bytes[i] = static_cast<uint8_t>(f(i));
+    return bytes;
+}
+
+AVX512_INLINE __m512i Load(const std::array<uint8_t, 64>& bytes)
+{
+    return _mm512_loadu_si512(bytes.data());
+}
+
+// Sixteen pixels at s of any alphas as avx2::MixedEight blends eight; each table entry
+// is broadcast into its lane.
+AVX512_INLINE __m512i Mixed(const uint8_t* s, __m512i source, __m512i dest,
+                            const ExactTable& table)
+{
+    __m512i errors[4];
+    for (int j = 0; j < 4; ++j) {
+        __m512i lanes = _mm512_castsi128_si512(table.split[s[4 * j + 3]]);
+        for (int l = 1; l < 4; ++l)
+            lanes = _mm512_mask_broadcast_i32x4(lanes, static_cast<__mmask16>(0xF << 4 * l),
+                                                table.split[s[16 * l + 4 * j + 3]]);
+        errors[j] = lanes;
+    }
+    return Pairs(source, dest, _mm512_unpacklo_epi64(errors[0], errors[1]),
+                 _mm512_unpackhi_epi64(errors[0], errors[1]),
+                 _mm512_unpacklo_epi64(errors[2], errors[3]),
+                 _mm512_unpackhi_epi64(errors[2], errors[3]));
+}
+
+// Four groups of sixteen pixels at s of any alphas, as Mixed blends one. Their 64 alphas
+// are looked up in the four tables of ExactTable::planes at once, by byte permutes of
+// 128 entries, and each group's pairs take their errors from those bytes by one permute.
+template <int Step>
+AVX512_INLINE void MixedFour(const uint8_t* s, uint8_t* d, const ExactTable& table)
+{
+    __m512i source[4];
+    for (int g = 0; g < 4; ++g)
+        source[g] = Load(s + 64 * g);
+    // The alpha bytes of two groups, twice.
+    static constexpr auto kAlphaBytes = Bytes([](int i) { return 4 * (i % 32) + 3; });
+    const __m512i pick = Load(kAlphaBytes);
+    const __m512i alphas =
+        _mm512_mask_blend_epi8(0xFFFFFFFF00000000ull,
+                               _mm512_permutex2var_epi8(source[0], pick, source[1]),
+                               _mm512_permutex2var_epi8(source[2], pick, source[3]));
+    const __mmask64 upper = _mm512_movepi8_mask(alphas);
+    __m512i plane[4];
+    for (int k = 0; k < 4; ++k) {
+        const int8_t* bytes = table.planes[k];
+        plane[k] = _mm512_mask_blend_epi8(
+            upper,
+            _mm512_permutex2var_epi8(Load(bytes), alphas, Load(bytes + 64)),
+            _mm512_permutex2var_epi8(Load(bytes + 128), alphas, Load(bytes + 192)));
+    }
+    // The bytes of the first group's pairs: in lane l, (hs, hd) of pixel 4 l (+ 2 for
+    // the second) four times, then of the pixel after it; hs from the first table, hd
+    // from the second.
+    static constexpr auto kFirst = Bytes([](int i) {
+        return 4 * (i / 16) + i % 16 / 8 + (i % 2 ? 64 : 0);
+    });
+    for (int g = 0; g < 4; ++g, d += 16 * Step) {
+        const __m512i first =
+            _mm512_add_epi8(Load(kFirst), _mm512_set1_epi8(static_cast<char>(16 * g)));
+        const __m512i second = _mm512_add_epi8(first, _mm512_set1_epi8(2));
+        StoreSixteen<Step>(d, Pairs(source[g], LoadSixteen<Step>(d),
+                                    _mm512_permutex2var_epi8(plane[0], first, plane[1]),
+                                    _mm512_permutex2var_epi8(plane[2], first, plane[3]),
+                                    _mm512_permutex2var_epi8(plane[0], second, plane[1]),
+                                    _mm512_permutex2var_epi8(plane[2], second, plane[3])));
+    }
+}
+
+// avx2::Walk in 512-bit registers.
+template <int Kind, int Step>
+AVX512_INLINE int Walk(const uint8_t* s, uint8_t* d, int groups, __m512i pixel,
+                       const Entry& entry)
+{
+    int done = 0;
+    for (; done < groups; ++done, s += 64, d += 16 * Step) {
+        const __m512i source = Load(s);
+        if (_mm512_mask_cmpneq_epi8_mask(kAlphas, source, pixel) != 0)
+            break;
+        if (Kind == kOpaque)
+            StoreSixteen<Step>(d, source);
+        else if (Kind != kClear)
+            StoreSixteen<Step>(d, Same<Kind>(source, LoadSixteen<Step>(d), entry));
+    }
+    return done;
+}
+
+// avx2::Run in 512-bit registers.
+template <int Step>
+AVX512_INLINE int Run(const uint8_t* s, uint8_t* d, int groups, __m512i pixel,
+                      const ExactTable& table)
+{
+    const int alpha = s[3];
+    if (alpha == 0 || alpha == 255)
+        return alpha == 0 ? Walk<kClear, Step>(s, d, groups, pixel, Entry{})
+                          : Walk<kOpaque, Step>(s, d, groups, pixel, Entry{});
+    const Entry entry = EntryOf(table, alpha);
+    switch (table.entries[alpha].sign) {
+    case 1:
+        return Walk<1, Step>(s, d, groups, pixel, entry);
+    case -1:
+        return Walk<-1, Step>(s, d, groups, pixel, entry);
+    default:
+        return Walk<0, Step>(s, d, groups, pixel, entry);
+    }
+}
+
+// ExactRows in 512-bit registers.
+template <int Step>
+AVX512_TARGET void Rows(const uint8_t* s, ptrdiff_t srcStride, uint8_t* d, ptrdiff_t dstStride,
+                        int rows, int count, const ExactTable& table)
+{
+    for (int i = 0; i < rows; ++i, s += srcStride, d += dstStride) {
+        const uint8_t* sp = s;
+        uint8_t* dp = d;
+        int j = 0;
+        while (j + 16 <= count) {
+            const __m512i source = Load(sp);
+            const __m512i pixel = _mm512_set1_epi32(FirstPixel(sp));
+            int groups = 1;
+            if (_mm512_mask_cmpneq_epi8_mask(kAlphas, source, pixel) == 0) {
+                groups = Run<Step>(sp, dp, (count - j) / 16, pixel, table);
+            } else if (j + 64 <= count && !SameAlpha(sp + 64)) {
+                // Groups of several alphas one after another, as random alphas are.
+                MixedFour<Step>(sp, dp, table);
+                groups = 4;
+            } else {
+                StoreSixteen<Step>(dp, Mixed(sp, source, LoadSixteen<Step>(dp), table));
+            }
+            j += 16 * groups, sp += 64 * groups, dp += 16 * Step * groups;
+        }
+        ExactRowTail<Step>(sp, dp, j, count, Step == 4 ? 0 : 1, table);
+    }
+}
+
+}  // namespace avx512
+
+BlendKernels& ChosenKernels()
+{
+    static BlendKernels chosen = WidestBlendKernels();
+    return chosen;
 }
 
 void GeneralRow(const uint8_t* s, uint8_t* d, int dstStep, int count, AlphaTable& table,
@@ -550,18 +1130,31 @@ void Blend(TBitmap* dst, int dstStep, const TRect& rect, TBitmap* src, const TPo
     if (span.Empty())
         return;
     // Rows of a bitmap lie a fixed step apart.
-    const int rows = span.endRow - span.firstRow;
-    const int count = span.endColumn - span.firstColumn;
+    int rows = span.endRow - span.firstRow;
+    int count = span.endColumn - span.firstColumn;
     const int srcRow = origin.Y + span.firstRow, dstRow = rect.Top + span.firstRow;
     const uint8_t* s = src->ScanLine(srcRow) + (origin.X + span.firstColumn) * 4;
     uint8_t* d = dst->ScanLine(dstRow) + (rect.Left + span.firstColumn) * dstStep;
-    const ptrdiff_t srcStride = rows > 1 ? src->ScanLine(srcRow + 1) - src->ScanLine(srcRow) : 0;
-    const ptrdiff_t dstStride = rows > 1 ? dst->ScanLine(dstRow + 1) - dst->ScanLine(dstRow) : 0;
+    ptrdiff_t srcStride = rows > 1 ? src->ScanLine(srcRow + 1) - src->ScanLine(srcRow) : 0;
+    ptrdiff_t dstStride = rows > 1 ? dst->ScanLine(dstRow + 1) - dst->ScanLine(dstRow) : 0;
+    // Rows that follow each other without a gap in both bitmaps are one long row: each
+    // pixel's blend depends on its own bytes alone. (Not within one bitmap, where the
+    // order of the walk could show.)
+    if (rows > 1 && src != dst && srcStride == 4 * static_cast<ptrdiff_t>(count) &&
+        dstStride == dstStep * static_cast<ptrdiff_t>(count) &&
+        static_cast<long long>(rows) * count <= INT_MAX) {
+        count *= rows;
+        rows = 1;
+    }
     if (opacity == 255 && ExactBlendHolds()) {
-        if (dstStep == 4)
-            ExactRows<4>(s, srcStride, d, dstStride, rows, count, Exact());
-        else
-            ExactRows<3>(s, srcStride, d, dstStride, rows, count, Exact());
+        const ExactTable& table = Exact();
+        const BlendKernels kernels = table.splits ? ChosenKernels() : BlendKernels::Sse2;
+        const bool three = dstStep == 3;
+        const auto rowsOf =
+            kernels == BlendKernels::Avx512 ? (three ? avx512::Rows<3> : avx512::Rows<4>)
+            : kernels == BlendKernels::Avx2 ? (three ? avx2::Rows<3> : avx2::Rows<4>)
+                                            : (three ? ExactRows<3> : ExactRows<4>);
+        rowsOf(s, srcStride, d, dstStride, rows, count, table);
         return;
     }
     AlphaTable table;
@@ -620,6 +1213,22 @@ void DrawThroughCopy(TCanvas* canvas, const TRect& rect, TBitmap* src, const TPo
 }
 
 }  // namespace
+
+BlendKernels WidestBlendKernels()
+{
+    static const BlendKernels widest = [] {
+        __builtin_cpu_init();
+        if (__builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vbmi"))
+            return BlendKernels::Avx512;
+        return __builtin_cpu_supports("avx2") ? BlendKernels::Avx2 : BlendKernels::Sse2;
+    }();
+    return widest;
+}
+
+void UseBlendKernels(BlendKernels kernels)
+{
+    ChosenKernels() = std::min(kernels, WidestBlendKernels());
+}
 
 void BlendAlpha(TBitmap* dst, const TRect& rect, TBitmap* src, const TPoint& origin,
                 uint8_t opacity)

@@ -19,6 +19,13 @@ void BlendAlpha32(TBitmap* dst, const TRect& rect, TBitmap* src, const TPoint& o
                   uint8_t opacity);
 void BlendAlpha32Whole(TBitmap* dst, TBitmap* src, uint8_t opacity);
 
+// The instruction sets the full-opacity blend may use, narrowest first. It takes the
+// widest the processor has; UseBlendKernels narrows that (tests check every kind's bytes)
+// and never widens it past WidestBlendKernels.
+enum class BlendKernels { Sse2, Avx2, Avx512 };
+BlendKernels WidestBlendKernels();
+void UseBlendKernels(BlendKernels kernels);
+
 // Clips rect to dst and to what the source holds from origin; moves origin along.
 TRect ClipBlendRect(TBitmap* dst, const TRect& rect, TBitmap* src, TPoint& origin);
 // BlendAlpha after ClipBlendRect (origin taken as a copy).
