@@ -61,14 +61,40 @@ bool Usable(const PngData& data)
     return true;
 }
 
+std::unique_ptr<PngManager>& Held()
+{
+    static std::unique_ptr<PngManager> instance;
+    return instance;
+}
+
+// A thread timer of no window: its WM_TIMER comes only when no other message is posted,
+// that is once the burst of loads is over.
+UINT_PTR g_releaseTimer = 0;
+
+void CALLBACK ReleaseWhenIdle(HWND, UINT, UINT_PTR, DWORD)
+{
+    PngManager::Release();
+}
+
 }  // namespace
 
 PngManager& PngManager::Instance()
 {
-    static std::unique_ptr<PngManager> instance;
-    if (!instance)
+    std::unique_ptr<PngManager>& instance = Held();
+    if (!instance) {
         instance = std::make_unique<PngManager>(ProgramFolder() + "imgcodec.dll");
+        g_releaseTimer = SetTimer(nullptr, 0, USER_TIMER_MINIMUM, ReleaseWhenIdle);
+    }
     return *instance;
+}
+
+void PngManager::Release()
+{
+    if (g_releaseTimer) {
+        KillTimer(nullptr, g_releaseTimer);
+        g_releaseTimer = 0;
+    }
+    Held().reset();
 }
 
 PngManager::PngManager(const std::string& libraryPath)

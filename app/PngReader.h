@@ -40,11 +40,15 @@ public:
 // or the codec library that cannot be opened, or a codec that is not usable.
 bool IsMissingPicture(const std::exception& error);
 
-// The one holder of imgcodec.dll, created by the first load and kept until the process
-// ends, when it unloads the library.
+// The one holder of imgcodec.dll, created by the first load. The pictures come in bursts
+// (start-up, a dialog's first showing), so the library and what it allocated are given
+// back once the thread's messages run dry after a load; the next load loads it again,
+// and raises as the first one did when it is gone.
 class PngManager {
 public:
     static PngManager& Instance();
+    // Unloads the library now; the next Instance() loads it again.
+    static void Release();
 
     // Loads the codec from this full path. Raises EFOpenError when the library cannot be
     // loaded and ECodecError when it lacks ReadPngEx or FreePngData.

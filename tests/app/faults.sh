@@ -85,6 +85,16 @@ tray
 click $trayX $trayY
 told "-b without the shadow, at the tray click" 'resource\tbg_02_shadow.png'
 unhide resource/tbg_02_shadow.png
+# The codec is given back once the start-up pictures are decoded and loaded again for
+# the shadow: gone by the tray click, it ends the program as it would at start.
+start codec-gone-later -b
+window "$(hidden 415 347)"
+sleep 1
+hide imgcodec.dll
+tray
+click $trayX $trayY
+told "-b, the codec gone before the tray click" imgcodec.dll
+unhide imgcodec.dll
 
 section "damaged pictures"
 # A picture the codec rejects stays empty and the program goes on.
