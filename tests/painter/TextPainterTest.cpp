@@ -408,7 +408,7 @@ TEST(GlowFilter, SpreadingGivesTheFiguresOfTheCellByCellWalk)
             // glow's and some rows alike: spread row by row too.
             const int rowRadius = static_cast<int>(random() % 5);
             const int columnRadius = static_cast<int>(random() % 9);
-            const int32_t divisor = 1 + static_cast<int32_t>(random() % 300);
+            const int32_t divisor = round % 16 == 15 ? 256 : 1 + static_cast<int32_t>(random() % 300);
             IntMatrix kernel(2 * rowRadius + 1, 2 * columnRadius + 1);
             for (int i = 0; i < kernel.Rows(); ++i)
                 for (int t = 0; t <= columnRadius; ++t)

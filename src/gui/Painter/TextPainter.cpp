@@ -170,6 +170,30 @@ NeighborWeightedFilter::NeighborWeightedFilter(IntMatrix kernel, int32_t divisor
             same = m_rowTerms.insert(m_rowTerms.end(), RowTerms{std::move(terms), {}});
         same->rows.push_back(k);
     }
+    if (!m_spreadsBytes || m_divisor != 256)
+        return;
+    // Over running maxima (the largest cell up to a distance) a term weighs every nearer
+    // cell no more than their own heavier weights do, so a run of equal weights needs
+    // only its farthest term.
+    m_runningMaxima = true;
+    for (const RowTerms& row : m_rowTerms)
+        for (const int k : row.rows)
+            for (int t = 0; t < row.terms.back().distance; ++t)
+                m_runningMaxima = m_runningMaxima &&
+                                  m_kernel[k][columnRadius + t] >= m_kernel[k][columnRadius + t + 1];
+    for (const RowTerms& row : m_rowTerms) {
+        m_flatRows.push_back(QuotientRow{0, row.rows});
+        for (size_t n = 0; n < row.terms.size(); ++n) {
+            if (m_runningMaxima && n + 1 < row.terms.size() &&
+                row.terms[n + 1].weight == row.terms[n].weight)
+                continue;
+            QuotientTerm term{{}, 16 * row.terms[n].distance};
+            std::fill(std::begin(term.weight), std::end(term.weight),
+                      static_cast<uint16_t>(row.terms[n].weight));
+            m_flatTerms.push_back(term);
+            ++m_flatRows.back().terms;
+        }
+    }
 }
 
 int32_t NeighborWeightedFilter::FilterAt(const IntMatrix& source, int rowOffset,
@@ -225,12 +249,111 @@ void NeighborWeightedFilter::ApplyFilter(const IntMatrix& source, int sourceRow,
     }
 }
 
+namespace {
+
+// Whether count bytes are all 0.
+bool Dark(const uint8_t* p, int count)
+{
+    int j = 0;
+    __m128i any = _mm_setzero_si128();
+    for (; j + 16 <= count; j += 16)
+        any = _mm_or_si128(any, _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + j)));
+    if (_mm_movemask_epi8(_mm_cmpeq_epi8(any, _mm_setzero_si128())) != 0xFFFF)
+        return false;
+    for (; j < count; ++j)
+        if (p[j])
+            return false;
+    return true;
+}
+
+// count bytes as 16-bit cells.
+void Widen(const uint8_t* p, int count, uint16_t* out)
+{
+    int j = 0;
+    for (; j + 16 <= count; j += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + j));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + j), _mm_unpacklo_epi8(bytes, _mm_setzero_si128()));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + j + 8), _mm_unpackhi_epi8(bytes, _mm_setzero_si128()));
+    }
+    for (; j < count; ++j)
+        out[j] = p[j];
+}
+
+}  // namespace
+
+void NeighborWeightedFilter::SpreadQuotients(const uint8_t* source, int rows, int columns,
+                                             uint8_t* dest) const
+{
+    // With a divisor of 256, max(value x weight) / 256 is the largest of the terms'
+    // quotients, and each is the multiply-high of value x 256 by the weight: at most 255,
+    // so that the figures are kept as bytes, sixteen columns at a time.
+    const int reach = m_reach;
+    const int span = (columns + 15) / 16 * 16;
+    m_cells.assign(static_cast<size_t>(span + 2 * reach), 0);
+    // For each sixteen columns, the larger cell at each distance (or up to it) as value x
+    // 256, in halves of eight.
+    m_nearestCells.resize(static_cast<size_t>(reach + 1) * 16);
+    m_quotients.assign(static_cast<size_t>(rows) * span, 0);
+    auto at = [](const uint16_t* p) {
+        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    };
+    auto put = [](uint16_t* p, __m128i v) {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v);
+    };
+    for (int s = 0; s < rows; ++s) {
+        const uint8_t* values = source + static_cast<size_t>(s) * columns;
+        if (Dark(values, columns))
+            continue;  // a dark row spreads nothing
+        const uint16_t* cells = m_cells.data() + reach;
+        Widen(values, columns, m_cells.data() + reach);
+        for (int j = 0; j < span; j += 16) {
+            uint16_t* nearest = m_nearestCells.data();
+            for (int half = 0; half < 16; half += 8) {
+                __m128i largest = at(cells + j + half);
+                put(nearest + half, _mm_slli_epi16(largest, 8));
+                for (int t = 1; t <= reach; ++t) {
+                    const __m128i both =
+                        _mm_max_epi16(at(cells + j + half - t), at(cells + j + half + t));
+                    largest = m_runningMaxima ? _mm_max_epi16(largest, both) : both;
+                    put(nearest + 16 * t + half, _mm_slli_epi16(largest, 8));
+                }
+            }
+            const QuotientTerm* term = m_flatTerms.data();
+            for (const QuotientRow& row : m_flatRows) {
+                __m128i low = _mm_setzero_si128(), high = _mm_setzero_si128();
+                for (const QuotientTerm* end = term + row.terms; term != end; ++term) {
+                    const __m128i weight = at(term->weight);
+                    const uint16_t* distant = nearest + term->offset;
+                    low = _mm_max_epi16(low, _mm_mulhi_epu16(at(distant), weight));
+                    high = _mm_max_epi16(high, _mm_mulhi_epu16(at(distant + 8), weight));
+                }
+                const __m128i bytes = _mm_packus_epi16(low, high);
+                // Kernel row k weighs source row s for output row s - (k - row radius).
+                for (const int k : row.rows) {
+                    const int i = s - k + m_rowRadius;
+                    if (i < 0 || i >= rows)
+                        continue;
+                    __m128i* out = reinterpret_cast<__m128i*>(&m_quotients[static_cast<size_t>(i) * span + j]);
+                    _mm_storeu_si128(out, _mm_max_epu8(_mm_loadu_si128(out), bytes));
+                }
+            }
+        }
+    }
+    for (int i = 0; i < rows; ++i)
+        std::memcpy(dest + static_cast<size_t>(i) * columns, &m_quotients[static_cast<size_t>(i) * span],
+                    static_cast<size_t>(columns));
+}
+
 void NeighborWeightedFilter::SpreadBytes(const uint8_t* source, int rows, int columns,
                                          uint8_t* dest) const
 {
     ASSERT(m_spreadsBytes);
     if (rows <= 0 || columns <= 0)
         return;
+    if (m_divisor == 256) {
+        SpreadQuotients(source, rows, columns, dest);
+        return;
+    }
     // FilterAt takes max(value x weight) / divisor, and the quotient grows with the
     // product, so the maximum product is found first and divided once. The products
     // (at most 255 x 256) are kept in 16 bits, less 32768 so that signed comparisons

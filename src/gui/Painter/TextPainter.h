@@ -86,6 +86,9 @@ private:
         std::vector<int> rows;
     };
 
+    // SpreadBytes for a divisor of 256, the glow's.
+    void SpreadQuotients(const uint8_t* source, int rows, int columns, uint8_t* dest) const;
+
     IntMatrix m_kernel;
     int32_t m_divisor;
     int32_t m_rowRadius;
@@ -93,11 +96,28 @@ private:
     bool m_spreadsBytes = true;
     std::vector<RowTerms> m_rowTerms;
     int m_reach = 0;  // the largest distance of a term
+    // m_rowTerms for SpreadQuotients, one after the other: a weight in every lane and
+    // where its distance's cells are kept; where every row's weights fall as the distance
+    // grows, a run of equal weights is its last term, read over running maxima.
+    struct QuotientTerm {
+        uint16_t weight[8];
+        int offset;
+    };
+    struct QuotientRow {
+        int terms;  // how many of m_flatTerms, after the previous rows'
+        std::vector<int> rows;
+    };
+    std::vector<QuotientTerm> m_flatTerms;
+    std::vector<QuotientRow> m_flatRows;
+    bool m_runningMaxima = false;
     // Working rows of SpreadBytes, kept from call to call.
     mutable std::vector<int16_t> m_padded;
     mutable std::vector<int16_t> m_nearest;
     mutable std::vector<int16_t> m_rowGlow;
     mutable std::vector<int16_t> m_maximum;
+    mutable std::vector<uint16_t> m_cells;
+    mutable std::vector<uint16_t> m_nearestCells;
+    mutable std::vector<uint8_t> m_quotients;
 };
 
 class FilterFactory {
