@@ -748,9 +748,8 @@ const std::array<std::array<uint8_t, 3>, kLevels> kMaskLevels = [] {
     return levels;
 }();
 
-// The level of a pixel of mask-coloured text on black, or -1 when no lone glyph pixel
-// looks like it.
-int MaskLevel(const uint8_t* bgr)
+// The level of a lone glyph pixel with this red, or -1 when there is none.
+int MaskLevelOfRed(uint8_t red)
 {
     static const std::array<int8_t, 256> byRed = [] {
         std::array<int8_t, 256> levels;
@@ -759,7 +758,14 @@ int MaskLevel(const uint8_t* bgr)
             levels[kMaskLevels[static_cast<size_t>(level)][2]] = static_cast<int8_t>(level);
         return levels;
     }();
-    const int level = byRed[bgr[2]];
+    return byRed[red];
+}
+
+// The level of a pixel of mask-coloured text on black, or -1 when no lone glyph pixel
+// looks like it.
+int MaskLevel(const uint8_t* bgr)
+{
+    const int level = MaskLevelOfRed(bgr[2]);
     if (level < 0)
         return -1;
     const auto& expected = kMaskLevels[static_cast<size_t>(level)];
@@ -893,37 +899,57 @@ void TRadiateTextPainter::KeepLetters(TBitmap* drawn, int w, int h)
     const int r = static_cast<int>(Radius);
     m_lettersKept = true;
     int left = w, top = h, right = 0, bottom = 0;
+    auto keep = [&](int x, int y, int level) {
+        if (level < 0)
+            m_overlaps.push_back(
+                OverlapPixel{static_cast<int16_t>(x), static_cast<int16_t>(y), false, {}, {}});
+        else
+            m_letters.push_back(static_cast<uint32_t>(x) | static_cast<uint32_t>(y) << 12 |
+                                static_cast<uint32_t>(level) << 24);
+        left = std::min(left, x);
+        top = std::min(top, y);
+        right = std::max(right, x + 1);
+        bottom = std::max(bottom, y + 1);
+    };
     const __m128i colourBytes = _mm_set1_epi32(0x00FFFFFF);
+    const __m128i lowByte = _mm_set1_epi32(0xFF);
+    const __m128i blueText = _mm_set1_epi32(kMaskBgr[0]);
+    const __m128i greenText = _mm_set1_epi32(kMaskBgr[1]);
+    const __m128i reciprocal = _mm_set1_epi16(static_cast<int16_t>(0x8081));
+    // A lone glyph pixel's blue and green on black are its red x their text's / 255
+    // (MaskLevel's figures): x / 255 is the multiply-high by 0x8081 shifted by 7.
+    auto share = [&](__m128i red, __m128i text) {
+        return _mm_srli_epi16(_mm_mulhi_epu16(_mm_mullo_epi16(red, text), reciprocal), 7);
+    };
+    alignas(16) int32_t reds[4];
     for (int y = 0; y < h; ++y) {
         const uint8_t* row = drawn->ScanLine(r + y) + 4 * r;
-        for (int x = 0; x < w;) {
-            // Four dark pixels at a time: most of the rectangle is.
-            if (x + 4 <= w) {
-                const __m128i four = _mm_and_si128(
-                    _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + 4 * x)), colourBytes);
-                if (_mm_movemask_epi8(_mm_cmpeq_epi32(four, _mm_setzero_si128())) == 0xFFFF) {
-                    x += 4;
-                    continue;
-                }
+        int x = 0;
+        // Four pixels at a time, most of them dark.
+        for (; x + 4 <= w; x += 4) {
+            const __m128i four = _mm_and_si128(
+                _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + 4 * x)), colourBytes);
+            const int lit = ~_mm_movemask_ps(_mm_castsi128_ps(
+                                _mm_cmpeq_epi32(four, _mm_setzero_si128()))) & 15;
+            if (!lit)
+                continue;
+            const __m128i red = _mm_srli_epi32(four, 16);
+            const __m128i green = _mm_and_si128(_mm_srli_epi32(four, 8), lowByte);
+            const __m128i blue = _mm_and_si128(four, lowByte);
+            const int lone = _mm_movemask_ps(_mm_castsi128_ps(
+                _mm_and_si128(_mm_cmpeq_epi32(blue, share(red, blueText)),
+                              _mm_cmpeq_epi32(green, share(red, greenText)))));
+            _mm_store_si128(reinterpret_cast<__m128i*>(reds), red);
+            for (int lanes = lit; lanes; lanes &= lanes - 1) {
+                const int lane = __builtin_ctz(static_cast<unsigned>(lanes));
+                const int level = MaskLevelOfRed(static_cast<uint8_t>(reds[lane]));
+                keep(x + lane, y, (lone >> lane & 1) ? level : -1);
             }
-            for (const int end = std::min(x + 4, w); x < end; ++x) {
-                const uint8_t* p = row + 4 * x;
-                if ((p[0] | p[1] | p[2]) == 0)
-                    continue;
-                const int level = MaskLevel(p);
-                if (level == 0 || level == 1)
-                    continue;
-                if (level < 0)
-                    m_overlaps.push_back(OverlapPixel{static_cast<int16_t>(x),
-                                                      static_cast<int16_t>(y), false, {}, {}});
-                else
-                    m_letters.push_back(static_cast<uint32_t>(x) | static_cast<uint32_t>(y) << 12 |
-                                        static_cast<uint32_t>(level) << 24);
-                left = std::min(left, x);
-                top = std::min(top, y);
-                right = std::max(right, x + 1);
-                bottom = std::max(bottom, y + 1);
-            }
+        }
+        for (; x < w; ++x) {
+            const uint8_t* p = row + 4 * x;
+            if ((p[0] | p[1] | p[2]) != 0)
+                keep(x, y, MaskLevel(p));
         }
     }
     m_lettersBox = TRect(left, top, right, bottom);
@@ -1139,9 +1165,10 @@ bool TRadiateTextPainter::LettersFromCoverage(TBitmap* target, const Char* text,
             continue;
         uint8_t* p = at(x, y);
         const uint8_t* levels = &m_levelTable[static_cast<size_t>(pixel >> 24) * 3 * 256];
-        p[0] = levels[p[0]];
-        p[1] = levels[256 + p[1]];
-        p[2] = levels[512 + p[2]];
+        const uint8_t blue = levels[p[0]], green = levels[256 + p[1]], red = levels[512 + p[2]];
+        p[0] = blue;
+        p[1] = green;
+        p[2] = red;
     }
     return true;
 }
