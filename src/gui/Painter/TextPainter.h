@@ -2,7 +2,8 @@
 // Text painters: plain text, and text with an outer glow. The glow is computed on the
 // CPU: the text is rendered white on black, its luminance spread by a radial
 // neighbour-weighted maximum filter, and the result becomes the alpha of a layer in the
-// glow colour that is composited over the target.
+// glow colour that is composited over the target. The glow and the letters of a caption
+// are kept, and where the system's glyph levels allow it the one rendering gives both.
 #include "framework/Graphics.h"
 
 #include <windows.h>
