@@ -408,7 +408,8 @@ TEST(GlowFilter, SpreadingGivesTheFiguresOfTheCellByCellWalk)
             // glow's and some rows alike: spread row by row too.
             const int rowRadius = static_cast<int>(random() % 5);
             const int columnRadius = static_cast<int>(random() % 9);
-            const int32_t divisor = round % 16 == 15 ? 256 : 1 + static_cast<int32_t>(random() % 300);
+            const int32_t divisor =
+                round % 16 == 15 ? 256 : 1 + static_cast<int32_t>(random() % 300);
             IntMatrix kernel(2 * rowRadius + 1, 2 * columnRadius + 1);
             for (int i = 0; i < kernel.Rows(); ++i)
                 for (int t = 0; t <= columnRadius; ++t)
@@ -672,9 +673,9 @@ TEST(OuterGlow, BitmapDrawingIsTheGlowLayerBlendedAndTheTextDrawnOverIt)
                                     TRect(0, 0, glowRect.Width(), glowRect.Height()), format, true);
                 BlendAlphaClipped(expected.get(), glowRect, layer.get(), TPoint(0, 0), 255);
             }
-            TTextPainter::Shared()->DrawText(
-                expected.get(), text, TRect(rect.Left, rect.Top, rect.Right - offset.X, rect.Bottom - offset.Y),
-                format, false);
+            const TRect letterRect(rect.Left, rect.Top, rect.Right - offset.X,
+                                   rect.Bottom - offset.Y);
+            TTextPainter::Shared()->DrawText(expected.get(), text, letterRect, format, false);
             int differ = 0;
             for (int y = 0; y < 48; ++y)
                 differ += std::memcmp(target->ScanLine(y), expected->ScanLine(y), 130 * 3) != 0;

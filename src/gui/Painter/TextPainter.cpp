@@ -179,8 +179,8 @@ NeighborWeightedFilter::NeighborWeightedFilter(IntMatrix kernel, int32_t divisor
     for (const RowTerms& row : m_rowTerms)
         for (const int k : row.rows)
             for (int t = 0; t < row.terms.back().distance; ++t)
-                m_runningMaxima = m_runningMaxima &&
-                                  m_kernel[k][columnRadius + t] >= m_kernel[k][columnRadius + t + 1];
+                m_runningMaxima = m_runningMaxima && m_kernel[k][columnRadius + t] >=
+                                                         m_kernel[k][columnRadius + t + 1];
     for (const RowTerms& row : m_rowTerms) {
         m_flatRows.push_back(QuotientRow{0, row.rows});
         for (size_t n = 0; n < row.terms.size(); ++n) {
@@ -270,10 +270,12 @@ bool Dark(const uint8_t* p, int count)
 void Widen(const uint8_t* p, int count, uint16_t* out)
 {
     int j = 0;
+    const __m128i zero = _mm_setzero_si128();
     for (; j + 16 <= count; j += 16) {
         const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + j));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + j), _mm_unpacklo_epi8(bytes, _mm_setzero_si128()));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + j + 8), _mm_unpackhi_epi8(bytes, _mm_setzero_si128()));
+        __m128i* cells = reinterpret_cast<__m128i*>(out + j);
+        _mm_storeu_si128(cells, _mm_unpacklo_epi8(bytes, zero));
+        _mm_storeu_si128(cells + 1, _mm_unpackhi_epi8(bytes, zero));
     }
     for (; j < count; ++j)
         out[j] = p[j];
@@ -333,15 +335,16 @@ void NeighborWeightedFilter::SpreadQuotients(const uint8_t* source, int rows, in
                     const int i = s - k + m_rowRadius;
                     if (i < 0 || i >= rows)
                         continue;
-                    __m128i* out = reinterpret_cast<__m128i*>(&m_quotients[static_cast<size_t>(i) * span + j]);
+                    __m128i* out = reinterpret_cast<__m128i*>(
+                        &m_quotients[static_cast<size_t>(i) * span + static_cast<size_t>(j)]);
                     _mm_storeu_si128(out, _mm_max_epu8(_mm_loadu_si128(out), bytes));
                 }
             }
         }
     }
     for (int i = 0; i < rows; ++i)
-        std::memcpy(dest + static_cast<size_t>(i) * columns, &m_quotients[static_cast<size_t>(i) * span],
-                    static_cast<size_t>(columns));
+        std::memcpy(dest + static_cast<size_t>(i) * columns,
+                    &m_quotients[static_cast<size_t>(i) * span], static_cast<size_t>(columns));
 }
 
 void NeighborWeightedFilter::SpreadBytes(const uint8_t* source, int rows, int columns,
@@ -848,8 +851,8 @@ bool ProbeGlyphLevels(const TFont* font)
             uint8_t expected[3];
             gradient(static_cast<int>(i % static_cast<size_t>(width)),
                      static_cast<int>(i / static_cast<size_t>(width)), expected);
-            for (int c = 0; c < 3; ++c)
-                if (drawn[3 * i + static_cast<size_t>(c)] != LevelOver(expected[c], bgr[c], levels[i]))
+            for (size_t c = 0; c < 3; ++c)
+                if (drawn[3 * i + c] != LevelOver(expected[c], bgr[c], levels[i]))
                     return false;
         }
     }
@@ -1009,8 +1012,8 @@ void TRadiateTextPainter::KeepGlow(const TFont* font, const Char* text, int w, i
     // no brush is made for it.
     for (int y = 0; y < th; ++y)
         std::memset(drawn->ScanLine(y), 0, static_cast<size_t>(tw) * 4);
-    PlainText(drawn->Canvas(), text, capture ? TRect(r, r, r + w, r + h) : TRect(r, r, w - r, h - r),
-              format);
+    PlainText(drawn->Canvas(), text,
+              capture ? TRect(r, r, r + w, r + h) : TRect(r, r, w - r, h - r), format);
     // GlowMatrix's figures, on bytes: the factory's kernels are round, with weights of at
     // most its divisor.
     ASSERT(filter->SpreadsBytes());
@@ -1021,7 +1024,8 @@ void TRadiateTextPainter::KeepGlow(const TFont* font, const Char* text, int w, i
         // The mask's red is white text's, inside the glow's rectangle.
         std::fill(m_grey.begin(), m_grey.end(), 0);
         for (int y = r; y < h - r; ++y)
-            RedLevels(drawn->ScanLine(y) + 4 * r, w - 2 * r, &m_grey[static_cast<size_t>(y) * w + r]);
+            RedLevels(drawn->ScanLine(y) + 4 * r, w - 2 * r,
+                      &m_grey[static_cast<size_t>(y) * w + static_cast<size_t>(r)]);
         KeepLetters(drawn, w, h);
     } else {
         for (int y = 0; y < h; ++y)
