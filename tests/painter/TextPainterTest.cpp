@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <memory>
 #include <random>
 
@@ -407,7 +408,8 @@ TEST(GlowFilter, SpreadingGivesTheFiguresOfTheCellByCellWalk)
             // glow's and some rows alike: spread row by row too.
             const int rowRadius = static_cast<int>(random() % 5);
             const int columnRadius = static_cast<int>(random() % 9);
-            const int32_t divisor = 1 + static_cast<int32_t>(random() % 300);
+            const int32_t divisor =
+                round % 16 == 15 ? 256 : 1 + static_cast<int32_t>(random() % 300);
             IntMatrix kernel(2 * rowRadius + 1, 2 * columnRadius + 1);
             for (int i = 0; i < kernel.Rows(); ++i)
                 for (int t = 0; t <= columnRadius; ++t)
@@ -567,4 +569,125 @@ TEST(RadiateGlow, BlendedGlowIsItsGlowLayerLaidOverTheTarget)
                 layerDiffers += Get(*put, x, y) != Get(*layer, x, y);
         EXPECT_EQ(0, layerDiffers) << "radius " << c.radius;
     }
+}
+
+namespace {
+
+// An outer glow painter that also tells whether it kept the letters of its last glow.
+struct LetterKeepingPainter : TOuterGlowTextPainter {
+    using TRadiateTextPainter::LettersKept;
+};
+
+}  // namespace
+
+TEST(OuterGlow, BitmapDrawingIsTheGlowLayerBlendedAndTheTextDrawnOverIt)
+{
+    // One drawing of the text may give both the glow and the letters; whatever the font,
+    // caption, colours, glow, format, place and DC, the result must be the reference's:
+    // the glow made as a layer, blended over the target, and the letters by DrawText.
+    const char* faces[] = {"Arial", "Liberation Serif", "DejaVu Sans Mono", "Tahoma",
+                           "DejaVu Sans"};
+    const char* texts[] = {"Performance Mode", "Power Saving Mode", "ffj Tj AV Wa",
+                           "Sp&eed", "|||...", "x", "", "Fan\tcurve ~",
+                           "ffj ............... ffj"};
+    const UINT formats[] = {DT_SINGLELINE | DT_NOPREFIX, DT_SINGLELINE,
+                            DT_SINGLELINE | DT_NOPREFIX | DT_EXPANDTABS,
+                            DT_CENTER | DT_VCENTER | DT_SINGLELINE, DT_LEFT | DT_WORDBREAK,
+                            DT_SINGLELINE | DT_NOCLIP};
+    enum Dc { kPlain, kClipped, kShifted, kBaseline, kCount };
+    std::mt19937 random(29);
+    int kept = 0, drawn = 0;
+    for (int round = 0; round < 200; ++round) {
+        auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+        // Every tenth an italic caption whose glyphs overlap far apart.
+        const bool farApart = round % 10 == 9;
+        const char* face = farApart ? "Liberation Serif" : faces[pick(5)];
+        const int height = -(8 + pick(14));
+        const TFontStyles style =
+            static_cast<TFontStyles>(farApart ? fsItalic : pick(4) == 0 ? 0 : pick(4));
+        const char* text = farApart ? texts[8] : texts[pick(9)];
+        const UINT format = round % 3 ? formats[0] : formats[pick(6)];
+        auto colour = [&] {
+            return RGBColor(static_cast<uint8_t>(random()), static_cast<uint8_t>(random()),
+                            static_cast<uint8_t>(random()));
+        };
+        const TColor fontColour = pick(3) == 0 ? clWhite : colour();
+        std::unique_ptr<LetterKeepingPainter, TextPainterRelease> painter(new LetterKeepingPainter);
+        painter->Radius = static_cast<uint32_t>(pick(7));
+        painter->Spread = static_cast<uint8_t>(pick(2) ? 0 : random());
+        painter->Opacity = static_cast<uint8_t>(pick(2) ? 160 : random());
+        painter->Color = pick(2) ? 0x00BFFFFF : colour();
+        painter->RadiationOffset = pick(3) ? TPoint(0, 0) : TPoint(pick(5) - 1, pick(5) - 1);
+        const Dc dc = round % 4 ? kPlain : static_cast<Dc>(pick(kCount));
+        const int left = pick(9) - 4, top = pick(7) - 3;
+        const TRect rect = farApart ? TRect(0, top, 128, top + 40)
+                                    : TRect(left, top, left + 40 + pick(100), top + 12 + pick(30));
+
+        auto make = [&] {
+            auto bitmap = Make(pf24bit, 130, 48);
+            std::mt19937 noise(static_cast<unsigned>(round));
+            for (int y = 0; y < 48; ++y) {
+                uint8_t* p = bitmap->ScanLine(y);
+                for (int i = 0; i < 130 * 3; ++i)
+                    p[i] = static_cast<uint8_t>(noise());
+            }
+            TFont* font = bitmap->Canvas()->Font();
+            font->SetName(face);
+            font->SetHeight(height);
+            font->SetStyle(style);
+            font->SetColor(fontColour);
+            HDC handle = bitmap->Canvas()->Handle();
+            if (dc == kClipped)
+                IntersectClipRect(handle, 3, 2, 90, 30);
+            else if (dc == kShifted)
+                SetViewportOrgEx(handle, 2, -1, nullptr);
+            else if (dc == kBaseline)
+                SetTextAlign(handle, TA_BASELINE);
+            return bitmap;
+        };
+        auto target = make();
+        auto expected = make();
+        const TPoint offset = painter->RadiationOffset;
+        const TRect glowRect(rect.Left + offset.X, rect.Top + offset.Y, rect.Right, rect.Bottom);
+        TBitmap background;
+        background.Assign(target.get());
+        // Drawn again over the first background, and once more over itself: the glow kept.
+        for (int pass = 0; pass < 3; ++pass) {
+            if (pass == 1) {
+                for (int y = 0; y < 48; ++y) {
+                    std::memcpy(target->ScanLine(y), background.ScanLine(y), 130 * 3);
+                    std::memcpy(expected->ScanLine(y), background.ScanLine(y), 130 * 3);
+                }
+            }
+            painter->DrawText(target.get(), text, rect, format, false);
+            if (painter->Radius != 0 && glowRect.Width() > 0 && glowRect.Height() > 0) {
+                std::unique_ptr<TRadiateTextPainter, TextPainterRelease> reference(
+                    new TRadiateTextPainter);
+                reference->Radius = painter->Radius;
+                reference->Spread = painter->Spread;
+                reference->Opacity = painter->Opacity;
+                auto layer = Make(pf32bit, glowRect.Width(), glowRect.Height());
+                layer->Canvas()->Font()->Assign(expected->Canvas()->Font());
+                layer->Canvas()->Font()->SetColor(painter->Color);
+                reference->DrawText(layer.get(), text,
+                                    TRect(0, 0, glowRect.Width(), glowRect.Height()), format, true);
+                BlendAlphaClipped(expected.get(), glowRect, layer.get(), TPoint(0, 0), 255);
+            }
+            const TRect letterRect(rect.Left, rect.Top, rect.Right - offset.X,
+                                   rect.Bottom - offset.Y);
+            TTextPainter::Shared()->DrawText(expected.get(), text, letterRect, format, false);
+            int differ = 0;
+            for (int y = 0; y < 48; ++y)
+                differ += std::memcmp(target->ScanLine(y), expected->ScanLine(y), 130 * 3) != 0;
+            EXPECT_EQ(0, differ) << "round " << round << ", " << face << " " << height << " \""
+                                 << text << "\" format " << format << " radius "
+                                 << painter->Radius << " dc " << dc << " pass " << pass;
+        }
+        kept += painter->LettersKept();
+        drawn += painter->Radius != 0;
+    }
+    // The drawing of the system here follows the glyph levels: most plain captions keep
+    // their letters, and some fall back to DrawText.
+    EXPECT_GT(kept, drawn / 3);
+    EXPECT_LT(kept, drawn);
 }

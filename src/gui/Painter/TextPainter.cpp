@@ -170,6 +170,30 @@ NeighborWeightedFilter::NeighborWeightedFilter(IntMatrix kernel, int32_t divisor
             same = m_rowTerms.insert(m_rowTerms.end(), RowTerms{std::move(terms), {}});
         same->rows.push_back(k);
     }
+    if (!m_spreadsBytes || m_divisor != 256)
+        return;
+    // Over running maxima (the largest cell up to a distance) a term weighs every nearer
+    // cell no more than their own heavier weights do, so a run of equal weights needs
+    // only its farthest term.
+    m_runningMaxima = true;
+    for (const RowTerms& row : m_rowTerms)
+        for (const int k : row.rows)
+            for (int t = 0; t < row.terms.back().distance; ++t)
+                m_runningMaxima = m_runningMaxima && m_kernel[k][columnRadius + t] >=
+                                                         m_kernel[k][columnRadius + t + 1];
+    for (const RowTerms& row : m_rowTerms) {
+        m_flatRows.push_back(QuotientRow{0, row.rows});
+        for (size_t n = 0; n < row.terms.size(); ++n) {
+            if (m_runningMaxima && n + 1 < row.terms.size() &&
+                row.terms[n + 1].weight == row.terms[n].weight)
+                continue;
+            QuotientTerm term{{}, 16 * row.terms[n].distance};
+            std::fill(std::begin(term.weight), std::end(term.weight),
+                      static_cast<uint16_t>(row.terms[n].weight));
+            m_flatTerms.push_back(term);
+            ++m_flatRows.back().terms;
+        }
+    }
 }
 
 int32_t NeighborWeightedFilter::FilterAt(const IntMatrix& source, int rowOffset,
@@ -225,12 +249,114 @@ void NeighborWeightedFilter::ApplyFilter(const IntMatrix& source, int sourceRow,
     }
 }
 
+namespace {
+
+// Whether count bytes are all 0.
+bool Dark(const uint8_t* p, int count)
+{
+    int j = 0;
+    __m128i any = _mm_setzero_si128();
+    for (; j + 16 <= count; j += 16)
+        any = _mm_or_si128(any, _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + j)));
+    if (_mm_movemask_epi8(_mm_cmpeq_epi8(any, _mm_setzero_si128())) != 0xFFFF)
+        return false;
+    for (; j < count; ++j)
+        if (p[j])
+            return false;
+    return true;
+}
+
+// count bytes as 16-bit cells.
+void Widen(const uint8_t* p, int count, uint16_t* out)
+{
+    int j = 0;
+    const __m128i zero = _mm_setzero_si128();
+    for (; j + 16 <= count; j += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + j));
+        __m128i* cells = reinterpret_cast<__m128i*>(out + j);
+        _mm_storeu_si128(cells, _mm_unpacklo_epi8(bytes, zero));
+        _mm_storeu_si128(cells + 1, _mm_unpackhi_epi8(bytes, zero));
+    }
+    for (; j < count; ++j)
+        out[j] = p[j];
+}
+
+}  // namespace
+
+void NeighborWeightedFilter::SpreadQuotients(const uint8_t* source, int rows, int columns,
+                                             uint8_t* dest) const
+{
+    // With a divisor of 256, max(value x weight) / 256 is the largest of the terms'
+    // quotients, and each is the multiply-high of value x 256 by the weight: at most 255,
+    // so that the figures are kept as bytes, sixteen columns at a time.
+    const int reach = m_reach;
+    const int span = (columns + 15) / 16 * 16;
+    m_cells.assign(static_cast<size_t>(span + 2 * reach), 0);
+    // For each sixteen columns, the larger cell at each distance (or up to it) as value x
+    // 256, in halves of eight.
+    m_nearestCells.resize(static_cast<size_t>(reach + 1) * 16);
+    m_quotients.assign(static_cast<size_t>(rows) * span, 0);
+    auto at = [](const uint16_t* p) {
+        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    };
+    auto put = [](uint16_t* p, __m128i v) {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v);
+    };
+    for (int s = 0; s < rows; ++s) {
+        const uint8_t* values = source + static_cast<size_t>(s) * columns;
+        if (Dark(values, columns))
+            continue;  // a dark row spreads nothing
+        const uint16_t* cells = m_cells.data() + reach;
+        Widen(values, columns, m_cells.data() + reach);
+        for (int j = 0; j < span; j += 16) {
+            uint16_t* nearest = m_nearestCells.data();
+            for (int half = 0; half < 16; half += 8) {
+                __m128i largest = at(cells + j + half);
+                put(nearest + half, _mm_slli_epi16(largest, 8));
+                for (int t = 1; t <= reach; ++t) {
+                    const __m128i both =
+                        _mm_max_epi16(at(cells + j + half - t), at(cells + j + half + t));
+                    largest = m_runningMaxima ? _mm_max_epi16(largest, both) : both;
+                    put(nearest + 16 * t + half, _mm_slli_epi16(largest, 8));
+                }
+            }
+            const QuotientTerm* term = m_flatTerms.data();
+            for (const QuotientRow& row : m_flatRows) {
+                __m128i low = _mm_setzero_si128(), high = _mm_setzero_si128();
+                for (const QuotientTerm* end = term + row.terms; term != end; ++term) {
+                    const __m128i weight = at(term->weight);
+                    const uint16_t* distant = nearest + term->offset;
+                    low = _mm_max_epi16(low, _mm_mulhi_epu16(at(distant), weight));
+                    high = _mm_max_epi16(high, _mm_mulhi_epu16(at(distant + 8), weight));
+                }
+                const __m128i bytes = _mm_packus_epi16(low, high);
+                // Kernel row k weighs source row s for output row s - (k - row radius).
+                for (const int k : row.rows) {
+                    const int i = s - k + m_rowRadius;
+                    if (i < 0 || i >= rows)
+                        continue;
+                    __m128i* out = reinterpret_cast<__m128i*>(
+                        &m_quotients[static_cast<size_t>(i) * span + static_cast<size_t>(j)]);
+                    _mm_storeu_si128(out, _mm_max_epu8(_mm_loadu_si128(out), bytes));
+                }
+            }
+        }
+    }
+    for (int i = 0; i < rows; ++i)
+        std::memcpy(dest + static_cast<size_t>(i) * columns,
+                    &m_quotients[static_cast<size_t>(i) * span], static_cast<size_t>(columns));
+}
+
 void NeighborWeightedFilter::SpreadBytes(const uint8_t* source, int rows, int columns,
                                          uint8_t* dest) const
 {
     ASSERT(m_spreadsBytes);
     if (rows <= 0 || columns <= 0)
         return;
+    if (m_divisor == 256) {
+        SpreadQuotients(source, rows, columns, dest);
+        return;
+    }
     // FilterAt takes max(value x weight) / divisor, and the quotient grows with the
     // product, so the maximum product is found first and divided once. The products
     // (at most 255 x 256) are kept in 16 bits, less 32768 so that signed comparisons
@@ -537,6 +663,29 @@ void GreyLevels(const uint8_t* bgra, int count, uint8_t* out)
     }
 }
 
+// LuminanceMatrix's figures for count pf32bit pixels of grey text, taken from their red
+// bytes alone.
+void RedLevels(const uint8_t* bgra, int count, uint8_t* out)
+{
+    static const bool identity = [] {
+        for (int v = 0; v < 256; ++v)
+            if (kGrey[static_cast<size_t>(v)] != v)
+                return false;
+        return true;
+    }();
+    int x = 0;
+    // Eight pixels at a time: the luminance of each grey is that grey.
+    for (; identity && x + 8 <= count; x += 8) {
+        const __m128i* p = reinterpret_cast<const __m128i*>(bgra + 4 * x);
+        const __m128i low = _mm_srli_epi32(_mm_slli_epi32(_mm_loadu_si128(p), 8), 24);
+        const __m128i high = _mm_srli_epi32(_mm_slli_epi32(_mm_loadu_si128(p + 1), 8), 24);
+        const __m128i words = _mm_packs_epi32(low, high);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(out + x), _mm_packus_epi16(words, words));
+    }
+    for (; x < count; ++x)
+        out[x] = static_cast<uint8_t>(kGrey[bgra[4 * x + 2]]);
+}
+
 // AlphaFromMatrix's pixels over a fill in the colour (blue lowest): the colour with the
 // value as alpha, and (0, 0, 0, 0) where the value is 0.
 void ColouredGlow(const uint8_t* values, int count, uint32_t bgr, uint8_t* bgra)
@@ -559,29 +708,263 @@ void ColouredGlow(const uint8_t* values, int count, uint32_t bgr, uint8_t* bgra)
     }
 }
 
+// How the system draws grey-level glyphs into a DIB, as far as the letters are
+// concerned: each glyph pixel has a level of coverage from 0 to 16; 0 and 1 leave the
+// pixel alone, 16 sets the text colour, and the levels between move each component of
+// the pixel towards the text's component within a range that the level and that
+// component give. The painter relies on it only for a font whose drawing it has seen to
+// follow it (GlyphLevelsHold): the letters then need no second drawing of the text.
+const uint8_t kLevelRamp[17] = {0,    0x4d, 0x68, 0x7c, 0x8c, 0x9a, 0xa7, 0xb2, 0xbd,
+                                0xc7, 0xd0, 0xd9, 0xe1, 0xe9, 0xf0, 0xf8, 0xff};
+const int kLevels = 17;
+
+// One component of a pixel at dst after a glyph pixel of the given level in text.
+uint8_t LevelOver(uint8_t dst, uint8_t text, int level)
+{
+    if (level <= 1)
+        return dst;
+    if (level >= 16 || dst == text)
+        return level >= 16 ? text : dst;
+    const uint32_t t = text;
+    if (dst > text) {
+        const uint32_t ramp = kLevelRamp[16 - level];
+        const uint32_t high = ramp + (255 - ramp) * t / 255;
+        return static_cast<uint8_t>(t + (dst - t) * (high - t) / (255 - t));
+    }
+    const uint32_t low = kLevelRamp[level] * t / 255;
+    return static_cast<uint8_t>(t - (t - dst) * (t - low) / t);
+}
+
+// The text of the one drawing that gives both the glow's mask and the letters: red is
+// full, so the red components are white text's; where glyphs overlap, the green and blue
+// components no longer fit one level (no run of two or more levels between 2 and 15
+// gives the three components of one level), and those pixels are left to DrawText.
+const uint8_t kMaskBgr[3] = {37, 1, 255};
+
+// The blue, green and red of a lone glyph pixel of each level of the mask colour on black.
+const std::array<std::array<uint8_t, 3>, kLevels> kMaskLevels = [] {
+    std::array<std::array<uint8_t, 3>, kLevels> levels{};
+    for (int level = 0; level < kLevels; ++level)
+        for (int c = 0; c < 3; ++c)
+            levels[static_cast<size_t>(level)][static_cast<size_t>(c)] =
+                LevelOver(0, kMaskBgr[c], level);
+    return levels;
+}();
+
+// The level of a lone glyph pixel with this red, or -1 when there is none.
+int MaskLevelOfRed(uint8_t red)
+{
+    static const std::array<int8_t, 256> byRed = [] {
+        std::array<int8_t, 256> levels;
+        levels.fill(-1);
+        for (int level = kLevels - 1; level >= 0; --level)
+            levels[kMaskLevels[static_cast<size_t>(level)][2]] = static_cast<int8_t>(level);
+        return levels;
+    }();
+    return byRed[red];
+}
+
+// The level of a pixel of mask-coloured text on black, or -1 when no lone glyph pixel
+// looks like it.
+int MaskLevel(const uint8_t* bgr)
+{
+    const int level = MaskLevelOfRed(bgr[2]);
+    if (level < 0)
+        return -1;
+    const auto& expected = kMaskLevels[static_cast<size_t>(level)];
+    return bgr[0] == expected[0] && bgr[1] == expected[1] ? level : -1;
+}
+
+COLORREF MaskColour()
+{
+    return RGB(kMaskBgr[2], kMaskBgr[1], kMaskBgr[0]);
+}
+
+// Formats whose drawing in a rectangle is its drawing in any other rectangle with the
+// same top-left, clipped to it: one line, from the top-left, nothing fitted to the width.
+bool LaidOutFromTopLeft(UINT format)
+{
+    const UINT allowed = DT_SINGLELINE | DT_NOPREFIX | DT_EXPANDTABS | DT_EXTERNALLEADING |
+                         DT_HIDEPREFIX;
+    return (format & DT_SINGLELINE) && (format & ~allowed) == 0;
+}
+
+// Whether the font's text drawn into a 24-bit DIB follows the glyph levels: drawn once in
+// the mask colour on black and then in several colours over a gradient, every pixel must
+// be what the levels make of it, and the mask's red must be white text's.
+bool ProbeGlyphLevels(const TFont* font)
+{
+    const wchar_t* text = L"W g & @ M % y Q 8 j ~ i";
+    const UINT format = DT_SINGLELINE | DT_NOPREFIX;
+    TBitmap probe;
+    probe.SetPixelFormat(pf24bit);
+    TCanvas* canvas = probe.Canvas();
+    canvas->Font()->Assign(font);
+    RECT extent{0, 0, 0, 0};
+    DrawTextW(canvas->Handle(), text, -1, &extent, format | DT_CALCRECT);
+    const int width = extent.right + 8, height = extent.bottom + 8;
+    if (width > 2000 || height > 500)
+        return false;
+    probe.SetSize(width, height);
+    auto draw = [&](TColor colour, auto background) {
+        for (int y = 0; y < height; ++y) {
+            uint8_t* p = probe.ScanLine(y);
+            for (int x = 0; x < width; ++x, p += 3)
+                background(x, y, p);
+        }
+        canvas->Font()->SetColor(colour);
+        RECT place{4, 4, width - 4, height - 4};
+        HDC dc = canvas->Handle();
+        SetBkMode(dc, TRANSPARENT);
+        DrawTextW(dc, text, -1, &place, format);
+        probe.ScanLine(0);  // flushes the drawing
+        std::vector<uint8_t> pixels;
+        for (int y = 0; y < height; ++y)
+            pixels.insert(pixels.end(), probe.ScanLine(y), probe.ScanLine(y) + 3 * width);
+        return pixels;
+    };
+    auto black = [](int, int, uint8_t* p) { p[0] = p[1] = p[2] = 0; };
+    auto gradient = [](int x, int y, uint8_t* p) {
+        p[0] = static_cast<uint8_t>(x * 7 + y * 13);
+        p[1] = static_cast<uint8_t>(x * 11 + y * 3 + 85);
+        p[2] = static_cast<uint8_t>(x * 5 + y * 17 + 170);
+    };
+    const std::vector<uint8_t> white = draw(clWhite, black);
+    const std::vector<uint8_t> mask = draw(static_cast<TColor>(MaskColour()), black);
+    std::vector<int> levels(white.size() / 3);
+    int partial = 0;
+    for (size_t i = 0; i < levels.size(); ++i) {
+        const uint8_t* w = &white[3 * i];
+        if (w[0] != w[2] || w[1] != w[2] || mask[3 * i + 2] != w[2])
+            return false;
+        levels[i] = MaskLevel(&mask[3 * i]);
+        partial += levels[i] > 1 && levels[i] < 16;
+    }
+    const TColor colours[] = {clWhite, clBlack, RGBColor(200, 30, 120), RGBColor(12, 255, 77),
+                              RGBColor(128, 129, 127)};
+    for (const TColor colour : colours) {
+        const std::vector<uint8_t> drawn = draw(colour, gradient);
+        const uint8_t bgr[3] = {GetBValue(colour), GetGValue(colour), GetRValue(colour)};
+        for (size_t i = 0; i < levels.size(); ++i) {
+            if (levels[i] < 0)
+                continue;  // glyphs overlap there
+            uint8_t expected[3];
+            gradient(static_cast<int>(i % static_cast<size_t>(width)),
+                     static_cast<int>(i / static_cast<size_t>(width)), expected);
+            for (size_t c = 0; c < 3; ++c)
+                if (drawn[3 * i + c] != LevelOver(expected[c], bgr[c], levels[i]))
+                    return false;
+        }
+    }
+    return partial > 0 || std::count(levels.begin(), levels.end(), 16) > 0;
+}
+
+// ProbeGlyphLevels, once per font.
+bool GlyphLevelsHold(const TFont* font)
+{
+    struct Seen {
+        std::string face;
+        int height;
+        TFontStyles style;
+        uint8_t charset;
+        bool holds;
+    };
+    static std::vector<Seen> seen;
+    for (const Seen& s : seen)
+        if (s.height == font->Height() && s.style == font->Style() &&
+            s.charset == font->Charset() && s.face == font->Name())
+            return s.holds;
+    const bool holds = ProbeGlyphLevels(font);
+    seen.push_back(Seen{font->Name(), font->Height(), font->Style(), font->Charset(), holds});
+    return holds;
+}
+
 }  // namespace
 
-TBitmap* TRadiateTextPainter::Layer(int w, int h, const TFont* font)
+TBitmap* TRadiateTextPainter::TextBitmap(int w, int h, const TFont* font, TColor colour)
 {
-    if (!m_layer) {
-        m_layer = std::make_unique<TBitmap>();
-        m_layer->SetPixelFormat(pf32bit);
+    if (!m_text) {
+        m_text = std::make_unique<TBitmap>();
+        m_text->SetPixelFormat(pf32bit);
     }
-    m_layer->SetSize(w, h);
-    // White from the start: the same face as last time then changes nothing in the DC.
-    TFont white;
-    white.Assign(font);
-    white.SetColor(clWhite);
-    m_layer->Canvas()->Font()->Assign(&white);
-    return m_layer.get();
+    m_text->SetSize(w, h);
+    // In its colour from the start: the same face as last time then changes nothing in
+    // the DC.
+    TFont coloured;
+    coloured.Assign(font);
+    coloured.SetColor(colour);
+    m_text->Canvas()->Font()->Assign(&coloured);
+    return m_text.get();
+}
+
+void TRadiateTextPainter::KeepLetters(TBitmap* drawn, int w, int h)
+{
+    const int r = static_cast<int>(Radius);
+    m_lettersKept = true;
+    int left = w, top = h, right = 0, bottom = 0;
+    auto keep = [&](int x, int y, int level) {
+        if (level < 0)
+            m_overlaps.push_back(
+                OverlapPixel{static_cast<int16_t>(x), static_cast<int16_t>(y), false, {}, {}});
+        else
+            m_letters.push_back(static_cast<uint32_t>(x) | static_cast<uint32_t>(y) << 12 |
+                                static_cast<uint32_t>(level) << 24);
+        left = std::min(left, x);
+        top = std::min(top, y);
+        right = std::max(right, x + 1);
+        bottom = std::max(bottom, y + 1);
+    };
+    const __m128i colourBytes = _mm_set1_epi32(0x00FFFFFF);
+    const __m128i lowByte = _mm_set1_epi32(0xFF);
+    const __m128i blueText = _mm_set1_epi32(kMaskBgr[0]);
+    const __m128i greenText = _mm_set1_epi32(kMaskBgr[1]);
+    const __m128i reciprocal = _mm_set1_epi16(static_cast<int16_t>(0x8081));
+    // A lone glyph pixel's blue and green on black are its red x their text's / 255
+    // (MaskLevel's figures): x / 255 is the multiply-high by 0x8081 shifted by 7.
+    auto share = [&](__m128i red, __m128i text) {
+        return _mm_srli_epi16(_mm_mulhi_epu16(_mm_mullo_epi16(red, text), reciprocal), 7);
+    };
+    alignas(16) int32_t reds[4];
+    for (int y = 0; y < h; ++y) {
+        const uint8_t* row = drawn->ScanLine(r + y) + 4 * r;
+        int x = 0;
+        // Four pixels at a time, most of them dark.
+        for (; x + 4 <= w; x += 4) {
+            const __m128i four = _mm_and_si128(
+                _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + 4 * x)), colourBytes);
+            const int lit = ~_mm_movemask_ps(_mm_castsi128_ps(
+                                _mm_cmpeq_epi32(four, _mm_setzero_si128()))) & 15;
+            if (!lit)
+                continue;
+            const __m128i red = _mm_srli_epi32(four, 16);
+            const __m128i green = _mm_and_si128(_mm_srli_epi32(four, 8), lowByte);
+            const __m128i blue = _mm_and_si128(four, lowByte);
+            const int lone = _mm_movemask_ps(_mm_castsi128_ps(
+                _mm_and_si128(_mm_cmpeq_epi32(blue, share(red, blueText)),
+                              _mm_cmpeq_epi32(green, share(red, greenText)))));
+            _mm_store_si128(reinterpret_cast<__m128i*>(reds), red);
+            for (int lanes = lit; lanes; lanes &= lanes - 1) {
+                const int lane = __builtin_ctz(static_cast<unsigned>(lanes));
+                const int level = MaskLevelOfRed(static_cast<uint8_t>(reds[lane]));
+                keep(x + lane, y, (lone >> lane & 1) ? level : -1);
+            }
+        }
+        for (; x < w; ++x) {
+            const uint8_t* p = row + 4 * x;
+            if ((p[0] | p[1] | p[2]) != 0)
+                keep(x, y, MaskLevel(p));
+        }
+    }
+    m_lettersBox = TRect(left, top, right, bottom);
+    m_overlapsColour = CLR_INVALID;
 }
 
 template <class Char>
-TBitmap* TRadiateTextPainter::GlowInLayer(const TFont* font, const Char* text, int w, int h,
-                                          UINT format, TColor color)
+void TRadiateTextPainter::KeepGlow(const TFont* font, const Char* text, int w, int h,
+                                   UINT format, TColor color, bool letters)
 {
-    // The same caption again (a repaint) finds its glow still in the layer. The kernel
-    // the factory holds is part of what the glow was made from.
+    // The same caption again (a repaint) finds its glow kept. The kernel the factory
+    // holds is part of what the glow was made from.
     m_factory->SetSpread(static_cast<float>(Spread * kReciprocal255));
     m_factory->SetOpacity(static_cast<float>(Opacity * kReciprocal255));
     const int32_t radius = static_cast<int32_t>(Radius);
@@ -604,35 +987,194 @@ TBitmap* TRadiateTextPainter::GlowInLayer(const TFont* font, const Char* text, i
     key.filter = filter;
     key.kernelRows = filter->Kernel().Rows();
     key.color = color;
-    // The factory keeps the filter it made, so it stays valid while the layer is built.
+    key.letters = letters;
+    // The factory keeps the filter it made, so it stays valid while the glow is found.
     m_factory->ReleaseFilter(filter);
-    if (m_layer && m_layerKey == key)
-        return m_layer.get();
-    m_layerKey = key;
+    if (m_kept && m_key == key)
+        return;
+    m_key = key;
+    m_kept = false;
+    m_layerKept = false;
+    m_lettersKept = false;
+    m_letters.clear();
+    m_overlaps.clear();
 
     const int r = static_cast<int>(Radius);
-    TBitmap* glow = Layer(w, h, font);
-    // The layer's pixels are written directly, to the bytes a black fill, and later a
-    // fill in the glow colour, leave in a 32-bit DIB: no brush is made for either fill.
-    for (int y = 0; y < h; ++y)
-        std::memset(glow->ScanLine(y), 0, static_cast<size_t>(w) * 4);
-    PlainText(glow->Canvas(), text, TRect(r, r, w - r, h - r), format);
-    // GlowMatrix's figures, on bytes from the layer to the layer: the factory's kernels
-    // are round, with weights of at most its divisor.
+    // With letters, the text is drawn once in the mask colour and clipped to where
+    // DrawText in a w x h rectangle clips it, which reaches Radius beyond the glow's.
+    const bool capture = letters && w < 4096 && h < 4096 && LaidOutFromTopLeft(format) &&
+                         GlyphLevelsHold(font);
+    const int tw = capture ? w + r : w;
+    const int th = capture ? h + r : h;
+    TBitmap* drawn =
+        TextBitmap(tw, th, font, capture ? static_cast<TColor>(MaskColour()) : clWhite);
+    // The pixels are written directly, to the bytes a black fill leaves in a 32-bit DIB:
+    // no brush is made for it.
+    for (int y = 0; y < th; ++y)
+        std::memset(drawn->ScanLine(y), 0, static_cast<size_t>(tw) * 4);
+    PlainText(drawn->Canvas(), text,
+              capture ? TRect(r, r, r + w, r + h) : TRect(r, r, w - r, h - r), format);
+    // GlowMatrix's figures, on bytes: the factory's kernels are round, with weights of at
+    // most its divisor.
     ASSERT(filter->SpreadsBytes());
     const size_t cells = static_cast<size_t>(w) * h;
     m_grey.resize(cells);
     m_spread.resize(cells);
-    for (int y = 0; y < h; ++y)
-        GreyLevels(glow->ScanLine(y), w, &m_grey[static_cast<size_t>(y) * w]);
+    if (capture) {
+        // The mask's red is white text's, inside the glow's rectangle.
+        std::fill(m_grey.begin(), m_grey.end(), 0);
+        for (int y = r; y < h - r; ++y)
+            RedLevels(drawn->ScanLine(y) + 4 * r, w - 2 * r,
+                      &m_grey[static_cast<size_t>(y) * w + static_cast<size_t>(r)]);
+        KeepLetters(drawn, w, h);
+    } else {
+        for (int y = 0; y < h; ++y)
+            GreyLevels(drawn->ScanLine(y), w, &m_grey[static_cast<size_t>(y) * w]);
+    }
     filter->SpreadBytes(m_grey.data(), h, w, m_spread.data());
-    const COLORREF rgb = ColorToRGB(color);
+    m_kept = true;
+}
+
+TBitmap* TRadiateTextPainter::GlowInLayer()
+{
+    if (m_layerKept)
+        return m_layer.get();
+    const int w = m_key.width, h = m_key.height;
+    if (!m_layer) {
+        m_layer = std::make_unique<TBitmap>();
+        m_layer->SetPixelFormat(pf32bit);
+    }
+    m_layer->SetSize(w, h);
+    const COLORREF rgb = ColorToRGB(m_key.color);
     const uint32_t bgr = static_cast<uint32_t>(GetBValue(rgb)) |
                          static_cast<uint32_t>(GetGValue(rgb)) << 8 |
                          static_cast<uint32_t>(GetRValue(rgb)) << 16;
     for (int y = 0; y < h; ++y)
-        ColouredGlow(&m_spread[static_cast<size_t>(y) * w], w, bgr, glow->ScanLine(y));
-    return glow;
+        ColouredGlow(&m_spread[static_cast<size_t>(y) * w], w, bgr, m_layer->ScanLine(y));
+    m_layerKept = true;
+    return m_layer.get();
+}
+
+template <class Char>
+bool TRadiateTextPainter::LettersFromCoverage(TBitmap* target, const Char* text,
+                                              const TRect& rect, UINT format)
+{
+    if (!m_lettersKept || target->PixelFormat() != pf24bit)
+        return false;
+    // DrawText on the target's DC draws what the kept drawing showed only when the DC
+    // places, clips and colours text as the kept drawing's did.
+    TCanvas* canvas = target->Canvas();
+    HDC dc = canvas->Handle();
+    const COLORREF colour = GetTextColor(dc);
+    if ((colour >> 24) != 0 || GetTextAlign(dc) != 0 || GetTextCharacterExtra(dc) != 0 ||
+        GetMapMode(dc) != MM_TEXT || GetGraphicsMode(dc) != GM_COMPATIBLE ||
+        GetLayout(dc) != 0 || GetROP2(dc) != R2_COPYPEN)
+        return false;
+    RECT clip;
+    POINT viewport, window;
+    const int region = GetClipBox(dc, &clip);
+    if (region == ERROR || region == COMPLEXREGION || !GetViewportOrgEx(dc, &viewport) ||
+        !GetWindowOrgEx(dc, &window))
+        return false;
+    SetBkMode(dc, TRANSPARENT);  // as PlainText leaves the DC
+    if (region == NULLREGION)
+        return true;
+    // Device pixels: the DC maps logical ones by an offset alone.
+    const int dx = viewport.x - window.x, dy = viewport.y - window.y;
+    const int left = std::max(0, static_cast<int>(clip.left) + dx);
+    const int top = std::max(0, static_cast<int>(clip.top) + dy);
+    const int right = std::min(target->Width(), static_cast<int>(clip.right) + dx);
+    const int bottom = std::min(target->Height(), static_cast<int>(clip.bottom) + dy);
+    const int ox = rect.Left + dx, oy = rect.Top + dy;
+    auto inside = [&](int x, int y) { return x >= left && x < right && y >= top && y < bottom; };
+    if (m_lettersBox.Left >= m_lettersBox.Right)
+        return true;
+    uint8_t* const bits = target->ScanLine(0);
+    const ptrdiff_t stride = target->Height() > 1 ? target->ScanLine(1) - bits : 0;
+    auto at = [&](int x, int y) { return bits + y * stride + 3 * x; };
+
+    // Overlapping glyphs: drawn over the same pixels as last time they give what they
+    // gave; the others DrawText draws over a copy of the pixels around them.
+    if (colour != m_overlapsColour)
+        for (OverlapPixel& o : m_overlaps)
+            o.known = false;
+    m_overlapsColour = colour;
+    const int kSide = 32;
+    int boxLeft = right, boxTop = bottom, boxRight = left, boxBottom = top;
+    for (OverlapPixel& o : m_overlaps) {
+        const int x = ox + o.x, y = oy + o.y;
+        if (!inside(x, y))
+            continue;
+        const uint8_t* p = at(x, y);
+        o.known = o.known && std::equal(p, p + 3, o.before);
+        if (o.known)
+            continue;
+        boxLeft = std::min(boxLeft, x);
+        boxTop = std::min(boxTop, y);
+        boxRight = std::max(boxRight, x + 1);
+        boxBottom = std::max(boxBottom, y + 1);
+    }
+    if (boxRight - boxLeft > kSide || boxBottom - boxTop > kSide)
+        return false;
+    for (const OverlapPixel& o : m_overlaps) {
+        const int x = ox + o.x, y = oy + o.y;
+        if (o.known && inside(x, y))
+            std::copy(o.after, o.after + 3, at(x, y));
+    }
+    if (boxLeft < boxRight) {
+        if (!m_overlapBitmap) {
+            m_overlapBitmap = std::make_unique<TBitmap>();
+            m_overlapBitmap->SetPixelFormat(pf24bit);
+            m_overlapBitmap->SetSize(kSide, kSide);
+        }
+        TBitmap* copy = m_overlapBitmap.get();
+        copy->Canvas()->Font()->Assign(canvas->Font());
+        SetTextColor(copy->Canvas()->Handle(), colour);
+        for (int y = boxTop; y < boxBottom; ++y)
+            std::memcpy(copy->ScanLine(y - boxTop), at(boxLeft, y),
+                        static_cast<size_t>(boxRight - boxLeft) * 3);
+        const int l = ox - boxLeft, t = oy - boxTop;
+        PlainText(copy->Canvas(), text, TRect(l, t, l + rect.Width(), t + rect.Height()), format);
+        for (OverlapPixel& o : m_overlaps) {
+            const int x = ox + o.x, y = oy + o.y;
+            if (o.known || !inside(x, y))
+                continue;  // drawn already, or not drawn at all
+            uint8_t* p = at(x, y);
+            const uint8_t* drawn = copy->ScanLine(y - boxTop) + 3 * (x - boxLeft);
+            std::copy(p, p + 3, o.before);
+            std::copy(drawn, drawn + 3, o.after);
+            std::copy(drawn, drawn + 3, p);
+            o.known = true;
+        }
+    }
+
+    if (colour != m_levelsColour) {
+        // Each level's component for every destination component, blue, green, red.
+        m_levelTable.resize(static_cast<size_t>(kLevels) * 3 * 256);
+        const uint8_t bgr[3] = {GetBValue(colour), GetGValue(colour), GetRValue(colour)};
+        for (int level = 0; level < kLevels; ++level)
+            for (int c = 0; c < 3; ++c)
+                for (int d = 0; d < 256; ++d)
+                    m_levelTable[(static_cast<size_t>(level) * 3 + static_cast<size_t>(c)) * 256 +
+                                 static_cast<size_t>(d)] =
+                        LevelOver(static_cast<uint8_t>(d), bgr[c], level);
+        m_levelsColour = colour;
+    }
+    const bool whole = inside(ox + m_lettersBox.Left, oy + m_lettersBox.Top) &&
+                       inside(ox + m_lettersBox.Right - 1, oy + m_lettersBox.Bottom - 1);
+    for (const LetterPixel pixel : m_letters) {
+        const int x = ox + static_cast<int>(pixel & 0xFFF);
+        const int y = oy + static_cast<int>(pixel >> 12 & 0xFFF);
+        if (!whole && !inside(x, y))
+            continue;
+        uint8_t* p = at(x, y);
+        const uint8_t* levels = &m_levelTable[static_cast<size_t>(pixel >> 24) * 3 * 256];
+        const uint8_t blue = levels[p[0]], green = levels[256 + p[1]], red = levels[512 + p[2]];
+        p[0] = blue;
+        p[1] = green;
+        p[2] = red;
+    }
+    return true;
 }
 
 template <class Char>
@@ -643,7 +1185,8 @@ void TRadiateTextPainter::DrawGlow(TCanvas* canvas, const Char* text, const TRec
     const int h = rect.Height();
     if (w <= 0 || h <= 0)
         return;
-    TBitmap* glow = GlowInLayer(canvas->Font(), text, w, h, format, color);
+    KeepGlow(canvas->Font(), text, w, h, format, color, false);
+    TBitmap* glow = GlowInLayer();
     if (asLayer)
         PutRect(canvas, rect, glow, TPoint(0, 0));
     else
@@ -661,8 +1204,8 @@ void TRadiateTextPainter::DrawGlow(TBitmap* bitmap, const Char* text, const TRec
         const int h = rect.Height();
         if (w <= 0 || h <= 0)
             return;
-        TBitmap* glow = GlowInLayer(canvas->Font(), text, w, h, format, color);
-        BlendAlphaClipped(bitmap, rect, glow, TPoint(0, 0), 255);
+        KeepGlow(canvas->Font(), text, w, h, format, color, false);
+        BlendAlphaClipped(bitmap, rect, GlowInLayer(), TPoint(0, 0), 255);
         return;
     }
     FillSolid(canvas, rect, clBlack);
@@ -773,8 +1316,16 @@ void TOuterGlowTextPainter::DrawOuter(TBitmap* bitmap, const Char* text, const T
     const TRect letterRect(rect.Left, rect.Top, rect.Right - ox, rect.Bottom - oy);
     const TRect glowRect(rect.Left + ox, rect.Top + oy, rect.Right, rect.Bottom);
     if (!asLayer) {
-        if (r != 0)
-            DrawGlow(bitmap, text, glowRect, format, false, Color);
+        const int w = glowRect.Width();
+        const int h = glowRect.Height();
+        if (r != 0 && w > 0 && h > 0) {
+            // The letters' rectangle has the glow's size: the drawing that finds the glow
+            // can keep the letters as well.
+            KeepGlow(font, text, w, h, format, Color, true);
+            BlendAlphaClipped(bitmap, glowRect, GlowInLayer(), TPoint(0, 0), 255);
+            if (LettersFromCoverage(bitmap, text, letterRect, format))
+                return;
+        }
         PlainText(canvas, text, letterRect, format);
         return;
     }

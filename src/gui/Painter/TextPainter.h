@@ -2,7 +2,8 @@
 // Text painters: plain text, and text with an outer glow. The glow is computed on the
 // CPU: the text is rendered white on black, its luminance spread by a radial
 // neighbour-weighted maximum filter, and the result becomes the alpha of a layer in the
-// glow colour that is composited over the target.
+// glow colour that is composited over the target. The glow and the letters of a caption
+// are kept, and where the system's glyph levels allow it the one rendering gives both.
 #include "framework/Graphics.h"
 
 #include <windows.h>
@@ -86,6 +87,9 @@ private:
         std::vector<int> rows;
     };
 
+    // SpreadBytes for a divisor of 256, the glow's.
+    void SpreadQuotients(const uint8_t* source, int rows, int columns, uint8_t* dest) const;
+
     IntMatrix m_kernel;
     int32_t m_divisor;
     int32_t m_rowRadius;
@@ -93,11 +97,28 @@ private:
     bool m_spreadsBytes = true;
     std::vector<RowTerms> m_rowTerms;
     int m_reach = 0;  // the largest distance of a term
+    // m_rowTerms for SpreadQuotients, one after the other: a weight in every lane and
+    // where its distance's cells are kept; where every row's weights fall as the distance
+    // grows, a run of equal weights is its last term, read over running maxima.
+    struct QuotientTerm {
+        uint16_t weight[8];
+        int offset;
+    };
+    struct QuotientRow {
+        int terms;  // how many of m_flatTerms, after the previous rows'
+        std::vector<int> rows;
+    };
+    std::vector<QuotientTerm> m_flatTerms;
+    std::vector<QuotientRow> m_flatRows;
+    bool m_runningMaxima = false;
     // Working rows of SpreadBytes, kept from call to call.
     mutable std::vector<int16_t> m_padded;
     mutable std::vector<int16_t> m_nearest;
     mutable std::vector<int16_t> m_rowGlow;
     mutable std::vector<int16_t> m_maximum;
+    mutable std::vector<uint16_t> m_cells;
+    mutable std::vector<uint16_t> m_nearestCells;
+    mutable std::vector<uint8_t> m_quotients;
 };
 
 class FilterFactory {
@@ -213,18 +234,27 @@ protected:
     IntMatrix GlowMatrix(TBitmap* bitmap, const TRect& area);
     // Fills area with colour and gives it the glow of what area showed as alpha.
     void GlowLayer(TBitmap* bitmap, const TRect& area, TColor color);
-    // The w x h layer a glow is built in, with the given font in white. Kept from call
-    // to call: a new DIB, DC and font for every caption cost more than the glow itself.
-    // Every pixel of it is written again on each use.
-    TBitmap* Layer(int w, int h, const TFont* font);
-    // The glow of the text in the layer, as a new bitmap with the font would hold it:
-    // the text white on black inset by Radius, then the colour with the glow as alpha.
+    // Finds the glow of the text for a w x h layer (the text inset by Radius) and keeps
+    // it. With letters, the same drawing also keeps the coverage of the letters that
+    // DrawText gives in a w x h rectangle (see LettersFromCoverage), where the system's
+    // glyph levels allow it.
     template <class Char>
-    TBitmap* GlowInLayer(const TFont* font, const Char* text, int w, int h, UINT format,
-                         TColor color);
+    void KeepGlow(const TFont* font, const Char* text, int w, int h, UINT format, TColor color,
+                  bool letters);
+    // The kept glow as a layer, as a new bitmap with the font would hold it: the text
+    // white on black inset by Radius, then the colour with the glow as alpha. Kept from
+    // call to call: a new DIB for every caption costs more than the glow itself.
+    TBitmap* GlowInLayer();
+    // Draws the kept letters onto target as DrawText would draw text in rect (the kept
+    // glow's size) in the font colour of target's canvas; false (and nothing drawn) when
+    // there are none kept or DrawText on that canvas could draw otherwise.
+    template <class Char>
+    bool LettersFromCoverage(TBitmap* target, const Char* text, const TRect& rect, UINT format);
+    // Whether the last glow kept its letters.
+    bool LettersKept() const { return m_lettersKept; }
 
 private:
-    // Everything the glow in the layer was made from.
+    // Everything the kept glow was made from.
     struct GlowKey {
         std::string text;  // the characters' bytes
         bool wide = false;
@@ -239,23 +269,53 @@ private:
         const Filter* filter = nullptr;  // borrowed: the factory's kernel, compared only
         int kernelRows = 0;
         TColor color = 0;
+        bool letters = false;
         bool operator==(const GlowKey& o) const
         {
             return text == o.text && wide == o.wide && face == o.face &&
                    fontHeight == o.fontHeight && style == o.style && charset == o.charset &&
                    width == o.width && height == o.height && format == o.format &&
                    radius == o.radius && spread == o.spread && opacity == o.opacity &&
-                   filter == o.filter && kernelRows == o.kernelRows &&
-                   color == o.color;
+                   filter == o.filter && kernelRows == o.kernelRows && color == o.color &&
+                   letters == o.letters;
         }
     };
+    // A pixel of the kept letters: its place from the letters' top-left, x and y in 12
+    // bits each, and above them the level of coverage (2 to 16) the system drew it with.
+    using LetterPixel = uint32_t;
+    // A pixel where glyphs overlap: the levels do not tell what DrawText makes of it, so
+    // it keeps the blue, green and red it was last drawn over and what they became.
+    struct OverlapPixel {
+        int16_t x, y;
+        bool known;
+        uint8_t before[3], after[3];
+    };
+
+    // The w x h bitmap the text is drawn in, with the font in colour.
+    TBitmap* TextBitmap(int w, int h, const TFont* font, TColor colour);
+    // Keeps the letters of the mask-coloured text drawn into drawn at (Radius, Radius),
+    // clipped to w x h.
+    void KeepLetters(TBitmap* drawn, int w, int h);
 
     std::unique_ptr<OuterGlowFilterFactory> m_factory;
+    std::unique_ptr<TBitmap> m_text;
     std::unique_ptr<TBitmap> m_layer;
-    GlowKey m_layerKey;
+    bool m_kept = false;
+    bool m_layerKept = false;  // m_layer holds the kept glow
+    GlowKey m_key;
     // The layer's grey levels and their spread, kept for the next caption.
     std::vector<uint8_t> m_grey;
     std::vector<uint8_t> m_spread;
+    bool m_lettersKept = false;
+    std::vector<LetterPixel> m_letters;
+    std::vector<OverlapPixel> m_overlaps;
+    TRect m_lettersBox;  // around every kept pixel, from the letters' top-left
+    COLORREF m_overlapsColour = CLR_INVALID;
+    // Where DrawText draws the overlapping pixels' letters over the target's pixels.
+    std::unique_ptr<TBitmap> m_overlapBitmap;
+    // What each level makes of each destination component, for the letter colour.
+    COLORREF m_levelsColour = CLR_INVALID;
+    std::vector<uint8_t> m_levelTable;
 };
 
 // Draws the glow in Color, shifted by RadiationOffset, and the letters on top in the
