@@ -154,7 +154,9 @@ gs::GsImage* MakeImage(const MainWindowBuilder& builder, const std::string& file
 
 TsTrayIcon* MakeTrayIcon(const MainWindowBuilder& builder)
 {
-    auto* icon = new TsTrayIcon(builder.form, kTrayIconId, kTrayCallbackMessage);
+    // The shell takes the entry in while the window is built and shown.
+    auto* icon = new TsTrayIcon(builder.form, kTrayIconId, kTrayCallbackMessage, Shell_NotifyIconA,
+                                CsTrayIcon::FirstCalls::Background);
     icon->SetHint("Pellon");
     icon->SetVisible(true);
     icon->SetBalloonIconType(kBalloonInformation);
