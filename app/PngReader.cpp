@@ -62,9 +62,9 @@ bool Usable(const PngData& data)
     return true;
 }
 
-std::unique_ptr<PngManager>& Held()
+std::shared_ptr<PngManager>& Held()
 {
-    static std::unique_ptr<PngManager> instance;
+    static std::shared_ptr<PngManager> instance;
     return instance;
 }
 
@@ -81,12 +81,17 @@ void CALLBACK ReleaseWhenIdle(HWND, UINT, UINT_PTR, DWORD)
 
 PngManager& PngManager::Instance()
 {
-    std::unique_ptr<PngManager>& instance = Held();
+    return *Shared();
+}
+
+std::shared_ptr<PngManager> PngManager::Shared()
+{
+    std::shared_ptr<PngManager>& instance = Held();
     if (!instance) {
-        instance = std::make_unique<PngManager>(ProgramFolder() + "imgcodec.dll");
+        instance = std::make_shared<PngManager>(ProgramFolder() + "imgcodec.dll");
         g_releaseTimer = SetTimer(nullptr, 0, USER_TIMER_MINIMUM, ReleaseWhenIdle);
     }
-    return *instance;
+    return instance;
 }
 
 void PngManager::Release()
@@ -146,11 +151,13 @@ namespace {
 
 // Decodes the file into 32-bit rows: size(width, height) once the picture is known to be
 // usable, then row(y) for where each row goes. Nothing is sized when the codec rejects it.
-template <typename Size, typename Row>
-void ReadPng(const std::string& path, Size size, Row row)
+// The codec is asked for once the file is open, so that a missing file is what a load
+// reports first.
+template <typename Codec, typename Size, typename Row>
+void ReadPng(const std::string& path, Codec codecOf, Size size, Row row)
 {
     TFileStream stream(path, fmOpenRead);
-    const PngManager& codec = PngManager::Instance();
+    const PngManager& codec = codecOf();
 
     PngData data{};
     if (!codec.Read(&data, StreamReadCallback, &stream))
@@ -192,15 +199,15 @@ void LoadPng(const std::string& path, TBitmap* bitmap)
     bitmap->SetPixelFormat(pf32bit);
     // One resize, so that a bitmap too large for memory raises with the old one intact.
     ReadPng(
-        path, [bitmap](int width, int height) { bitmap->SetSize(width, height); },
+        path, [] () -> const PngManager& { return PngManager::Instance(); }, [bitmap](int width, int height) { bitmap->SetSize(width, height); },
         [bitmap](int y) { return bitmap->ScanLine(y); });
 }
 
-PngPixels DecodePng(const std::string& path)
+PngPixels DecodePng(const std::string& path, const PngManager& codec)
 {
     PngPixels pixels;
     ReadPng(
-        path,
+        path, [&codec]() -> const PngManager& { return codec; },
         [&pixels](int width, int height) {
             pixels.width = width;
             pixels.height = height;
@@ -221,13 +228,12 @@ void LoadPng(const PngPixels& pixels, TBitmap* bitmap)
         std::memcpy(bitmap->ScanLine(y), pixels.bgra.data() + y * rowBytes, rowBytes);
 }
 
-bool PrepareCodec()
+std::shared_ptr<const PngManager> PrepareCodec()
 {
     try {
-        PngManager::Instance();
-        return true;
+        return PngManager::Shared();
     } catch (const std::exception&) {
-        return false;  // the next load tries again and raises why
+        return nullptr;  // the next load tries again and raises why
     }
 }
 

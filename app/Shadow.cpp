@@ -65,10 +65,13 @@ void TDropShadowForm::SetUpPicture()
 
 void TDropShadowForm::DecodePictureAhead()
 {
-    if (m_maker.IsAttached() || m_decoding || !PrepareCodec())
+    if (m_maker.IsAttached() || m_decoding)
         return;
-    m_decoding = std::make_unique<BackgroundCall>([this, path = ResourceFolder() + m_picture] {
-        m_decoded = DecodePng(path);
+    std::shared_ptr<const PngManager> codec = PrepareCodec();
+    if (!codec)
+        return;
+    m_decoding = std::make_unique<BackgroundCall>([this, codec, path = ResourceFolder() + m_picture] {
+        m_decoded = DecodePng(path, *codec);
         PremultiplyAlpha(m_decoded.bgra.data(), m_decoded.bgra.size() / 4);
     });
 }

@@ -133,7 +133,8 @@ TEST(PngReader, MissingFileRaisesFileOpenErrorAndKeepsTheBitmap)
 // missing one.
 TEST(PngReader, DecodingOnAnotherThreadGivesWhatLoadingGives)
 {
-    ASSERT_TRUE(PrepareCodec());
+    const std::shared_ptr<const PngManager> codec = PrepareCodec();
+    ASSERT_TRUE(codec);
     for (const char* file : {"figures.png", "interlaced.png", "rgb16.png", "palette_trns.png",
                              "grey_alpha.png", "corpus/not_png.png", "corpus/truncated_idat.png",
                              "no_such_picture.png"}) {
@@ -143,7 +144,7 @@ TEST(PngReader, DecodingOnAnotherThreadGivesWhatLoadingGives)
         std::string decodeError;
         BackgroundCall([&] {
             try {
-                decoded = DecodePng(path);
+                decoded = DecodePng(path, *codec);
             } catch (const EFOpenError& error) {
                 decodeError = error.Message();
             }
