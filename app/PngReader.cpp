@@ -62,9 +62,9 @@ bool Usable(const PngData& data)
     return true;
 }
 
-std::shared_ptr<PngManager>& Held()
+std::unique_ptr<PngManager>& Held()
 {
-    static std::shared_ptr<PngManager> instance;
+    static std::unique_ptr<PngManager> instance;
     return instance;
 }
 
@@ -81,17 +81,12 @@ void CALLBACK ReleaseWhenIdle(HWND, UINT, UINT_PTR, DWORD)
 
 PngManager& PngManager::Instance()
 {
-    return *Shared();
-}
-
-std::shared_ptr<PngManager> PngManager::Shared()
-{
-    std::shared_ptr<PngManager>& instance = Held();
+    std::unique_ptr<PngManager>& instance = Held();
     if (!instance) {
-        instance = std::make_shared<PngManager>(ProgramFolder() + "imgcodec.dll");
+        instance = std::make_unique<PngManager>(ProgramFolder() + "imgcodec.dll");
         g_releaseTimer = SetTimer(nullptr, 0, USER_TIMER_MINIMUM, ReleaseWhenIdle);
     }
-    return instance;
+    return *instance;
 }
 
 void PngManager::Release()
@@ -151,13 +146,11 @@ namespace {
 
 // Decodes the file into 32-bit rows: size(width, height) once the picture is known to be
 // usable, then row(y) for where each row goes. Nothing is sized when the codec rejects it.
-// The codec is asked for once the file is open, so that a missing file is what a load
-// reports first.
-template <typename Codec, typename Size, typename Row>
-void ReadPng(const std::string& path, Codec codecOf, Size size, Row row)
+template <typename Size, typename Row>
+void ReadPng(const std::string& path, Size size, Row row)
 {
     TFileStream stream(path, fmOpenRead);
-    const PngManager& codec = codecOf();
+    const PngManager& codec = PngManager::Instance();
 
     PngData data{};
     if (!codec.Read(&data, StreamReadCallback, &stream))
@@ -199,15 +192,15 @@ void LoadPng(const std::string& path, TBitmap* bitmap)
     bitmap->SetPixelFormat(pf32bit);
     // One resize, so that a bitmap too large for memory raises with the old one intact.
     ReadPng(
-        path, [] () -> const PngManager& { return PngManager::Instance(); }, [bitmap](int width, int height) { bitmap->SetSize(width, height); },
+        path, [bitmap](int width, int height) { bitmap->SetSize(width, height); },
         [bitmap](int y) { return bitmap->ScanLine(y); });
 }
 
-PngPixels DecodePng(const std::string& path, const PngManager& codec)
+PngPixels DecodePng(const std::string& path)
 {
     PngPixels pixels;
     ReadPng(
-        path, [&codec]() -> const PngManager& { return codec; },
+        path,
         [&pixels](int width, int height) {
             pixels.width = width;
             pixels.height = height;
@@ -228,12 +221,13 @@ void LoadPng(const PngPixels& pixels, TBitmap* bitmap)
         std::memcpy(bitmap->ScanLine(y), pixels.bgra.data() + y * rowBytes, rowBytes);
 }
 
-std::shared_ptr<const PngManager> PrepareCodec()
+bool PrepareCodec()
 {
     try {
-        return PngManager::Shared();
+        PngManager::Instance();
+        return true;
     } catch (const std::exception&) {
-        return nullptr;  // the next load tries again and raises why
+        return false;  // the next load tries again and raises why
     }
 }
 

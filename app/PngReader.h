@@ -48,9 +48,6 @@ bool IsMissingPicture(const std::exception& error);
 class PngManager {
 public:
     static PngManager& Instance();
-    // The same holder, shared: a decode on another thread keeps the library loaded
-    // through a release on this one.
-    static std::shared_ptr<PngManager> Shared();
     // Unloads the library now; the next Instance() loads it again.
     static void Release();
 
@@ -91,16 +88,15 @@ struct PngPixels {
     int height = 0;
     std::vector<uint8_t> bgra;
 };
-// As LoadPng, errors included, into memory, with a codec PrepareCodec gave: bitmaps
-// belong to the main thread, and this may run on any thread.
-PngPixels DecodePng(const std::string& path, const PngManager& codec);
+// As LoadPng, errors included, into memory: bitmaps belong to the main thread, and this
+// may run on any thread once the codec is loaded (PrepareCodec).
+PngPixels DecodePng(const std::string& path);
 // Puts decoded pixels into bitmap as pf32bit, as LoadPng would have put the file's.
 void LoadPng(const PngPixels& pixels, TBitmap* bitmap);
 
-// Loads the codec on this thread and shares it, so that other threads may decode with it
-// for as long as they hold it. Null when it cannot be loaded; the next load then raises
-// why, as if this call had not been made.
-std::shared_ptr<const PngManager> PrepareCodec();
+// Loads the codec on this thread, so that other threads may decode. False when it cannot
+// be loaded; the next load then raises why, as if this call had not been made.
+bool PrepareCodec();
 
 // The picture of a file, decoded once for all who hold it at the same time (as LoadPng
 // does, errors included): the holders share it and must not change it. Once the last one

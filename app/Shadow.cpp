@@ -65,13 +65,10 @@ void TDropShadowForm::SetUpPicture()
 
 void TDropShadowForm::DecodePictureAhead()
 {
-    if (m_maker.IsAttached() || m_decoding)
+    if (m_maker.IsAttached() || m_decoding || !PrepareCodec())
         return;
-    std::shared_ptr<const PngManager> codec = PrepareCodec();
-    if (!codec)
-        return;
-    m_decoding = std::make_unique<BackgroundCall>([this, codec, path = ResourceFolder() + m_picture] {
-        m_decoded = DecodePng(path, *codec);
+    m_decoding = std::make_unique<BackgroundCall>([this, path = ResourceFolder() + m_picture] {
+        m_decoded = DecodePng(path);
         PremultiplyAlpha(m_decoded.bgra.data(), m_decoded.bgra.size() / 4);
     });
 }

@@ -133,8 +133,7 @@ TEST(PngReader, MissingFileRaisesFileOpenErrorAndKeepsTheBitmap)
 // missing one.
 TEST(PngReader, DecodingOnAnotherThreadGivesWhatLoadingGives)
 {
-    const std::shared_ptr<const PngManager> codec = PrepareCodec();
-    ASSERT_TRUE(codec);
+    ASSERT_TRUE(PrepareCodec());
     for (const char* file : {"figures.png", "interlaced.png", "rgb16.png", "palette_trns.png",
                              "grey_alpha.png", "corpus/not_png.png", "corpus/truncated_idat.png",
                              "no_such_picture.png"}) {
@@ -144,7 +143,7 @@ TEST(PngReader, DecodingOnAnotherThreadGivesWhatLoadingGives)
         std::string decodeError;
         BackgroundCall([&] {
             try {
-                decoded = DecodePng(path, *codec);
+                decoded = DecodePng(path);
             } catch (const EFOpenError& error) {
                 decodeError = error.Message();
             }
