@@ -35,10 +35,6 @@ DirectorImp::~DirectorImp() = default;
 
 void DirectorImp::Build()
 {
-    // The shadow's picture is first needed when the window first shows, right after the
-    // build, so it is decoded meanwhile; a start hidden in the tray leaves it for later.
-    if (Application->ShowMainForm())
-        ShadowForm->DecodePictureAhead();
     PtmLib& monitor = PtmLib::Instance();
     const int phases = monitor.PhaseCount();
     const int perSensor = monitor.PhasesPerSensor();

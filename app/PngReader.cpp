@@ -6,7 +6,6 @@
 #include "framework/SysUtils.h"
 
 #include <climits>
-#include <cstring>
 #include <map>
 #include <memory>
 #include <vector>
@@ -142,13 +141,9 @@ int __stdcall StreamReadCallback(void* context, void* buffer, int count)
     }
 }
 
-namespace {
-
-// Decodes the file into 32-bit rows: size(width, height) once the picture is known to be
-// usable, then row(y) for where each row goes. Nothing is sized when the codec rejects it.
-template <typename Size, typename Row>
-void ReadPng(const std::string& path, Size size, Row row)
+void LoadPng(const std::string& path, TBitmap* bitmap)
 {
+    bitmap->SetPixelFormat(pf32bit);
     TFileStream stream(path, fmOpenRead);
     const PngManager& codec = PngManager::Instance();
 
@@ -161,12 +156,13 @@ void ReadPng(const std::string& path, Size size, Row row)
 
     const int width = static_cast<int>(data.width);
     const int height = static_cast<int>(data.height);
-    size(width, height);
+    // One resize, so that a bitmap too large for memory raises with the old one intact.
+    bitmap->SetSize(width, height);
     const bool hasAlpha = data.colorType == 6;
     const int sourceStep = hasAlpha ? 4 : 3;
     for (int y = 0; y < height; ++y) {
         const uint8_t* source = data.rows[y];
-        uint8_t* target = row(y);
+        uint8_t* target = bitmap->ScanLine(y);
         for (int offset = 0, p = 0; offset < 4 * width; offset += 4, p += sourceStep) {
             uint8_t blue = source[p + 2];
             uint8_t green = source[p + 1];
@@ -182,52 +178,6 @@ void ReadPng(const std::string& path, Size size, Row row)
             target[offset + 2] = red;
             target[offset + 3] = alpha;
         }
-    }
-}
-
-}  // namespace
-
-void LoadPng(const std::string& path, TBitmap* bitmap)
-{
-    bitmap->SetPixelFormat(pf32bit);
-    // One resize, so that a bitmap too large for memory raises with the old one intact.
-    ReadPng(
-        path, [bitmap](int width, int height) { bitmap->SetSize(width, height); },
-        [bitmap](int y) { return bitmap->ScanLine(y); });
-}
-
-PngPixels DecodePng(const std::string& path)
-{
-    PngPixels pixels;
-    ReadPng(
-        path,
-        [&pixels](int width, int height) {
-            pixels.width = width;
-            pixels.height = height;
-            pixels.bgra.resize(static_cast<size_t>(width) * 4 * static_cast<size_t>(height));
-        },
-        [&pixels](int y) { return pixels.bgra.data() + static_cast<size_t>(y) * 4 * pixels.width; });
-    return pixels;
-}
-
-void LoadPng(const PngPixels& pixels, TBitmap* bitmap)
-{
-    bitmap->SetPixelFormat(pf32bit);
-    if (pixels.bgra.empty())
-        return;
-    bitmap->SetSize(pixels.width, pixels.height);
-    const size_t rowBytes = static_cast<size_t>(pixels.width) * 4;
-    for (int y = 0; y < pixels.height; ++y)
-        std::memcpy(bitmap->ScanLine(y), pixels.bgra.data() + y * rowBytes, rowBytes);
-}
-
-bool PrepareCodec()
-{
-    try {
-        PngManager::Instance();
-        return true;
-    } catch (const std::exception&) {
-        return false;  // the next load tries again and raises why
     }
 }
 

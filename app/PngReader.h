@@ -10,7 +10,6 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <vector>
 
 class TBitmap;
 
@@ -80,23 +79,6 @@ int __stdcall StreamReadCallback(void* context, void* buffer, int count);
 // Loads a PNG file into bitmap as pf32bit. A missing or unreadable file raises
 // EFOpenError; a file the codec rejects leaves the bitmap's size and pixels as they were.
 void LoadPng(const std::string& path, TBitmap* bitmap);
-
-// A picture decoded into memory, as LoadPng puts it into a bitmap: width * 4 bytes a row
-// (blue, green, red, alpha), top row first; no rows when the codec rejected the file.
-struct PngPixels {
-    int width = 0;
-    int height = 0;
-    std::vector<uint8_t> bgra;
-};
-// As LoadPng, errors included, into memory: bitmaps belong to the main thread, and this
-// may run on any thread once the codec is loaded (PrepareCodec).
-PngPixels DecodePng(const std::string& path);
-// Puts decoded pixels into bitmap as pf32bit, as LoadPng would have put the file's.
-void LoadPng(const PngPixels& pixels, TBitmap* bitmap);
-
-// Loads the codec on this thread, so that other threads may decode. False when it cannot
-// be loaded; the next load then raises why, as if this call had not been made.
-bool PrepareCodec();
 
 // The picture of a file, decoded once for all who hold it at the same time (as LoadPng
 // does, errors included): the holders share it and must not change it. Once the last one

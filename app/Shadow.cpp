@@ -38,16 +38,9 @@ void TDropShadowForm::SetUpPicture()
     if (m_maker.IsAttached())
         return;
     TBitmap* bitmap = Background->Picture()->Bitmap();
-    if (m_decoding) {
-        const std::unique_ptr<BackgroundCall> decoding = std::move(m_decoding);
-        decoding->Wait();
-        LoadPng(m_decoded, bitmap);
-        m_decoded = PngPixels();
-    } else {
-        bitmap->SetPixelFormat(pf32bit);
-        LoadPng(ResourceFolder() + m_picture, bitmap);
-        PremultiplyAlpha(bitmap);
-    }
+    bitmap->SetPixelFormat(pf32bit);
+    LoadPng(ResourceFolder() + m_picture, bitmap);
+    PremultiplyAlpha(bitmap);
     m_maker.SetDraggable(false);
     m_maker.SetPerPixelAlpha(true);
     m_maker.SetClickThrough(true);
@@ -61,16 +54,6 @@ void TDropShadowForm::SetUpPicture()
         bitmap->Assign(nullptr);
     SetLeft(m_ownerForm->Left());
     SetTop(m_ownerForm->Top());
-}
-
-void TDropShadowForm::DecodePictureAhead()
-{
-    if (m_maker.IsAttached() || m_decoding || !PrepareCodec())
-        return;
-    m_decoding = std::make_unique<BackgroundCall>([this, path = ResourceFolder() + m_picture] {
-        m_decoded = DecodePng(path);
-        PremultiplyAlpha(m_decoded.bgra.data(), m_decoded.bgra.size() / 4);
-    });
 }
 
 void TDropShadowForm::CreateParams(TCreateParams& params)

@@ -2,13 +2,10 @@
 // The soft shadows of the main window and the dialog: click-through pop-ups owned by
 // their form, showing a PNG with per-pixel alpha at the form's top-left corner. The
 // owner moves them and shows and hides them with itself.
-#include "app/PngReader.h"
-#include "framework/BackgroundCall.h"
 #include "framework/ExtCtrls.h"
 #include "framework/Forms.h"
 #include "src/gui/widget/TShapedForm.h"
 
-#include <memory>
 #include <string>
 
 // What the two shadows share; each one names its picture and its owner.
@@ -21,10 +18,6 @@ public:
     // system keeps the picture as the window's content, so Background lets go of its
     // copy.
     void SetUpPicture();
-    // Starts decoding the picture on a thread of its own, for a first show that is about
-    // to come: SetUpPicture then takes it, and raises there what decoding it raised.
-    // Nothing when the codec cannot be loaded (SetUpPicture then raises why).
-    void DecodePictureAhead();
 
 protected:
     // ownerForm must exist: its window becomes the shadow's owner window.
@@ -36,8 +29,6 @@ private:
     TForm* m_ownerForm;  // borrowed: lives as long as the shadow
     std::string m_picture;
     gs::TPerPixelLayeredFormMaker m_maker;
-    PngPixels m_decoded;  // premultiplied; written by the decoding thread while it runs
-    std::unique_ptr<BackgroundCall> m_decoding;
 };
 
 // Set up when the main window is first shown: a boot start waits hidden in the tray.

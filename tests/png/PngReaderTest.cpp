@@ -1,5 +1,4 @@
 #include "app/PngReader.h"
-#include "framework/BackgroundCall.h"
 #include "framework/FileStream.h"
 #include "framework/Graphics.h"
 #include "framework/SysUtils.h"
@@ -126,48 +125,6 @@ TEST(PngReader, MissingFileRaisesFileOpenErrorAndKeepsTheBitmap)
     }
     EXPECT_EQ(bitmap.Width(), 2);
     EXPECT_EQ(bitmap.Height(), 2);
-}
-
-// Decoding into memory on another thread, then into a bitmap, gives what loading the file
-// gives: the same pixels, the bitmap as it was for a rejected file, the same error for a
-// missing one.
-TEST(PngReader, DecodingOnAnotherThreadGivesWhatLoadingGives)
-{
-    ASSERT_TRUE(PrepareCodec());
-    for (const char* file : {"figures.png", "interlaced.png", "rgb16.png", "palette_trns.png",
-                             "grey_alpha.png", "corpus/not_png.png", "corpus/truncated_idat.png",
-                             "no_such_picture.png"}) {
-        SCOPED_TRACE(file);
-        const std::string path = SampleFolder() + file;
-        PngPixels decoded;
-        std::string decodeError;
-        BackgroundCall([&] {
-            try {
-                decoded = DecodePng(path);
-            } catch (const EFOpenError& error) {
-                decodeError = error.Message();
-            }
-        }).Wait();
-
-        TBitmap fromFile;
-        TBitmap fromMemory;
-        fromFile.SetSize(2, 2);
-        fromMemory.SetSize(2, 2);
-        std::string loadError;
-        try {
-            LoadPng(path, &fromFile);
-        } catch (const EFOpenError& error) {
-            loadError = error.Message();
-        }
-        EXPECT_EQ(loadError, decodeError);
-        if (!loadError.empty())
-            continue;
-        LoadPng(decoded, &fromMemory);
-        EXPECT_EQ(pf32bit, fromMemory.PixelFormat());
-        EXPECT_EQ(fromFile.Width(), fromMemory.Width());
-        EXPECT_EQ(fromFile.Height(), fromMemory.Height());
-        EXPECT_EQ(Pixels(fromFile), Pixels(fromMemory));
-    }
 }
 
 TEST(PngReader, StreamReadCallbackReadsAtMostTheCountAndZeroAtTheEnd)

@@ -1347,17 +1347,14 @@ void PremultiplyAlpha(TBitmap* bitmap)
 {
     if (bitmap->PixelFormat() != pf32bit || bitmap->Empty())
         return;
-    for (int y = 0; y < bitmap->Height(); ++y)
-        PremultiplyAlpha(bitmap->ScanLine(y), static_cast<size_t>(bitmap->Width()));
-}
-
-void PremultiplyAlpha(uint8_t* bgra, size_t count)
-{
-    for (uint8_t* p = bgra; count > 0; --count, p += 4) {
-        const unsigned alpha = p[3];
-        p[0] = static_cast<uint8_t>(p[0] * alpha / 255);
-        p[1] = static_cast<uint8_t>(p[1] * alpha / 255);
-        p[2] = static_cast<uint8_t>(p[2] * alpha / 255);
+    for (int y = 0; y < bitmap->Height(); ++y) {
+        uint8_t* p = bitmap->ScanLine(y);
+        for (int x = 0; x < bitmap->Width(); ++x, p += 4) {
+            const unsigned alpha = p[3];
+            p[0] = static_cast<uint8_t>(p[0] * alpha / 255);
+            p[1] = static_cast<uint8_t>(p[1] * alpha / 255);
+            p[2] = static_cast<uint8_t>(p[2] * alpha / 255);
+        }
     }
 }
 

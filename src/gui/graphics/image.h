@@ -4,7 +4,6 @@
 // bitmap and canvas they are given.
 #include "framework/Graphics.h"
 
-#include <cstddef>
 #include <cstdint>
 
 // Blends the source area of rect's size starting at origin onto rect of dst. The source
@@ -53,8 +52,6 @@ void CopyLayer(TBitmap* backgnd, const TRect& rect, TBitmap* layer, const TPoint
 // Multiplies the colours of a pf32bit bitmap by their alpha (c * alpha / 255, truncated);
 // other formats are left alone. Applying it twice darkens twice.
 void PremultiplyAlpha(TBitmap* bitmap);
-// The same for count pixels of blue, green, red and alpha bytes in memory.
-void PremultiplyAlpha(uint8_t* bgra, size_t count);
 
 // Sets the alpha byte of every pixel of a pf32bit bitmap.
 void FillAlpha(TBitmap* bitmap, uint8_t alpha);
