@@ -154,9 +154,7 @@ gs::GsImage* MakeImage(const MainWindowBuilder& builder, const std::string& file
 
 TsTrayIcon* MakeTrayIcon(const MainWindowBuilder& builder)
 {
-    // The shell takes the entry in while the window is built and shown.
-    auto* icon = new TsTrayIcon(builder.form, kTrayIconId, kTrayCallbackMessage, Shell_NotifyIconA,
-                                CsTrayIcon::FirstCalls::Background);
+    auto* icon = new TsTrayIcon(builder.form, kTrayIconId, kTrayCallbackMessage);
     icon->SetHint("Pellon");
     icon->SetVisible(true);
     icon->SetBalloonIconType(kBalloonInformation);

@@ -177,62 +177,6 @@ TEST(CsTrayIcon, RecreateAddsTheEntryAgainOnlyWhenItWasAskedFor)
     EXPECT_EQ(5, shell.Count(NIM_ADD));
 }
 
-// Background: the version and the add (with its tries) reach the shell from another
-// thread while the caller goes on, each with the record as it was when asked for; the
-// next step that needs the shell waits for them and comes after them.
-TEST(CsTrayIcon, BackgroundFirstCallsLetTheCallerGoOnAndKeepTheirOrder)
-{
-    const HICON someIcon = reinterpret_cast<HICON>(0x99);
-    const struct {
-        std::vector<BOOL> answers;
-        int adds;
-        bool shown;
-    } cases[] = {
-        {{TRUE, TRUE}, 1, true},
-        {{TRUE, FALSE, TRUE}, 2, true},
-        {{TRUE, FALSE, FALSE, FALSE}, 3, false},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.adds);
-        FakeShell shell;
-        shell.answers = c.answers;
-        const KernelHandle answer(CreateEventA(nullptr, TRUE, FALSE, nullptr));
-        bool keptWaiting = false;  // the shell answered before the caller let it
-        const ShellNotifyFunction record = shell.Function();
-        CsTrayIcon icon(
-            kWindow, 1, 1114,
-            [&](DWORD message, NOTIFYICONDATAA* data) {
-                keptWaiting = keptWaiting || WaitForSingleObject(answer.Get(), 5000) != WAIT_OBJECT_0;
-                return record(message, data);
-            },
-            CsTrayIcon::FirstCalls::Background);
-        icon.SetIcon(someIcon);
-        icon.SetTip("Pellon");
-        icon.SetVisible(true);
-        icon.SetInfoFlags(NIIF_INFO);
-        SetEvent(answer.Get());
-
-        EXPECT_EQ(c.shown, icon.IsShown());
-        EXPECT_FALSE(keptWaiting) << "the caller waited for the shell";
-        ASSERT_EQ(static_cast<std::size_t>(1 + c.adds), shell.calls.size());
-        EXPECT_EQ(static_cast<DWORD>(NIM_SETVERSION), shell.calls[0].message);
-        EXPECT_EQ(static_cast<UINT>(NIF_MESSAGE), shell.calls[0].data.uFlags);
-        EXPECT_EQ(nullptr, shell.calls[0].data.hIcon);
-        for (int add = 1; add <= c.adds; ++add) {
-            const NOTIFYICONDATAA& data = shell.calls[static_cast<std::size_t>(add)].data;
-            EXPECT_EQ(static_cast<DWORD>(NIM_ADD), shell.calls[static_cast<std::size_t>(add)].message);
-            EXPECT_EQ(static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP), data.uFlags);
-            EXPECT_STREQ("Pellon", data.szTip);
-            EXPECT_EQ(0u, data.dwInfoFlags);
-        }
-        icon.Update(false);
-        EXPECT_EQ(static_cast<std::size_t>(1 + c.adds + (c.shown ? 1 : 0)), shell.calls.size());
-        if (c.shown) {
-            EXPECT_EQ(static_cast<DWORD>(NIIF_INFO), shell.calls.back().data.dwInfoFlags);
-        }
-    }
-}
-
 // The real shell of the prefix: the entry exists exactly between add and delete.
 TEST(CsTrayIcon, RealShellHoldsTheEntryWhileShown)
 {

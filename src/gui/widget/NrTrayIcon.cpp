@@ -28,8 +28,7 @@ void CopyCut(char (&dest)[N], const std::string& text, std::size_t maxLength)
 
 }  // namespace
 
-CsTrayIcon::CsTrayIcon(HWND window, UINT id, UINT callbackMessage, ShellNotifyFunction notify,
-                       FirstCalls first)
+CsTrayIcon::CsTrayIcon(HWND window, UINT id, UINT callbackMessage, ShellNotifyFunction notify)
     : m_data(std::make_unique<NOTIFYICONDATAA>()),
       m_shown(false),
       m_wanted(false),
@@ -41,56 +40,24 @@ CsTrayIcon::CsTrayIcon(HWND window, UINT id, UINT callbackMessage, ShellNotifyFu
     m_data->uID = id;
     m_data->uCallbackMessage = callbackMessage;
     m_data->uVersion = NOTIFYICON_VERSION;
-    if (first == FirstCalls::Background) {
-        Prepare(false);
-        m_versionCall = std::make_unique<NOTIFYICONDATAA>(*m_data);
-    } else {
-        Send(NIM_SETVERSION, false);
-    }
+    Send(NIM_SETVERSION, false);
 }
 
 CsTrayIcon::~CsTrayIcon()
 {
-    Settle();
     if (m_shown)
         Send(NIM_DELETE, false);
 }
 
-bool CsTrayIcon::IsShown() const
-{
-    Settle();
-    return m_shown;
-}
-
-void CsTrayIcon::Settle() const
-{
-    if (m_firstCalls) {
-        const std::unique_ptr<BackgroundCall> calls = std::move(m_firstCalls);
-        calls->Wait();
-    }
-}
-
 void CsTrayIcon::SetVisible(bool visible)
 {
-    Settle();
     m_wanted = visible;
     if (visible == m_shown)
         return;
-    if (!visible) {
-        if (Send(NIM_DELETE, false))
-            m_shown = false;
-    } else if (m_versionCall) {
-        Prepare(false);
-        m_firstCalls = std::make_unique<BackgroundCall>(
-            [this, version = *m_versionCall, add = *m_data]() mutable {
-                m_notify(NIM_SETVERSION, &version);
-                for (int attempt = 0; attempt < kAddAttempts && !m_shown; ++attempt)
-                    m_shown = m_notify(NIM_ADD, &add) != FALSE;
-            });
-        m_versionCall.reset();
-    } else {
+    if (visible)
         Add();
-    }
+    else if (Send(NIM_DELETE, false))
+        m_shown = false;
 }
 
 void CsTrayIcon::Add()
@@ -101,7 +68,6 @@ void CsTrayIcon::Add()
 
 void CsTrayIcon::Recreate()
 {
-    Settle();
     if (!m_wanted)
         return;
     m_shown = false;
@@ -130,23 +96,11 @@ void CsTrayIcon::SetBalloonText(const std::string& text)
 
 void CsTrayIcon::Update(bool balloon)
 {
-    Settle();
     if (m_shown)
         Send(NIM_MODIFY, balloon);
 }
 
 bool CsTrayIcon::Send(DWORD message, bool balloon)
-{
-    Settle();
-    if (m_versionCall) {
-        m_notify(NIM_SETVERSION, m_versionCall.get());
-        m_versionCall.reset();
-    }
-    Prepare(balloon);
-    return m_notify(message, m_data.get()) != FALSE;
-}
-
-void CsTrayIcon::Prepare(bool balloon)
 {
     UINT flags = NIF_MESSAGE;
     if (m_data->hIcon)
@@ -160,6 +114,7 @@ void CsTrayIcon::Prepare(bool balloon)
         m_data->szInfo[0] = '\0';
     }
     m_data->uFlags = flags;
+    return m_notify(message, m_data.get()) != FALSE;
 }
 
 bool TriggerMatches(TMouseTrigger trigger, UINT mouseMessage)
@@ -231,8 +186,7 @@ TPoint CursorPos()
 
 }  // namespace
 
-TsTrayIcon::TsTrayIcon(TComponent* owner, UINT id, UINT callbackMessage, ShellNotifyFunction notify,
-                       CsTrayIcon::FirstCalls first)
+TsTrayIcon::TsTrayIcon(TComponent* owner, UINT id, UINT callbackMessage, ShellNotifyFunction notify)
     : TComponent(owner),
       m_window(AllocateHWnd([this](TMessage& message) { WndProc(message); })),
       m_icon(std::make_unique<TIcon>()),
@@ -240,18 +194,12 @@ TsTrayIcon::TsTrayIcon(TComponent* owner, UINT id, UINT callbackMessage, ShellNo
       m_taskbarCreated(RegisterTaskbarCreated())
 {
     m_icon->Assign(Application->Icon());
-    m_helper = std::make_unique<CsTrayIcon>(m_window.get(), id, callbackMessage, std::move(notify), first);
+    m_helper = std::make_unique<CsTrayIcon>(m_window.get(), id, callbackMessage, std::move(notify));
     m_helper->SetIcon(m_icon->Handle());
     m_icon->OnChange = Bind(this, &TsTrayIcon::IconChanged);
 }
 
 TsTrayIcon::~TsTrayIcon() = default;
-
-TIcon* TsTrayIcon::Icon() const
-{
-    m_helper->Settle();
-    return m_icon.get();
-}
 
 void TsTrayIcon::Minimize()
 {

@@ -2,7 +2,6 @@
 // The program's notification-area entry. CsTrayIcon holds the shell's record and
 // makes every Shell_NotifyIconA call; TsTrayIcon is the component that owns the entry,
 // receives its mouse notifications through a hidden window and turns them into events.
-#include "framework/BackgroundCall.h"
 #include "framework/Classes.h"
 #include "framework/Controls.h"
 #include "framework/Icons.h"
@@ -31,26 +30,15 @@ public:
     static const std::size_t kMaxTip = 127;
     static const std::size_t kMaxBalloonText = 255;
 
-    // Each call to the shell is a call into another process, which may take long. Inline:
-    // every call is made in the caller's thread. Background: the version call waits for
-    // the next call; when that is the first add, both (the add with its tries) are made
-    // from a thread of their own while the caller goes on. They carry the record as it was
-    // when they were asked for, and every later step that needs the shell or its answers
-    // waits for them first, so the shell sees the calls in the order they were asked for.
-    // (An entry never shown and never updated sends no version at all.)
-    enum class FirstCalls { Inline, Background };
-
     CsTrayIcon(HWND window, UINT id, UINT callbackMessage,
-               ShellNotifyFunction notify = Shell_NotifyIconA, FirstCalls first = FirstCalls::Inline);
+               ShellNotifyFunction notify = Shell_NotifyIconA);
     ~CsTrayIcon();
     CsTrayIcon(const CsTrayIcon&) = delete;
     CsTrayIcon& operator=(const CsTrayIcon&) = delete;
 
     // Adds (up to three tries) or removes the entry; nothing when already so.
     void SetVisible(bool visible);
-    bool IsShown() const;
-    // Returns once the calls made from the background thread are done.
-    void Settle() const;
+    bool IsShown() const { return m_shown; }
     void SetTip(const std::string& text);
     HICON SetIcon(HICON icon);
     void SetInfoFlags(DWORD flags);
@@ -63,20 +51,14 @@ public:
     HWND Window() const { return m_data->hWnd; }
 
 private:
-    // Sets the flags and the balloon text of the record for a call.
-    void Prepare(bool balloon);
     bool Send(DWORD message, bool balloon);
     void Add();
 
     std::unique_ptr<NOTIFYICONDATAA> m_data;
     std::string m_balloonText;
-    bool m_shown;  // written by the background calls while they run
+    bool m_shown;
     bool m_wanted;  // the last SetVisible asked for the entry
     ShellNotifyFunction m_notify;
-    // Background: the version call's record until the first add takes it along, or
-    // another call sends it first.
-    std::unique_ptr<NOTIFYICONDATAA> m_versionCall;
-    mutable std::unique_ptr<BackgroundCall> m_firstCalls;  // while they may run
 };
 
 // Which mouse notification fires a trigger: 0 left down, 1 left or right double-click,
@@ -92,8 +74,7 @@ DWORD BalloonInfoFlags(int type);
 class TsTrayIcon : public TComponent {
 public:
     TsTrayIcon(TComponent* owner, UINT id, UINT callbackMessage,
-               ShellNotifyFunction notify = Shell_NotifyIconA,
-               CsTrayIcon::FirstCalls first = CsTrayIcon::FirstCalls::Inline);
+               ShellNotifyFunction notify = Shell_NotifyIconA);
     ~TsTrayIcon() override;
 
     // Hides the application and its window to the tray.
@@ -111,9 +92,8 @@ public:
     void SetPopupTrigger(TMouseTrigger value) { m_popupTrigger = value; }
     TPopupMenu* PopupMenu() const { return m_popupMenu; }
     void SetPopupMenu(TPopupMenu* menu);
-    // The picture; a change re-sends the entry with the new picture. The calls still
-    // running in the background are done before it is handed out, as they use it.
-    TIcon* Icon() const;
+    // The picture; a change re-sends the entry with the new picture.
+    TIcon* Icon() const { return m_icon.get(); }
 
     bool Visible() const { return m_helper->IsShown(); }
     void SetVisible(bool visible);
