@@ -35,14 +35,13 @@ private:
     std::uint32_t m_bufferSize;
 };
 
-// The running program's path, whatever its length; the buffer starts at initialSize
-// characters and doubles until the path fits.
-std::string ProgramFileName(std::uint32_t initialSize = 128);
-// The path up to and including its last backslash; empty when it holds none.
-std::string DirectoryOf(const std::string& path);
-std::string ProgramDirectory();
-// value as `digits` upper-case hex digits, most significant first ("0C0A", "0A").
+// A language id as the index's key: `digits` upper-case hex digits, most significant
+// first ("0C0A", "0A").
 std::string HexKey(unsigned value, int digits);
+
+// The languages whose files are written in Shift-JIS: their texts need that font
+// character set (SHIFTJIS_CHARSET).
+bool IsShiftJisLanguage(const std::string& languageName);
 
 class NrMultiLang {
 public:

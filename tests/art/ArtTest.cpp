@@ -4,6 +4,7 @@
 #include "app/PngReader.h"
 #include "framework/Graphics.h"
 #include "src/System/IniAccess.h"
+#include "src/System/ProgramDirectory.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>

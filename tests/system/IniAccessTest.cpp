@@ -1,4 +1,5 @@
 #include "src/System/IniAccess.h"
+#include "src/System/ProgramDirectory.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>

@@ -1,6 +1,7 @@
 // The language files shipped beside the program: every file has every key the program
 // asks for, and its bytes are text in the code page the program reads it with.
 #include "src/System/IniAccess.h"
+#include "src/System/ProgramDirectory.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
