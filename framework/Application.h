@@ -11,6 +11,7 @@
 #include <exception>
 #include <memory>
 #include <string>
+#include <utility>
 
 class TControl;
 class TForm;
@@ -33,11 +34,12 @@ public:
     TForm* MainForm() const { return m_mainForm; }  // borrowed: owned as a component
 
     // Creates a form owned by the application and stores it in `reference`; the first
-    // form created becomes the main form.
-    template <class T>
-    void CreateForm(T*& reference)
+    // form created becomes the main form. Any further arguments go to the form's
+    // constructor after its owner.
+    template <class T, class... Args>
+    void CreateForm(T*& reference, Args&&... args)
     {
-        T* form = new T(this);
+        T* form = new T(this, std::forward<Args>(args)...);
         reference = form;
         FormCreated(form);
     }

@@ -151,6 +151,12 @@ bool TForm::CloseQuery()
     return canClose;
 }
 
+void TForm::CentreOnScreen()
+{
+    SetLeft((Screen->Width() - Width()) / 2);
+    SetTop((Screen->Height() - Height()) / 2);
+}
+
 void TForm::DoClose(TCloseAction& action)
 {
     FireEvent(OnClose, this, action);

@@ -53,6 +53,8 @@ public:
     // message loop until ModalResult is set; returns it.
     TModalResult ShowModal();
     virtual bool CloseQuery();
+    // Puts the form in the middle of the screen; the halves are truncated.
+    void CentreOnScreen();
 
     TRect ClientRect() const override;
 

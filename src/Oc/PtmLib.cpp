@@ -118,3 +118,11 @@ bool PtmLib::IsPhaseEnabled(unsigned phase) const
     unsigned sensor = 0;
     return SensorOfPhase(phase, &sensor) && m_sensorEnabled[sensor] != 0;
 }
+
+PhaseReading PtmLib::Reading(unsigned phase) const
+{
+    unsigned sensor = 0;
+    if (!SensorOfPhase(phase, &sensor))
+        return {false, 0};
+    return {m_sensorEnabled[sensor] != 0, m_sensorValue[sensor]};
+}

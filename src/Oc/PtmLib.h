@@ -3,6 +3,12 @@
 // phases it has, and each sensor's deviation from the average of the enabled sensors.
 #include <array>
 
+// One phase as the last Refresh read it.
+struct PhaseReading {
+    bool enabled;   // the board has the phase and its sensor is enabled
+    int deviation;  // of the phase's sensor; 0 for a phase the board does not have
+};
+
 class PtmLib {
 public:
     // The embedded controller has eight sensor registers; no board reports more.
@@ -27,6 +33,8 @@ public:
     int PhaseDeviation(unsigned phase) const;
     // True when the board has the phase and its sensor is enabled.
     bool IsPhaseEnabled(unsigned phase) const;
+    // Both of the above at once.
+    PhaseReading Reading(unsigned phase) const;
 
 private:
     void RefreshEnabledMask();
