@@ -1,9 +1,8 @@
 #include "app/Dialog.h"
 
-#include "app/Dialogshadow.h"
 #include "app/Factory.h"
-#include "app/Main.h"
 #include "app/PngReader.h"
+#include "app/Shadow.h"
 #include "framework/Resources.h"
 #include "src/System/IniAccess.h"
 #include "src/gui/widget/GsButton.h"
@@ -54,7 +53,7 @@ TWarnForm::TWarnForm(TComponent* owner) : TForm(owner)
     MessageLabel->SetHeight(200);
     MessageLabel->SetWordWrap(true);
 
-    if (dali::NrMultiLang::Instance().LanguageName() == "Japanese") {
+    if (dali::IsShiftJisLanguage(dali::NrMultiLang::Instance().LanguageName())) {
         TitleLabel->Font()->SetCharset(SHIFTJIS_CHARSET);
         MessageLabel->Font()->SetCharset(SHIFTJIS_CHARSET);
     }
@@ -95,19 +94,7 @@ void TWarnForm::ShowWarning(const std::string& title, const std::string& message
 
 void TWarnForm::FormShow(TObject*)
 {
-    SetLeft((Screen->Width() - Width()) / 2);
-    SetTop((Screen->Height() - Height()) / 2);
-    if (WarnShadow) {
-        WarnShadow->SetUpPicture();
-        WarnShadow->Show();
-    }
-}
-
-void TWarnForm::Dispatch(TMessage& message)
-{
-    if (message.Msg == WM_MOVE && WarnShadow) {
-        WarnShadow->SetLeft(Left());
-        WarnShadow->SetTop(Top());
-    }
-    TForm::Dispatch(message);
+    CentreOnScreen();
+    if (m_shadow)
+        m_shadow->ShowBesideOwner();
 }

@@ -8,6 +8,7 @@
 
 #include <string>
 
+class TDropShadowForm;
 namespace gs {
 class GsButton;
 class GsImage;
@@ -20,6 +21,8 @@ public:
     // Returns once the user has dismissed the dialog.
     void ShowWarning(const std::string& title, const std::string& message);
     void FormShow(TObject* sender);
+    // The shadow shown and hidden with the dialog (borrowed); none until given.
+    void SetShadow(TDropShadowForm* shadow) { m_shadow = shadow; }
 
     TImage* Background;
     TLabel* TitleLabel;
@@ -30,13 +33,11 @@ public:
     gs::GsButton* OkButton = nullptr;
     gs::GsButton* CloseButton = nullptr;
 
-protected:
-    void Dispatch(TMessage& message) override;
-
 private:
     // Once: the background, which also gives the dialog its size and outline, the
     // warning picture and the two buttons.
     void BuildPictures();
 
     gs::TLayeredFormMaker m_maker;
+    TDropShadowForm* m_shadow = nullptr;
 };

@@ -1,9 +1,6 @@
 #include "app/Dialogshadow.h"
 
-#include "app/Dialog.h"
-#include "app/Main.h"
-
-TWarnShadow::TWarnShadow(TComponent* owner)
-    : TDropShadowForm(owner, WarnForm, "WarnShadow", 501, 293, 129, 81, "pop_01_shadow.png")
+TWarnShadow::TWarnShadow(TComponent* owner, TForm* dialog)
+    : TDropShadowForm(owner, dialog, "WarnShadow", 501, 293, 129, 81, "pop_01_shadow.png")
 {
 }

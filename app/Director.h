@@ -1,15 +1,38 @@
 #pragma once
 // The main window's controller: builds the window once for the board's layout, updates
 // the bars on every poll, re-applies the stored mode after a resume, shows and hides
-// the window.
+// the window. It dresses the components it is given and knows no form class.
+#include "app/ControllerServices.h"
+
 #include <memory>
 
 class DirectorImp;
-class TMainForm;
+class TDropShadowForm;
+class TForm;
+class TImage;
+class TLabel;
+class TMenuItem;
+class TPopupMenu;
+class TTimer;
+
+// The main form's design-time components the controller dresses; all borrowed, owned by
+// the form.
+struct MainWindowParts {
+    TForm* form;
+    TImage* background;
+    TLabel* averageTemp;
+    TLabel* phaseTitle;
+    TPopupMenu* popupMenu;
+    TMenuItem* runAtStartupItem;
+    TMenuItem* exitItem;
+    TTimer* pollingTimer;
+};
 
 class Director {
 public:
-    explicit Director(TMainForm* form);
+    // shadow (borrowed, may be null) is shown and hidden with the window.
+    Director(const MainWindowParts& parts, TDropShadowForm* shadow,
+             std::unique_ptr<ControllerServices> services = SharedServices());
     ~Director();
     Director(const Director&) = delete;
     Director& operator=(const Director&) = delete;

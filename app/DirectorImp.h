@@ -1,4 +1,6 @@
 #pragma once
+// What the controller does, behind the Director facade.
+#include "app/Director.h"
 #include "app/DirectorLayout.h"
 #include "framework/Classes.h"
 
@@ -7,14 +9,19 @@
 #include <vector>
 
 class PellonBar;
+class TsTrayIcon;
 namespace gs {
+class GsButton;
+class GsImage;
+class GsLabel;
+class GsRadioButton;
 class TLayeredFormMaker;
-}
-class TMainForm;
+}  // namespace gs
 
 class DirectorImp {
 public:
-    explicit DirectorImp(TMainForm* form);
+    DirectorImp(const MainWindowParts& parts, TDropShadowForm* shadow,
+                std::unique_ptr<ControllerServices> services);
     ~DirectorImp();
     DirectorImp(const DirectorImp&) = delete;
     DirectorImp& operator=(const DirectorImp&) = delete;
@@ -39,8 +46,22 @@ private:
     void FormShow(TObject* sender);
     void FormHide(TObject* sender);
 
-    TMainForm* m_form;  // borrowed: owns every control the controller makes
+    MainWindowParts m_parts;
+    TDropShadowForm* m_shadow;  // borrowed; may be null
+    std::unique_ptr<ControllerServices> m_services;
     std::unique_ptr<gs::TLayeredFormMaker> m_formMaker;
+
+    // Made by Build; owned by the form, which frees them with itself.
+    TsTrayIcon* m_trayIcon = nullptr;
+    gs::GsButton* m_closeButton = nullptr;
+    gs::GsRadioButton* m_performanceRadio = nullptr;
+    gs::GsRadioButton* m_savingRadio = nullptr;
+    gs::GsLabel* m_performanceLabel = nullptr;
+    gs::GsLabel* m_savingLabel = nullptr;
+    gs::GsImage* m_bigFigure = nullptr;
+    gs::GsImage* m_tempPicture = nullptr;
+    gs::GsImage* m_phaseImage = nullptr;
+
     // Index = screen slot, slot 0 leftmost. A bar's image and number are the form's.
     std::vector<std::unique_ptr<PellonBar>> m_bars;
     std::vector<int> m_slots;  // the slot of each phase

@@ -1,5 +1,7 @@
 #include "app/DirectorLayout.h"
 
+#include "src/System/IniAccess.h"
+
 namespace {
 
 // Positions that follow the window width W: radio buttons at W - 523 and W - 280, their
@@ -15,7 +17,8 @@ const LayoutGeometry kLarge{800,
                             {800 - 280, 46},
                             {800 - 499, 47},
                             {800 - 254, 47},
-                            "tbg_00_shadow.png"};
+                            "tbg_00_shadow.png",
+                            "LARGEBK"};
 const LayoutGeometry kMedium{680,
                              {628, 15},
                              "big_figure.png",
@@ -27,7 +30,8 @@ const LayoutGeometry kMedium{680,
                              {680 - 280, 46},
                              {680 - 499, 47},
                              {680 - 254, 47},
-                             "tbg_01_shadow.png"};
+                             "tbg_01_shadow.png",
+                             "MEDIUMBK"};
 // W - 523 would put the performance choice left of the window, and right of the saving
 // choice the longer languages have no room: it goes in the row above, in the saving
 // choice's column, so both fit in every language.
@@ -42,7 +46,8 @@ const LayoutGeometry kSmall{415,
                             {135, 46},
                             {161, 23},
                             {161, 47},
-                            "tbg_02_shadow.png"};
+                            "tbg_02_shadow.png",
+                            "SMALLBK"};
 
 // The rule for boards with five to eight sensors.
 int InterleavedSlot(int phase, int perSensor, int phaseCount)
@@ -84,6 +89,11 @@ int BarLeft(int slot, int barCount, int lastBarLeft)
     return (lastBarLeft - kFirstBarLeft) * slot / (barCount - 1) + kFirstBarLeft;
 }
 
+std::string MainShadowPicture(int phaseCount, int phasesPerSensor)
+{
+    return LayoutOf(ClassifyLayout(phaseCount, phasesPerSensor)).shadow;
+}
+
 std::vector<int> PhaseSlots(int phaseCount, int phasesPerSensor)
 {
     std::vector<int> slots;
@@ -119,7 +129,7 @@ ModeLabelColors ModeLabelColorsFor(bool active)
 
 LanguageAdjustment LanguageAdjustmentFor(const std::string& languageName)
 {
-    if (languageName == "Japanese")
+    if (dali::IsShiftJisLanguage(languageName))
         return {true, -12, 0, -1, 20};
     if (languageName == "SChinese" || languageName == "TChinese")
         return {false, 0, -10, 282, 14};

@@ -28,9 +28,12 @@ struct LayoutGeometry {
     TPoint performanceLabel;
     TPoint savingLabel;
     const char* shadow;       // the main window's shadow picture
+    const char* background;   // the program's bitmap resource of the background
 };
 
 const LayoutGeometry& LayoutOf(WindowLayout layout);
+// The main window's shadow picture, which follows its layout.
+std::string MainShadowPicture(int phaseCount, int phasesPerSensor);
 
 const TPoint kBigFigurePosition{53, 68};
 const TPoint kTempPicturePosition{26, 66};
@@ -49,8 +52,11 @@ int BarLeft(int slot, int barCount, int lastBarLeft);
 // phaseCount - 1 gets exactly one phase.
 std::vector<int> PhaseSlots(int phaseCount, int phasesPerSensor);
 
-// Mode 1 is the performance mode, every other value the saving mode.
-constexpr bool IsPerformanceMode(std::uint32_t mode) { return mode == 1; }
+// Mode 1 is the performance mode, every other value the saving mode; the user's choice
+// of saving writes 0.
+constexpr std::uint32_t kPerformanceMode = 1;
+constexpr std::uint32_t kSavingMode = 0;
+constexpr bool IsPerformanceMode(std::uint32_t mode) { return mode == kPerformanceMode; }
 
 struct ModeLabelColors {
     TColor font;

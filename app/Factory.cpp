@@ -1,8 +1,8 @@
 #include "app/Factory.h"
 
 #include "app/DirectorLayout.h"
-#include "app/Main.h"
 #include "app/PngReader.h"
+#include "framework/Forms.h"
 #include "src/System/IniAccess.h"
 #include "src/gui/graphics/image.h"
 #include "src/gui/widget/GsButton.h"
@@ -64,11 +64,6 @@ gs::GsRadioButton* MakeRadioButtonWith(const PictureLoader& load, TForm* form, i
     return radio;
 }
 
-bool IsJapanese()
-{
-    return dali::NrMultiLang::Instance().LanguageName() == "Japanese";
-}
-
 }  // namespace
 
 gs::GsButton* MakeButton(TForm* form, int left, int top, const ButtonPictures& pictures,
@@ -99,9 +94,9 @@ gs::GsButton* MakeButton(TForm* form, int left, int top, const ButtonPictures& p
     effect->Sunken()->SetOffsetX(1);
     effect->Sunken()->SetOffsetY(1);
 
-    if (IsJapanese())
-        button->Font()->SetCharset(SHIFTJIS_CHARSET);
     dali::NrMultiLang& texts = dali::NrMultiLang::Instance();
+    if (dali::IsShiftJisLanguage(texts.LanguageName()))
+        button->Font()->SetCharset(SHIFTJIS_CHARSET);
     if (captionKey)
         button->SetCaption(texts.GetText(captionKey));
     if (hintKey) {
@@ -124,19 +119,25 @@ gs::GsLabel* MakeModeLabel(const MainWindowBuilder& builder, int left, int top)
     auto* label = new gs::GsLabel(builder.form);
     label->SetParent(builder.form);
     label->Font()->SetName("Arial");
-    label->Font()->SetColor(RGBColor(51, 92, 92));
     label->Font()->SetHeight(-11);
     label->Font()->SetStyle(fsBold);
     label->SetLeft(left);
     label->SetTop(top);
     label->SetTransparent(true);
     gs::GsRadiation* glow = label->Radiation();
-    glow->SetColor(RGBColor(38, 61, 61));
     glow->SetSpread(255);
     glow->SetRadius(2);
     glow->SetX(0);
     glow->SetY(0);
+    SetModeLabelColors(label, false);
     return label;
+}
+
+void SetModeLabelColors(gs::GsLabel* label, bool active)
+{
+    const ModeLabelColors colors = ModeLabelColorsFor(active);
+    label->Font()->SetColor(colors.font);
+    label->Radiation()->SetColor(colors.glow);
 }
 
 gs::GsImage* MakeImage(const MainWindowBuilder& builder, const std::string& file, int left, int top)

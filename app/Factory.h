@@ -9,7 +9,6 @@
 
 class TBitmap;
 class TForm;
-class TMainForm;
 class TsTrayIcon;
 struct LayoutGeometry;
 namespace gs {
@@ -44,14 +43,17 @@ gs::GsRadioButton* MakeRadioButton(TForm* form, int left, int top, const RadioPi
 // The main form and its Background bitmap: the owner and parent of what it makes, the
 // input background of its buttons and the target of the line painting.
 struct MainWindowBuilder {
-    TMainForm* form;     // borrowed
+    TForm* form;         // borrowed
     TBitmap* background; // borrowed
     // Pictures decoded for one element, kept while the build runs for the next element
     // that shows them (the two mode radio buttons).
     mutable std::vector<std::shared_ptr<TBitmap>> decoded;
 };
 
+// A mode label starts with the inactive colours.
 gs::GsLabel* MakeModeLabel(const MainWindowBuilder& builder, int left, int top);
+// The font and glow colours of the active or the inactive mode's label.
+void SetModeLabelColors(gs::GsLabel* label, bool active);
 gs::GsImage* MakeImage(const MainWindowBuilder& builder, const std::string& file, int left, int top);
 // The notification-area entry (id 1, callback 1114, tip "Pellon").
 TsTrayIcon* MakeTrayIcon(const MainWindowBuilder& builder);

@@ -1,10 +1,12 @@
 // pellon.exe: decides whether this process may run at all, hands over to a running
 // instance, creates the forms and runs the message loop.
-#include "app/Main.h"
+#include "app/MainForm.h"
+#include "app/ProgramForms.h"
 #include "framework/SysUtils.h"
 #include "src/Oc/BiosInterface.h"
 #include "src/Oc/NrAcpi.h"
 #include "src/Oc/PtmLib.h"
+#include "src/System/AppSettings.h"
 
 #include <windows.h>
 
@@ -30,19 +32,6 @@ bool TuningConflict()
     return ReadBiosItem(kItemTuningOwner2, &value) && (value & kTuningOwnedMask);
 }
 
-// RunAtSystemStartup is stored inverted: exactly a REG_DWORD 1 switches start-up off.
-bool StartupSwitchedOff()
-{
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Norvane\\Pellon", 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return false;
-    DWORD type = 0, value = 0, size = sizeof value;
-    const LONG result = RegQueryValueExA(key, "RunAtSystemStartup", nullptr, &type,
-                                         reinterpret_cast<BYTE*>(&value), &size);
-    RegCloseKey(key);
-    return result == ERROR_SUCCESS && type == REG_DWORD && size == sizeof value && value == 1;
-}
-
 void StartUp()
 {
     const bool bootStart = FindCmdLineSwitch("b", {'-'}, true);
@@ -51,7 +40,7 @@ void StartUp()
             MessageBoxA(nullptr, kConflictMessage, kTitle, MB_OK);
         return;
     }
-    if (bootStart && StartupSwitchedOff())
+    if (bootStart && !AppSettings::Instance().ReadRunAtStartup())
         return;
     const bool featureEnabled = PtmLib::Instance().IsFeatureEnabled();
 

@@ -1,10 +1,10 @@
+#include "app/MainForm.h"
+
 #include "app/Dialog.h"
-#include "app/Dialogshadow.h"
 #include "app/Director.h"
-#include "app/Main.h"
 #include "app/PngReader.h"
-#include "app/Shadow.h"
-#include "framework/Assert.h"
+#include "framework/Foreground.h"
+#include "framework/MessageFilter.h"
 #include "framework/Resources.h"
 #include "src/System/IniAccess.h"
 
@@ -12,29 +12,7 @@
 
 const char kBroadcastMessageName[] = "WM_NORVANE_BROADCAST_MESSAGE";
 
-TMainForm* MainForm = nullptr;
-TShadowForm* ShadowForm = nullptr;
-TWarnForm* WarnForm = nullptr;
-TWarnShadow* WarnShadow = nullptr;
-
-void CreateForms()
-{
-    Application->CreateForm(MainForm);
-    Application->CreateForm(ShadowForm);
-    Application->CreateForm(WarnForm);
-    Application->CreateForm(WarnShadow);
-}
-
 namespace {
-
-using ChangeWindowMessageFilterProc = BOOL(WINAPI*)(UINT, DWORD);
-
-// Looked up once: systems before Vista have no message filter.
-const ChangeWindowMessageFilterProc g_changeWindowMessageFilter =
-    reinterpret_cast<ChangeWindowMessageFilterProc>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleA("user32.dll"), "ChangeWindowMessageFilter")));
-
-constexpr DWORD kMsgFltAdd = 1;
 
 // The poll interval: 3000 ms, or PELLON_POLL_INTERVAL_MS (read once at start-up) so that
 // soaks and benchmarks can poll fast.
@@ -152,32 +130,29 @@ TMainForm::TMainForm(TComponent* owner) : TForm(owner)
     m_broadcastMessage = RegisterWindowMessageA(kBroadcastMessageName);
     Application->OnMessage = Bind(this, &TMainForm::ApplicationMessageHook);
     Application->OnException = Bind(this, &TMainForm::ApplicationException);
-    AllowMessage(m_broadcastMessage, kMsgFltAdd);
-    AllowMessage(kCmdHandover, kMsgFltAdd);
+    AllowMessage(m_broadcastMessage, MSGFLT_ADD);
+    AllowMessage(kCmdHandover, MSGFLT_ADD);
 }
 
 TMainForm::~TMainForm() = default;
 
 bool TMainForm::AllowMessage(UINT message, DWORD action)
 {
-    if (!g_changeWindowMessageFilter)
-        return true;
-    return g_changeWindowMessageFilter(message, action) != FALSE;
+    return ChangeMessageFilter(message, action);
 }
 
-void TMainForm::LoadLayoutPicture(const TImage* layoutImage, TBitmap* target) const
+void TMainForm::SetCompanions(TDropShadowForm* shadow, TWarnForm* warning)
 {
-    ASSERT(layoutImage == LargeBk || layoutImage == MediumBk || layoutImage == SmallBk);
-    const char* resource = layoutImage == LargeBk    ? "LARGEBK"
-                           : layoutImage == MediumBk ? "MEDIUMBK"
-                                                     : "SMALLBK";
-    LoadBitmapFromResource(target, GetModuleHandleA(nullptr), resource);
+    m_shadow = shadow;
+    m_warning = warning;
 }
 
 void TMainForm::Start(bool bootStart, bool featureEnabled)
 {
     if (featureEnabled) {
-        m_director = std::make_unique<Director>(this);
+        const MainWindowParts parts{this,      Background, AverageTemp, PhaseTitle,
+                                    PopupMenu, MenuItem0,  MenuItem1,   PollingTimer};
+        m_director = std::make_unique<Director>(parts, m_shadow);
         m_director->Build();
         PollingTimer->SetEnabled(Application->ShowMainForm());
     } else if (bootStart) {
@@ -199,7 +174,8 @@ void TMainForm::WarningTimerTimer(TObject*)
     const std::string title = texts.GetText("Warning");
     const std::string message = texts.GetText("PellonDisabled");
     WarningTimer->SetEnabled(false);
-    WarnForm->ShowWarning(title, message);
+    if (m_warning)
+        m_warning->ShowWarning(title, message);
     Close();
 }
 
@@ -207,8 +183,8 @@ void TMainForm::ShowRequested()
 {
     if (m_director)
         m_director->ShowMainWindow();
-    else if (WarnForm && WarnForm->Visible())
-        BringWindowToFront(WarnForm->Handle());
+    else if (m_warning && m_warning->Visible())
+        BringWindowToFront(m_warning->Handle());
 }
 
 void TMainForm::ApplicationMessageHook(TMsg& msg, bool& handled)
@@ -239,10 +215,6 @@ void TMainForm::ApplicationException(TObject*, const std::exception& error)
 void TMainForm::Dispatch(TMessage& message)
 {
     switch (message.Msg) {
-    case WM_MOVE:
-        if (ShadowForm)
-            ShadowForm->SetBounds(Left(), Top(), ShadowForm->Width(), ShadowForm->Height());
-        break;
     case WM_POWERBROADCAST:
         if ((message.WParam == PBT_APMRESUMECRITICAL || message.WParam == PBT_APMRESUMESUSPEND ||
              message.WParam == PBT_APMRESUMEAUTOMATIC) &&
@@ -276,34 +248,4 @@ void TMainForm::Dispatch(TMessage& message)
         break;
     }
     TForm::Dispatch(message);
-}
-
-void BringWindowToFront(HWND window)
-{
-    if (IsIconic(window))
-        ShowWindow(window, SW_RESTORE);
-    HWND foreground = GetForegroundWindow();
-    const DWORD windowThread = GetWindowThreadProcessId(window, nullptr);
-    const DWORD foregroundThread = GetWindowThreadProcessId(foreground, nullptr);
-    const bool attached = windowThread != foregroundThread &&
-                          AttachThreadInput(windowThread, foregroundThread, TRUE);
-    AllowSetForegroundWindow(ASFW_ANY);
-    SetForegroundWindow(window);
-    BringWindowToTop(window);
-    if (attached)
-        AttachThreadInput(windowThread, foregroundThread, FALSE);
-    if (GetForegroundWindow() != window) {
-        // The lock time-out is a system-wide setting: it is lifted only when it can be put
-        // back as it was.
-        DWORD timeout = 0;
-        const bool saved = SystemParametersInfoA(SPI_GETFOREGROUNDLOCKTIMEOUT, 0, &timeout, 0) != FALSE;
-        if (saved)
-            SystemParametersInfoA(SPI_SETFOREGROUNDLOCKTIMEOUT, 0, nullptr, SPIF_SENDCHANGE);
-        BringWindowToTop(window);
-        SetForegroundWindow(window);
-        if (saved)
-            SystemParametersInfoA(SPI_SETFOREGROUNDLOCKTIMEOUT, 0,
-                                  reinterpret_cast<void*>(static_cast<uintptr_t>(timeout)), SPIF_SENDCHANGE);
-    }
-    ShowWindow(window, IsIconic(window) ? SW_RESTORE : SW_SHOW);
 }

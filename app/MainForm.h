@@ -13,13 +13,8 @@
 #include <memory>
 
 class Director;
-class TsTrayIcon;
-namespace gs {
-class GsButton;
-class GsImage;
-class GsLabel;
-class GsRadioButton;
-}  // namespace gs
+class TDropShadowForm;
+class TWarnForm;
 
 // The commands of other processes carry this letter ("U") in the low byte of wParam.
 constexpr WPARAM kCommandTag = 85;
@@ -35,6 +30,9 @@ public:
     explicit TMainForm(TComponent* owner);
     ~TMainForm() override;
 
+    // The shadow that follows the main window and the dialog that warns when the feature
+    // is off (both borrowed, made after this form); given before Start.
+    void SetCompanions(TDropShadowForm* shadow, TWarnForm* warning);
     // Called once, after all four forms exist.
     void Start(bool bootStart, bool featureEnabled);
 
@@ -47,10 +45,6 @@ public:
     void ApplicationException(TObject* sender, const std::exception& error);
     // ChangeWindowMessageFilter where the system has it; true where it does not.
     static bool AllowMessage(UINT message, DWORD action);
-    // Copies the picture of LargeBk, MediumBk or SmallBk into target. The three hold
-    // none themselves: only the chosen layout's is ever read, so the others cost neither
-    // start-up time nor memory.
-    void LoadLayoutPicture(const TImage* layoutImage, TBitmap* target) const;
 
     TImage* Background;
     TLabel* AvgSymble;
@@ -61,23 +55,14 @@ public:
     TImage* SmallBk;
     TTimer* PollingTimer;
     TTimer* WarningTimer;
+    // LargeBk, MediumBk and SmallBk stand for the three layouts' backgrounds, which stay
+    // in the program's resources: only the chosen layout's is ever read.
     TImage* LargeBk;
     TPopupMenu* PopupMenu;
     TMenuItem* MenuItem0;
     TMenuItem* MenuItem1;
     TRadioGroup* RadioGroup1;
     TRadioButton* RadioButton1;
-
-    // Made by the controller; owned by the form like the design-time components.
-    TsTrayIcon* TrayIcon = nullptr;
-    gs::GsButton* CloseButton = nullptr;
-    gs::GsRadioButton* PerformanceRadio = nullptr;
-    gs::GsRadioButton* SavingRadio = nullptr;
-    gs::GsLabel* PerformanceLabel = nullptr;
-    gs::GsLabel* SavingLabel = nullptr;
-    gs::GsImage* BigFigure = nullptr;
-    gs::GsImage* TempPicture = nullptr;
-    gs::GsImage* PhaseImage = nullptr;
 
 protected:
     void Dispatch(TMessage& message) override;
@@ -89,21 +74,6 @@ private:
 
     UINT m_broadcastMessage = 0;
     std::unique_ptr<Director> m_director;  // only when the feature is enabled
+    TDropShadowForm* m_shadow = nullptr;   // borrowed
+    TWarnForm* m_warning = nullptr;        // borrowed
 };
-
-// Restores, raises and activates a window even when another thread has the foreground.
-void BringWindowToFront(HWND window);
-
-class TShadowForm;
-class TWarnForm;
-class TWarnShadow;
-
-// The four forms, created in this order by the start-up sequence and owned by the
-// application.
-extern TMainForm* MainForm;
-extern TShadowForm* ShadowForm;
-extern TWarnForm* WarnForm;
-extern TWarnShadow* WarnShadow;
-
-// Creates the four forms in that order; the first becomes the application's main form.
-void CreateForms();

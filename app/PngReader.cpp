@@ -4,6 +4,7 @@
 #include "framework/FileStream.h"
 #include "framework/Graphics.h"
 #include "framework/SysUtils.h"
+#include "src/System/ProgramDirectory.h"
 
 #include <climits>
 #include <map>
@@ -11,22 +12,6 @@
 #include <vector>
 
 namespace {
-
-// The folder of the program file, with its trailing backslash.
-std::string ProgramFolder()
-{
-    std::vector<char> path(MAX_PATH);
-    for (;;) {
-        const DWORD length = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length == 0)
-            return std::string();
-        if (length < path.size()) {
-            const std::string file(path.data(), length);
-            return file.substr(0, file.rfind('\\') + 1);
-        }
-        path.resize(path.size() * 2);
-    }
-}
 
 template <typename Entry>
 Entry Lookup(HMODULE module, const char* name)
@@ -82,7 +67,7 @@ PngManager& PngManager::Instance()
 {
     std::unique_ptr<PngManager>& instance = Held();
     if (!instance) {
-        instance = std::make_unique<PngManager>(ProgramFolder() + "imgcodec.dll");
+        instance = std::make_unique<PngManager>(dali::ProgramDirectory() + "imgcodec.dll");
         g_releaseTimer = SetTimer(nullptr, 0, USER_TIMER_MINIMUM, ReleaseWhenIdle);
     }
     return *instance;
@@ -195,5 +180,5 @@ std::shared_ptr<TBitmap> SharedPng(const std::string& path)
 
 std::string ResourceFolder()
 {
-    return ProgramFolder() + "resource\\";
+    return dali::ProgramDirectory() + "resource\\";
 }

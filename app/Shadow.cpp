@@ -1,9 +1,6 @@
 #include "app/Shadow.h"
 
-#include "app/DirectorLayout.h"
-#include "app/Main.h"
 #include "app/PngReader.h"
-#include "src/Oc/PtmLib.h"
 #include "src/gui/graphics/image.h"
 
 TDropShadowForm::TDropShadowForm(TComponent* owner, TForm* ownerForm, const char* name,
@@ -31,6 +28,11 @@ TDropShadowForm::TDropShadowForm(TComponent* owner, TForm* ownerForm, const char
         Background->SetParent(this);
         Background->SetBounds(0, 0, imageWidth, imageHeight);
     }
+    m_ownerMoves.Hook(ownerForm, [this](TMessage& message, const TWndMethod& next) {
+        next(message);
+        if (message.Msg == WM_MOVE)
+            SetBounds(m_ownerForm->Left(), m_ownerForm->Top(), Width(), Height());
+    });
 }
 
 void TDropShadowForm::SetUpPicture()
@@ -56,6 +58,12 @@ void TDropShadowForm::SetUpPicture()
     SetTop(m_ownerForm->Top());
 }
 
+void TDropShadowForm::ShowBesideOwner()
+{
+    SetUpPicture();
+    Show();
+}
+
 void TDropShadowForm::CreateParams(TCreateParams& params)
 {
     TForm::CreateParams(params);
@@ -63,13 +71,7 @@ void TDropShadowForm::CreateParams(TCreateParams& params)
     params.WndParent = m_ownerForm->Handle();
 }
 
-std::string MainShadowPicture(int phaseCount, int phasesPerSensor)
-{
-    return LayoutOf(ClassifyLayout(phaseCount, phasesPerSensor)).shadow;
-}
-
-TShadowForm::TShadowForm(TComponent* owner)
-    : TDropShadowForm(owner, MainForm, "ShadowForm", 688, 446, 113, 105,
-                      MainShadowPicture(PtmLib::Instance().PhaseCount(), PtmLib::Instance().PhasesPerSensor()))
+TShadowForm::TShadowForm(TComponent* owner, TForm* mainForm, std::string picture)
+    : TDropShadowForm(owner, mainForm, "ShadowForm", 688, 446, 113, 105, std::move(picture))
 {
 }

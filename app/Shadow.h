@@ -1,9 +1,10 @@
 #pragma once
 // The soft shadows of the main window and the dialog: click-through pop-ups owned by
-// their form, showing a PNG with per-pixel alpha at the form's top-left corner. The
-// owner moves them and shows and hides them with itself.
+// their form, showing a PNG with per-pixel alpha at the form's top-left corner. A shadow
+// follows its owner's moves by itself; the owner shows and hides it with itself.
 #include "framework/ExtCtrls.h"
 #include "framework/Forms.h"
+#include "framework/WindowProcHook.h"
 #include "src/gui/widget/TShapedForm.h"
 
 #include <string>
@@ -18,6 +19,8 @@ public:
     // system keeps the picture as the window's content, so Background lets go of its
     // copy.
     void SetUpPicture();
+    // SetUpPicture, then Show.
+    void ShowBesideOwner();
 
 protected:
     // ownerForm must exist: its window becomes the shadow's owner window.
@@ -29,13 +32,12 @@ private:
     TForm* m_ownerForm;  // borrowed: lives as long as the shadow
     std::string m_picture;
     gs::TPerPixelLayeredFormMaker m_maker;
+    TWindowProcHook m_ownerMoves;  // keeps the shadow on the owner's corner
 };
 
-// Set up when the main window is first shown: a boot start waits hidden in the tray.
+// The main window's shadow: set up when the main window is first shown (a boot start
+// waits hidden in the tray). Its picture follows the main window's layout.
 class TShadowForm : public TDropShadowForm {
 public:
-    explicit TShadowForm(TComponent* owner);
+    TShadowForm(TComponent* owner, TForm* mainForm, std::string picture);
 };
-
-// The main window's shadow picture, which follows its layout.
-std::string MainShadowPicture(int phaseCount, int phasesPerSensor);

@@ -2,7 +2,8 @@
 
 #include "app/Dialog.h"
 #include "app/Dialogshadow.h"
-#include "app/Main.h"
+#include "app/MainForm.h"
+#include "app/ProgramForms.h"
 #include "app/Shadow.h"
 #include "bench/BareRequests.h"
 #include "platform/boardctl/BoardClient.h"

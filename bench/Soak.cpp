@@ -9,7 +9,8 @@
 // comes back. The faults end before the last measure.
 #include "app/Dialog.h"
 #include "app/Dialogshadow.h"
-#include "app/Main.h"
+#include "app/MainForm.h"
+#include "app/ProgramForms.h"
 #include "app/Shadow.h"
 #include "platform/boardctl/BoardClient.h"
 #include "tests/framework/LeakProbes.h"

@@ -116,22 +116,6 @@ PellonBar::PellonBar(TForm* owner, int phase, int phasesPerSensor)
 
 PellonBar::~PellonBar() = default;
 
-void PellonBar::SetValue(int value)
-{
-    if (value == m_value)
-        return;
-    m_value = value;
-    Render();
-}
-
-void PellonBar::SetEnabled(bool enabled)
-{
-    if (enabled == m_enabled)
-        return;
-    m_enabled = enabled;
-    Render();
-}
-
 void PellonBar::SetReading(bool enabled, int value)
 {
     if (enabled == m_enabled && value == m_value)
@@ -157,7 +141,6 @@ void PellonBar::SetTop(int y)
 
 void PellonBar::Render()
 {
-    ++m_renderCount;
     const int barHeight = m_bar->Height();
     const int capHeight = m_cap->Height();
     const int lit = std::max(LitHeight(m_value, m_enabled, barHeight), capHeight);

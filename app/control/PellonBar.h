@@ -19,17 +19,14 @@ void BarFillAlpha(TBitmap* bitmap, uint8_t alpha);
 
 class PellonBar {
 public:
-    // Pictures follow the monitor's phases per sensor.
-    PellonBar(TForm* owner, int phase);
     // Pictures for the given phases per sensor: "..01" for 3 or more, "..02" otherwise.
     PellonBar(TForm* owner, int phase, int phasesPerSensor);
     ~PellonBar();
     PellonBar(const PellonBar&) = delete;
     PellonBar& operator=(const PellonBar&) = delete;
 
-    void SetValue(int value);
-    void SetEnabled(bool enabled);
-    // Both at once, as a poll reads them: the picture is made at most once.
+    // The sensor's state and deviation, as a poll reads them: the picture is made again
+    // only when either changed, and then once.
     void SetReading(bool enabled, int value);
     // Move image and label together; the label keeps its offset from the image.
     void SetLeft(int x);
@@ -39,7 +36,6 @@ public:
     bool Enabled() const { return m_enabled; }
     gs::GsImage* Image() const { return m_image; }
     TLabel* Label() const { return m_label; }
-    int RenderCount() const { return m_renderCount; }
 
     // The lit height in pixels for a deviation in degrees on a bar picture barHeight high.
     static int LitHeight(int value, bool enabled, int barHeight);
@@ -54,5 +50,4 @@ private:
     std::shared_ptr<TBitmap> m_bar;  // shared with the other bars
     std::shared_ptr<TBitmap> m_veil;  // shared with the other bars
     std::shared_ptr<TBitmap> m_cap;  // shared with the other bars
-    int m_renderCount = 0;
 };

@@ -129,8 +129,7 @@ public:
             m_bars.push_back(std::make_unique<PellonBar>(this, i + 1, 4));
             m_bars.back()->SetLeft(200 + 28 * i);
             m_bars.back()->SetTop(20);
-            m_bars.back()->SetValue(values[i]);
-            m_bars.back()->SetEnabled(i != 5);
+            m_bars.back()->SetReading(i != 5, values[i]);
         }
     }
 

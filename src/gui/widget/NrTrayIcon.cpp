@@ -2,6 +2,7 @@
 
 #include "framework/Application.h"
 #include "framework/Forms.h"
+#include "framework/MessageFilter.h"
 #include "framework/Types.h"
 
 #include <algorithm>
@@ -120,23 +121,23 @@ bool CsTrayIcon::Send(DWORD message, bool balloon)
 bool TriggerMatches(TMouseTrigger trigger, UINT mouseMessage)
 {
     switch (trigger) {
-    case 0:
+    case kLeftButtonDown:
         return mouseMessage == WM_LBUTTONDOWN;
-    case 1:
+    case kAnyDoubleClick:
         return mouseMessage == WM_LBUTTONDBLCLK || mouseMessage == WM_RBUTTONDBLCLK;
-    case 2:
+    case kAnyButtonDown:
         return mouseMessage == WM_LBUTTONDOWN || mouseMessage == WM_RBUTTONDOWN ||
                mouseMessage == WM_MBUTTONDOWN;
-    case 3:
+    case kAnyButtonUp:
         return mouseMessage == WM_LBUTTONUP || mouseMessage == WM_RBUTTONUP ||
                mouseMessage == WM_MBUTTONUP;
-    case 4:
+    case kLeftButtonUp:
         return mouseMessage == WM_LBUTTONUP;
-    case 5:
+    case kLeftDoubleClick:
         return mouseMessage == WM_LBUTTONDBLCLK;
-    case 6:
+    case kRightButtonUp:
         return mouseMessage == WM_RBUTTONUP;
-    case 7:
+    case kRightDoubleClick:
         return mouseMessage == WM_RBUTTONDBLCLK;
     default:
         return false;
@@ -167,13 +168,8 @@ namespace {
 UINT RegisterTaskbarCreated()
 {
     const UINT message = RegisterWindowMessageA("TaskbarCreated");
-    using FilterFunction = BOOL(WINAPI*)(UINT, DWORD);
-    const HMODULE user32 = GetModuleHandleA("user32.dll");
-    const auto filter = user32 ? reinterpret_cast<FilterFunction>(reinterpret_cast<void*>(
-                                     GetProcAddress(user32, "ChangeWindowMessageFilter")))
-                               : nullptr;
-    if (message && filter)
-        filter(message, MSGFLT_ADD);
+    if (message)
+        ChangeMessageFilter(message, MSGFLT_ADD);
     return message;
 }
 

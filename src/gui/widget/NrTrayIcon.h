@@ -65,6 +65,14 @@ private:
 // 2 any button down, 3 any button up, 4 left up, 5 left double-click, 6 right up,
 // 7 right double-click, 8 and above never.
 using TMouseTrigger = std::uint8_t;
+constexpr TMouseTrigger kLeftButtonDown = 0;
+constexpr TMouseTrigger kAnyDoubleClick = 1;
+constexpr TMouseTrigger kAnyButtonDown = 2;
+constexpr TMouseTrigger kAnyButtonUp = 3;
+constexpr TMouseTrigger kLeftButtonUp = 4;
+constexpr TMouseTrigger kLeftDoubleClick = 5;
+constexpr TMouseTrigger kRightButtonUp = 6;
+constexpr TMouseTrigger kRightDoubleClick = 7;
 constexpr TMouseTrigger kNoTrigger = 8;
 bool TriggerMatches(TMouseTrigger trigger, UINT mouseMessage);
 

@@ -1,0 +1,217 @@
+#include "app/DirectorImp.h"
+
+#include "app/Factory.h"
+#include "app/Shadow.h"
+#include "app/control/PellonBar.h"
+#include "framework/ExtCtrls.h"
+#include "framework/Foreground.h"
+#include "framework/Forms.h"
+#include "framework/Menus.h"
+#include "framework/Resources.h"
+#include "framework/StdCtrls.h"
+#include "framework/Timers.h"
+#include "framework/WinControls.h"
+#include "src/gui/widget/GsButton.h"
+#include "src/gui/widget/GsImage.h"
+#include "src/gui/widget/GsLabel.h"
+#include "src/gui/widget/NrTrayIcon.h"
+#include "src/gui/widget/TShapedForm.h"
+
+#include <algorithm>
+
+DirectorImp::DirectorImp(const MainWindowParts& parts, TDropShadowForm* shadow,
+                         std::unique_ptr<ControllerServices> services)
+    : m_parts(parts), m_shadow(shadow), m_services(std::move(services)),
+      m_formMaker(std::make_unique<gs::TLayeredFormMaker>())
+{
+}
+DirectorImp::~DirectorImp() = default;
+
+void DirectorImp::Build()
+{
+    TForm* form = m_parts.form;
+    const int phases = m_services->PhaseCount();
+    const int perSensor = m_services->PhasesPerSensor();
+    const LayoutGeometry& layout = LayoutOf(ClassifyLayout(phases, perSensor));
+
+    TBitmap* background = m_parts.background->Picture()->Bitmap();
+    LoadBitmapFromResource(background, GetModuleHandleA(nullptr), layout.background);
+    m_formMaker->Attach(m_parts.background);
+    form->CentreOnScreen();
+
+    const MainWindowBuilder builder{form, background, {}};
+    m_trayIcon = MakeTrayIcon(builder);
+    m_trayIcon->SetPopupMenu(m_parts.popupMenu);
+    m_trayIcon->OnClick = Bind(this, &DirectorImp::TrayClick);
+    m_trayIcon->SetPopupTrigger(kRightButtonUp);
+
+    m_parts.runAtStartupItem->SetChecked(m_services->ReadRunAtStartup());
+    m_parts.runAtStartupItem->OnClick = Bind(this, &DirectorImp::RunAtStartupClick);
+    m_parts.exitItem->OnClick = Bind(this, &DirectorImp::ExitClick);
+
+    m_closeButton = MakeCloseButton(builder, layout.closeButton.X);
+    m_closeButton->OnClick = Bind(this, &DirectorImp::CloseButtonClick);
+
+    m_bigFigure = MakeImage(builder, layout.bigFigure, kBigFigurePosition.X, kBigFigurePosition.Y);
+    m_tempPicture = MakeImage(builder, "temp_pic.png", kTempPicturePosition.X, kTempPicturePosition.Y);
+    m_phaseImage = MakeImage(builder, "phase.png", layout.phaseImage.X, layout.phaseImage.Y);
+    PaintLines(builder, layout);
+
+    const std::string performanceText = m_services->GetText("PreformanceMode");
+    const std::string savingText = m_services->GetText("SavingMode");
+    m_performanceRadio = MakeModeRadioButton(builder, layout.performanceRadio.X, layout.performanceRadio.Y);
+    m_savingRadio = MakeModeRadioButton(builder, layout.savingRadio.X, layout.savingRadio.Y);
+    m_performanceLabel = MakeModeLabel(builder, layout.performanceLabel.X, layout.performanceLabel.Y);
+    m_performanceLabel->SetCaption(performanceText);
+    m_savingLabel = MakeModeLabel(builder, layout.savingLabel.X, layout.savingLabel.Y);
+    m_savingLabel->SetCaption(savingText);
+    m_performanceLabel->OnClick = Bind(this, &DirectorImp::LabelClick);
+    m_savingLabel->OnClick = Bind(this, &DirectorImp::LabelClick);
+    m_performanceRadio->OnClick = Bind(this, &DirectorImp::RadioClick);
+    m_savingRadio->OnClick = Bind(this, &DirectorImp::RadioClick);
+
+    TLabel* title = m_parts.phaseTitle;
+    title->SetCaption(m_services->GetText("Phase"));
+    title->SetAutoSize(false);
+    title->SetWidth(title->Width() + 10);
+    title->SetLeft(layout.width - title->Width() - 28);
+    m_parts.averageTemp->SetCaption(m_services->GetText("AVG"));
+    m_parts.runAtStartupItem->SetCaption(m_services->GetText("RunAtStartup"));
+    AdjustForLanguage(layout);
+
+    CreateBars(layout, phases, perSensor);
+
+    form->OnShow = Bind(this, &DirectorImp::FormShow);
+    form->OnHide = Bind(this, &DirectorImp::FormHide);
+    ApplyMode(m_services->ReadMode());
+    UpdateBars();
+}
+
+void DirectorImp::AdjustForLanguage(const LayoutGeometry& layout)
+{
+    const LanguageAdjustment adjust = LanguageAdjustmentFor(m_services->LanguageName());
+    TLabel* title = m_parts.phaseTitle;
+    TControl* labels[] = {m_performanceLabel, m_savingLabel, m_parts.averageTemp};
+    if (adjust.shiftJis) {
+        for (TControl* label : labels)
+            label->Font()->SetCharset(SHIFTJIS_CHARSET);
+        title->Font()->SetCharset(SHIFTJIS_CHARSET);
+    }
+    if (adjust.labelFontHeight != 0) {
+        for (TControl* label : labels)
+            label->Font()->SetHeight(adjust.labelFontHeight);
+    }
+    if (adjust.phaseTitleFontHeight != 0)
+        title->Font()->SetHeight(adjust.phaseTitleFontHeight);
+    if (adjust.phaseTitleTop >= 0)
+        title->SetTop(adjust.phaseTitleTop);
+    title->SetLeft(layout.width - title->Width() - adjust.phaseTitleRightGap);
+}
+
+void DirectorImp::CreateBars(const LayoutGeometry& layout, int phaseCount, int phasesPerSensor)
+{
+    m_slots = PhaseSlots(phaseCount, phasesPerSensor);
+    m_bars.resize(m_slots.size());
+    const int count = static_cast<int>(m_bars.size());
+    for (int slot = 0; slot < count; ++slot) {
+        auto bar = std::make_unique<PellonBar>(m_parts.form, slot + 1, phasesPerSensor);
+        bar->SetLeft(BarLeft(slot, count, layout.lastBarLeft));
+        bar->SetTop(kBarTop);
+        m_bars[static_cast<size_t>(slot)] = std::move(bar);
+    }
+}
+
+void DirectorImp::UpdateBars()
+{
+    const std::vector<PhaseReading>& readings = m_services->Poll();
+    // The bars that change are painted together once they all have their new pictures;
+    // a bar whose reading did not change is not rendered again.
+    const TInvalidationScope together(m_parts.form, true);
+    const size_t phases = std::min(readings.size(), m_slots.size());
+    for (size_t phase = 0; phase < phases; ++phase) {
+        const PhaseReading& reading = readings[phase];
+        m_bars[static_cast<size_t>(m_slots[phase])]->SetReading(reading.enabled, reading.deviation);
+    }
+}
+
+void DirectorImp::Resume()
+{
+    ApplyMode(m_services->ReadMode());
+    UpdateBars();
+}
+
+void DirectorImp::ShowMainWindow()
+{
+    m_parts.form->Show();
+    BringWindowToFront(m_parts.form->Handle());
+}
+
+void DirectorImp::HideMainWindow()
+{
+    m_parts.form->Hide();
+}
+
+void DirectorImp::ApplyMode(std::uint32_t mode)
+{
+    const bool performance = IsPerformanceMode(mode);
+    gs::GsRadioButton* active = performance ? m_performanceRadio : m_savingRadio;
+    gs::GsLabel* activeLabel = performance ? m_performanceLabel : m_savingLabel;
+    gs::GsLabel* inactiveLabel = performance ? m_savingLabel : m_performanceLabel;
+    SetModeLabelColors(activeLabel, true);
+    SetModeLabelColors(inactiveLabel, false);
+    m_services->WriteBiosMode(mode);
+    m_services->WriteMode(mode);
+    active->SetChecked(true);
+}
+
+void DirectorImp::TrayClick(TObject*)
+{
+    if (!m_parts.form->Visible())
+        ShowMainWindow();
+}
+
+void DirectorImp::RunAtStartupClick(TObject*)
+{
+    TMenuItem* item = m_parts.runAtStartupItem;
+    item->SetChecked(!item->Checked());
+    m_services->WriteRunAtStartup(item->Checked());
+}
+
+void DirectorImp::ExitClick(TObject*)
+{
+    m_parts.form->Close();
+}
+
+void DirectorImp::CloseButtonClick(TObject*)
+{
+    HideMainWindow();
+}
+
+void DirectorImp::RadioClick(TObject* sender)
+{
+    ApplyMode(sender == m_performanceRadio ? kPerformanceMode : kSavingMode);
+}
+
+void DirectorImp::LabelClick(TObject* sender)
+{
+    const bool performance = sender == m_performanceLabel;
+    gs::GsRadioButton* radio = performance ? m_performanceRadio : m_savingRadio;
+    if (radio->Checked())
+        return;
+    radio->SetChecked(true);
+    ApplyMode(performance ? kPerformanceMode : kSavingMode);
+}
+
+void DirectorImp::FormShow(TObject*)
+{
+    if (m_shadow)
+        m_shadow->ShowBesideOwner();
+    m_parts.pollingTimer->SetEnabled(true);
+}
+
+void DirectorImp::FormHide(TObject*)
+{
+    if (m_shadow)
+        m_shadow->Hide();
+    m_parts.pollingTimer->SetEnabled(false);
+}

@@ -1,0 +1,225 @@
+// The main window's controller on the real main form, with its board, settings, BIOS
+// and texts replaced by a recorder: the mode choice, resume, the tray and menu, and
+// which bars a poll renders.
+#include "app/Director.h"
+#include "app/DirectorLayout.h"
+#include "app/MainForm.h"
+#include "framework/Application.h"
+#include "src/gui/widget/GsButton.h"
+#include "src/gui/widget/GsImage.h"
+#include "src/gui/widget/GsLabel.h"
+#include "src/gui/widget/NrTrayIcon.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Recorder : ControllerServices {
+    int phases = 16;
+    int perSensor = 2;
+    std::vector<PhaseReading> readings = std::vector<PhaseReading>(16, PhaseReading{true, 0});
+    std::uint32_t storedMode = 1;
+    bool runAtStartup = true;
+    int polls = 0;
+    std::vector<std::string> writes;  // "bios 1", "mode 0", "startup 1", in order
+
+    int PhaseCount() const override { return phases; }
+    int PhasesPerSensor() const override { return perSensor; }
+    const std::vector<PhaseReading>& Poll() override
+    {
+        ++polls;
+        return readings;
+    }
+    std::uint32_t ReadMode() const override { return storedMode; }
+    void WriteMode(std::uint32_t mode) override { writes.push_back("mode " + std::to_string(mode)); }
+    bool ReadRunAtStartup() const override { return runAtStartup; }
+    void WriteRunAtStartup(bool run) override { writes.push_back("startup " + std::to_string(run)); }
+    void WriteBiosMode(std::uint32_t mode) override { writes.push_back("bios " + std::to_string(mode)); }
+    std::string GetText(const std::string& key) const override { return "<" + key + ">"; }
+    std::string LanguageName() const override { return "English"; }
+};
+
+template <class T>
+T* FindAt(TComponent* owner, TPoint at)
+{
+    for (int i = 0; i < owner->ComponentCount(); ++i) {
+        auto* found = dynamic_cast<T*>(owner->Components(i));
+        if (found && found->Left() == at.X && found->Top() == at.Y)
+            return found;
+    }
+    return nullptr;
+}
+
+// The real main form and a controller over a recorder, built once for the suite as the
+// program builds them, from a stored mode of 7 and start-up switched off. Each test sets
+// the mode it starts from with a resume.
+class DirectorTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        form = new TMainForm(Application);
+        recorder = new Recorder;
+        recorder->storedMode = 7;
+        recorder->runAtStartup = false;
+        const MainWindowParts parts{form,             form->Background, form->AverageTemp,
+                                    form->PhaseTitle, form->PopupMenu,  form->MenuItem0,
+                                    form->MenuItem1,  form->PollingTimer};
+        director = new Director(parts, nullptr, std::unique_ptr<ControllerServices>(recorder));
+        director->Build();
+        buildWrites = recorder->writes;
+        const LayoutGeometry& layout = LayoutOf(WindowLayout::Medium);
+        performanceRadio = FindAt<gs::GsRadioButton>(form, layout.performanceRadio);
+        savingRadio = FindAt<gs::GsRadioButton>(form, layout.savingRadio);
+        performanceLabel = FindAt<gs::GsLabel>(form, layout.performanceLabel);
+        savingLabel = FindAt<gs::GsLabel>(form, layout.savingLabel);
+    }
+    static void TearDownTestSuite()
+    {
+        delete director;
+        form->Free();
+    }
+    void SetUp() override
+    {
+        ASSERT_TRUE(performanceRadio && savingRadio && performanceLabel && savingLabel);
+        recorder->writes.clear();
+        recorder->polls = 0;
+    }
+    void ResumeTo(std::uint32_t mode)
+    {
+        recorder->storedMode = mode;
+        director->Resume();
+        recorder->writes.clear();
+    }
+
+    static TMainForm* form;
+    static Recorder* recorder;  // owned by the director
+    static Director* director;
+    static std::vector<std::string> buildWrites;
+    static gs::GsRadioButton* performanceRadio;
+    static gs::GsRadioButton* savingRadio;
+    static gs::GsLabel* performanceLabel;
+    static gs::GsLabel* savingLabel;
+};
+TMainForm* DirectorTest::form;
+Recorder* DirectorTest::recorder;
+Director* DirectorTest::director;
+std::vector<std::string> DirectorTest::buildWrites;
+gs::GsRadioButton* DirectorTest::performanceRadio;
+gs::GsRadioButton* DirectorTest::savingRadio;
+gs::GsLabel* DirectorTest::performanceLabel;
+gs::GsLabel* DirectorTest::savingLabel;
+
+using Writes = std::vector<std::string>;
+
+TEST_F(DirectorTest, BuildAppliesTheStoredModeAndDressesTheForm)
+{
+    // Neither 1 nor 0: shown as saving and written back as it is.
+    EXPECT_EQ(Writes({"bios 7", "mode 7"}), buildWrites);
+    EXPECT_EQ("<PreformanceMode>", performanceLabel->Caption());
+    EXPECT_EQ("<SavingMode>", savingLabel->Caption());
+    EXPECT_EQ("<AVG>", form->AverageTemp->Caption());
+    EXPECT_EQ("<RunAtStartup>", form->MenuItem0->Caption());
+    EXPECT_EQ(680, form->Width());
+    ResumeTo(7);
+    EXPECT_TRUE(savingRadio->Checked());
+    EXPECT_FALSE(performanceRadio->Checked());
+    EXPECT_EQ(ModeLabelColorsFor(true).font, savingLabel->Font()->Color());
+    EXPECT_EQ(ModeLabelColorsFor(false).glow, performanceLabel->Radiation()->Color());
+}
+
+TEST_F(DirectorTest, ModeChoicesWriteAsTheirControlSays)
+{
+    enum Control { PerformanceRadio, SavingRadio, PerformanceLabel, SavingLabel };
+    struct Case {
+        std::uint32_t stored;
+        Control clicked;
+        Writes writes;
+        bool performanceChecked;
+    } cases[] = {
+        {1, PerformanceRadio, {"bios 1", "mode 1"}, true},  // the active radio writes again
+        {1, SavingRadio, {"bios 0", "mode 0"}, false},
+        {0, PerformanceRadio, {"bios 1", "mode 1"}, true},
+        {1, PerformanceLabel, {}, true},  // the active mode's label does nothing
+        {1, SavingLabel, {"bios 0", "mode 0"}, false},
+        {0, SavingLabel, {}, false},
+        {0, PerformanceLabel, {"bios 1", "mode 1"}, true},
+    };
+    for (const Case& c : cases) {
+        ResumeTo(c.stored);
+        TControl* controls[] = {performanceRadio, savingRadio, performanceLabel, savingLabel};
+        TControl* clicked = controls[c.clicked];
+        clicked->OnClick(clicked);
+        EXPECT_EQ(c.writes, recorder->writes) << c.stored << " " << c.clicked;
+        EXPECT_EQ(c.performanceChecked, performanceRadio->Checked()) << c.stored << " " << c.clicked;
+        EXPECT_NE(c.performanceChecked, savingRadio->Checked()) << c.stored << " " << c.clicked;
+        const gs::GsLabel* active = c.performanceChecked ? performanceLabel : savingLabel;
+        const gs::GsLabel* inactive = c.performanceChecked ? savingLabel : performanceLabel;
+        EXPECT_EQ(ModeLabelColorsFor(true).glow, active->Radiation()->Color()) << c.stored << " " << c.clicked;
+        EXPECT_EQ(ModeLabelColorsFor(false).font, inactive->Font()->Color()) << c.stored << " " << c.clicked;
+    }
+}
+
+TEST_F(DirectorTest, ResumeTrayAndMenu)
+{
+    ResumeTo(1);
+    recorder->storedMode = 0;
+    director->Resume();
+    EXPECT_EQ(Writes({"bios 0", "mode 0"}), recorder->writes);
+    EXPECT_TRUE(savingRadio->Checked());
+    EXPECT_EQ(2, recorder->polls);
+
+    TsTrayIcon* tray = nullptr;
+    for (int i = 0; i < form->ComponentCount() && !tray; ++i)
+        tray = dynamic_cast<TsTrayIcon*>(form->Components(i));
+    ASSERT_TRUE(tray);
+    EXPECT_EQ(kRightButtonUp, tray->PopupTrigger());
+    EXPECT_FALSE(form->Visible());
+    tray->OnClick(tray);
+    EXPECT_TRUE(form->Visible());
+    EXPECT_TRUE(form->PollingTimer->Enabled());
+    director->HideMainWindow();
+    EXPECT_FALSE(form->PollingTimer->Enabled());
+
+    // Start-up was read as switched off.
+    recorder->writes.clear();
+    form->MenuItem0->Click();
+    form->MenuItem0->Click();
+    EXPECT_EQ(Writes({"startup 1", "startup 0"}), recorder->writes);
+    EXPECT_FALSE(form->MenuItem0->Checked());
+}
+
+// Each phase's bar is found by its place on the window; a marker in its picture's top
+// row (unlit at these readings, so every render clears it) shows whether a poll made
+// the picture again. Only the bars whose reading changed are rendered, once.
+TEST_F(DirectorTest, APollRendersOnlyTheBarsWhoseReadingChanged)
+{
+    const std::vector<int> slots = PhaseSlots(16, 2);
+    const LayoutGeometry& layout = LayoutOf(WindowLayout::Medium);
+    std::vector<TBitmap*> pictures(16);
+    for (int phase = 0; phase < 16; ++phase) {
+        const int slot = slots[static_cast<size_t>(phase)];
+        auto* image = FindAt<gs::GsImage>(form, TPoint(BarLeft(slot, 16, layout.lastBarLeft), kBarTop));
+        ASSERT_TRUE(image) << "phase " << phase;
+        pictures[static_cast<size_t>(phase)] = image->Picture()->Bitmap();
+    }
+    director->UpdateBars();
+    recorder->readings[3] = {true, 9};
+    recorder->readings[8] = {false, 0};
+    recorder->readings[15] = {true, -4};
+    for (int poll = 0; poll < 2; ++poll) {
+        for (TBitmap* picture : pictures)
+            picture->ScanLine(0)[3] = 77;
+        director->UpdateBars();
+        for (int phase = 0; phase < 16; ++phase) {
+            const bool changed = poll == 0 && (phase == 3 || phase == 8 || phase == 15);
+            EXPECT_EQ(changed, pictures[static_cast<size_t>(phase)]->ScanLine(0)[3] != 77)
+                << "poll " << poll << " phase " << phase;
+        }
+    }
+}
+
+}  // namespace
