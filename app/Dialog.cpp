@@ -1,8 +1,8 @@
 #include "app/Dialog.h"
 
+#include "app/DropShadowForm.h"
 #include "app/Factory.h"
 #include "app/PngReader.h"
-#include "app/Shadow.h"
 #include "framework/Resources.h"
 #include "src/System/IniAccess.h"
 #include "src/gui/widget/GsButton.h"

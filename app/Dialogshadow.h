@@ -1,5 +1,5 @@
 #pragma once
-#include "app/Shadow.h"
+#include "app/DropShadowForm.h"
 
 // The dialog's shadow: set up when the dialog is first shown (most runs never show it).
 class TWarnShadow : public TDropShadowForm {

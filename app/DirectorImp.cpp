@@ -1,7 +1,7 @@
 #include "app/DirectorImp.h"
 
+#include "app/DropShadowForm.h"
 #include "app/Factory.h"
-#include "app/Shadow.h"
 #include "app/control/PellonBar.h"
 #include "framework/ExtCtrls.h"
 #include "framework/Foreground.h"

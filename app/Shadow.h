@@ -1,39 +1,7 @@
 #pragma once
-// The soft shadows of the main window and the dialog: click-through pop-ups owned by
-// their form, showing a PNG with per-pixel alpha at the form's top-left corner. A shadow
-// follows its owner's moves by itself; the owner shows and hides it with itself.
-#include "framework/ExtCtrls.h"
-#include "framework/Forms.h"
-#include "framework/WindowProcHook.h"
-#include "src/gui/widget/TShapedForm.h"
+#include "app/DropShadowForm.h"
 
 #include <string>
-
-// What the two shadows share; each one names its picture and its owner.
-class TDropShadowForm : public TForm {
-public:
-    TImage* Background;
-
-    // Loads the picture, makes the window layered with it and puts the window on the
-    // owner's corner; the first call only, and before the shadow is first shown. The
-    // system keeps the picture as the window's content, so Background lets go of its
-    // copy.
-    void SetUpPicture();
-    // SetUpPicture, then Show.
-    void ShowBesideOwner();
-
-protected:
-    // ownerForm must exist: its window becomes the shadow's owner window.
-    TDropShadowForm(TComponent* owner, TForm* ownerForm, const char* name, int clientWidth,
-                    int clientHeight, int imageWidth, int imageHeight, std::string picture);
-    void CreateParams(TCreateParams& params) override;
-
-private:
-    TForm* m_ownerForm;  // borrowed: lives as long as the shadow
-    std::string m_picture;
-    gs::TPerPixelLayeredFormMaker m_maker;
-    TWindowProcHook m_ownerMoves;  // keeps the shadow on the owner's corner
-};
 
 // The main window's shadow: set up when the main window is first shown (a boot start
 // waits hidden in the tray). Its picture follows the main window's layout.

@@ -1,5 +1,6 @@
 #include "BarPictures.h"
 
+#include "app/PngManager.h"
 #include "app/PngReader.h"
 
 #include <windows.h>

@@ -1,4 +1,5 @@
 #include "app/PngReader.h"
+#include "app/PngManager.h"
 #include "framework/FileStream.h"
 #include "framework/Graphics.h"
 #include "framework/SysUtils.h"

@@ -1,0 +1,72 @@
+#include "app/DropShadowForm.h"
+
+#include "app/PngReader.h"
+#include "src/gui/graphics/image.h"
+
+TDropShadowForm::TDropShadowForm(TComponent* owner, TForm* ownerForm, const char* name,
+                                 int clientWidth, int clientHeight, int imageWidth,
+                                 int imageHeight, std::string picture)
+    : TForm(owner), m_ownerForm(ownerForm), m_picture(std::move(picture))
+{
+    {
+        TReader description(this);
+        SetName(name);
+        SetBounds(192, 110, Width(), Height());
+        SetBorderStyle(bsNone);
+        SetCaption(name);
+        SetClientWidth(clientWidth);
+        SetClientHeight(clientHeight);
+        SetColor(clBtnFace);
+        Font()->SetName("MS Sans Serif");
+        Font()->SetHeight(-11);
+        Font()->SetCharset(DEFAULT_CHARSET);
+        Font()->SetColor(clWindowText);
+        SetScaled(false);
+        SetShowActivate(false);  // a shadow never takes the activation from its owner
+        Background = new TImage(this);
+        Background->SetName("Background");
+        Background->SetParent(this);
+        Background->SetBounds(0, 0, imageWidth, imageHeight);
+    }
+    m_ownerMoves.Hook(ownerForm, [this](TMessage& message, const TWndMethod& next) {
+        next(message);
+        if (message.Msg == WM_MOVE)
+            SetBounds(m_ownerForm->Left(), m_ownerForm->Top(), Width(), Height());
+    });
+}
+
+void TDropShadowForm::SetUpPicture()
+{
+    if (m_maker.IsAttached())
+        return;
+    TBitmap* bitmap = Background->Picture()->Bitmap();
+    bitmap->SetPixelFormat(pf32bit);
+    LoadPng(ResourceFolder() + m_picture, bitmap);
+    PremultiplyAlpha(bitmap);
+    m_maker.SetDraggable(false);
+    m_maker.SetPerPixelAlpha(true);
+    m_maker.SetClickThrough(true);
+    m_maker.SetColorKey(0xFF00FF);
+    m_maker.SetColorKeyEnabled(true);
+    m_maker.Attach(Background);
+    // The maker's settings are final, so the window's content is never given again.
+    // Once the system has it, the picture would only be memory: the image keeps its
+    // size with an empty picture and paints nothing.
+    if (m_maker.SystemHasImage())
+        bitmap->Assign(nullptr);
+    SetLeft(m_ownerForm->Left());
+    SetTop(m_ownerForm->Top());
+}
+
+void TDropShadowForm::ShowBesideOwner()
+{
+    SetUpPicture();
+    Show();
+}
+
+void TDropShadowForm::CreateParams(TCreateParams& params)
+{
+    TForm::CreateParams(params);
+    params.Style |= WS_POPUP;
+    params.WndParent = m_ownerForm->Handle();
+}
