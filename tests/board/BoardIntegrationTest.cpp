@@ -92,8 +92,12 @@ TEST_F(BoardIntegrationTest, AllEightSensorsOfA16PhaseBoard)
     PtmLib monitor;
     monitor.Refresh();
     // Total 348 over 8 sensors: average 43 (truncated).
-    for (unsigned phase = 0; phase < 16; ++phase)
+    for (unsigned phase = 0; phase < 16; ++phase) {
         EXPECT_EQ(static_cast<int>(phase / 2) - 3, monitor.PhaseDeviation(phase)) << phase;
+        const PhaseReading reading = monitor.Reading(phase);
+        EXPECT_TRUE(reading.enabled && reading.deviation == monitor.PhaseDeviation(phase)) << phase;
+    }
+    EXPECT_FALSE(monitor.Reading(16).enabled || monitor.Reading(16).deviation);
 }
 
 TEST_F(BoardIntegrationTest, MonitorDegradesUnderEachInjectedFailure)
