@@ -1,8 +1,8 @@
 #include "app/PngReader.h"
 
 #include "framework/Assert.h"
+#include "framework/Bitmap.h"
 #include "framework/FileStream.h"
-#include "framework/Graphics.h"
 #include "framework/SysUtils.h"
 
 #include <climits>

@@ -1,6 +1,6 @@
 #include "app/PngReader.h"
 #include "framework/FileStream.h"
-#include "framework/Graphics.h"
+#include "framework/Bitmap.h"
 #include "framework/SysUtils.h"
 #include "tests/png/PngSamples.h"
 

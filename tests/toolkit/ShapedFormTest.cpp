@@ -1,6 +1,7 @@
 // The form makers on real forms: what Attach does to the form, the shape settings, the
 // design checks and a system without the layered-window functions.
 #include "src/gui/widget/TShapedForm.h"
+#include "framework/Bitmap.h"
 #include "framework/Timers.h"
 #include "framework/WindowProcHook.h"
 #include "ToolkitTestSupport.h"

@@ -5,7 +5,7 @@
 // system functions are looked up at run time, so that the program still starts on a
 // system without them. Neither helper keeps the window: every operation takes it anew,
 // and setting a field does not touch the window.
-#include "framework/Graphics.h"
+#include "framework/Bitmap.h"
 #include "framework/WinControls.h"
 
 #include <windows.h>

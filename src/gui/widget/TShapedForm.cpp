@@ -1,6 +1,7 @@
 #include "src/gui/widget/TShapedForm.h"
 
 #include "framework/Assert.h"
+#include "framework/Bitmap.h"
 
 namespace gs {
 
