@@ -3,8 +3,8 @@
 #include "app/PngManager.h"
 
 #include "framework/Assert.h"
+#include "framework/Bitmap.h"
 #include "framework/FileStream.h"
-#include "framework/Graphics.h"
 #include "framework/SysUtils.h"
 #include "src/System/ProgramDirectory.h"
 

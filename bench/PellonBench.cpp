@@ -6,6 +6,7 @@
 #include "bench/BareRequests.h"
 #include "bench/Bench.h"
 #include "bench/ProgramBench.h"
+#include "framework/Bitmap.h"
 #include "src/Oc/PtmLib.h"
 #include "src/gui/Painter/TextPainter.h"
 #include "src/gui/graphics/image.h"

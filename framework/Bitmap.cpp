@@ -1,5 +1,4 @@
-// TGraphic, TBitmap and TPicture (declared in Graphics.h).
-#include "framework/Graphics.h"
+#include "framework/Bitmap.h"
 
 #include "framework/Assert.h"
 #include "framework/SysUtils.h"
@@ -110,31 +109,6 @@ void CopyTrueColorPixels(const uint8_t* source, int sourceBits, uint8_t* dest, i
 void NoteGdiBatchPending()
 {
     g_gdiBatchPending = true;
-}
-
-// ---------------------------------------------------------------------------------------
-// TGraphic
-
-void TGraphic::SetTransparent(bool value)
-{
-    if (value == m_transparent)
-        return;
-    m_transparent = value;
-    Changed();
-}
-
-void TGraphic::SetModified(bool value)
-{
-    if (value)
-        Changed();
-    else
-        m_modified = false;
-}
-
-void TGraphic::Changed()
-{
-    m_modified = true;
-    Fire(OnChange, this);
 }
 
 // ---------------------------------------------------------------------------------------

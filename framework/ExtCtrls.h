@@ -1,5 +1,6 @@
 #pragma once
 // The picture control and the radio group.
+#include "framework/Bitmap.h"
 #include "framework/StdCtrls.h"
 
 #include <memory>

@@ -1,5 +1,6 @@
 #include "framework/Graphics.h"
 
+#include "framework/Bitmap.h"
 #include "framework/SysUtils.h"
 
 #include <cstring>
@@ -322,4 +323,29 @@ int TCanvas::TextHeight(const std::string& text)
     SIZE size{};
     GetTextExtentPoint32A(m_handle, text.data(), static_cast<int>(text.size()), &size);
     return size.cy;
+}
+
+// ---------------------------------------------------------------------------------------
+// TGraphic
+
+void TGraphic::SetTransparent(bool value)
+{
+    if (value == m_transparent)
+        return;
+    m_transparent = value;
+    Changed();
+}
+
+void TGraphic::SetModified(bool value)
+{
+    if (value)
+        Changed();
+    else
+        m_modified = false;
+}
+
+void TGraphic::Changed()
+{
+    m_modified = true;
+    Fire(OnChange, this);
 }

@@ -1,6 +1,6 @@
 #pragma once
 // Pictures carried in the program file: the bitmaps of the form descriptions.
-#include "framework/Graphics.h"
+#include "framework/Bitmap.h"
 
 #include <windows.h>
 

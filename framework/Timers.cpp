@@ -1,6 +1,5 @@
 #include "framework/Timers.h"
 
-#include "framework/Application.h"
 #include "framework/Messages.h"
 #include "framework/SysUtils.h"
 

@@ -3,6 +3,7 @@
 // from CreateParams; its messages reach the object through WindowProc, WndProc and
 // Dispatch. It is the parent of other controls and paints its non-windowed children
 // inside its own paint.
+#include "framework/Bitmap.h"
 #include "framework/Controls.h"
 #include "framework/Handles.h"
 

@@ -2,7 +2,7 @@
 // shadows, where each picture lands) and every language's texts, measured in the
 // program's fonts, where the windows place them.
 #include "app/PngReader.h"
-#include "framework/Graphics.h"
+#include "framework/Bitmap.h"
 #include "src/System/IniAccess.h"
 #include "src/System/ProgramDirectory.h"
 

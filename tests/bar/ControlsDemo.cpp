@@ -4,6 +4,7 @@
 #include "app/PngReader.h"
 #include "app/control/PellonBar.h"
 #include "framework/Application.h"
+#include "framework/Bitmap.h"
 #include "framework/ExtCtrls.h"
 #include "framework/Forms.h"
 #include "framework/SysUtils.h"

@@ -3,6 +3,7 @@
 // and no leak from many bars and skinned controls.
 #include "app/control/PellonBar.h"
 #include "app/PngReader.h"
+#include "framework/Bitmap.h"
 #include "framework/Forms.h"
 #include "framework/StdCtrls.h"
 #include "framework/Application.h"

@@ -3,6 +3,7 @@
 #include "src/gui/widget/GsButton.h"
 #include "src/gui/widget/GsImage.h"
 #include "src/gui/widget/GsLabel.h"
+#include "framework/Bitmap.h"
 #include "framework/Forms.h"
 #include "framework/Timers.h"
 #include "GuiTestSupport.h"

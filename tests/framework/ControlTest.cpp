@@ -1,6 +1,7 @@
 // Controls without real input: bounds negotiation, alignment, labels, the message path
 // from window to handler, painting composition and the hidden utility windows.
 #include "framework/Application.h"
+#include "framework/Bitmap.h"
 #include "framework/ExtCtrls.h"
 #include "framework/Forms.h"
 #include "framework/Messages.h"

@@ -1,3 +1,4 @@
+#include "framework/Bitmap.h"
 #include "framework/Graphics.h"
 #include "framework/Resources.h"
 #include "framework/SysUtils.h"

@@ -4,6 +4,7 @@
 // counts are measured: GDI and window-manager objects by how many more the process can
 // still make before their tables are full, kernel handles from where new handles land
 // (Wine hands out the lowest free slot).
+#include "framework/Bitmap.h"
 #include "framework/CustomControls.h"
 #include "framework/ExtCtrls.h"
 #include "framework/Forms.h"

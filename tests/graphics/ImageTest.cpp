@@ -1,4 +1,5 @@
 #include "src/gui/graphics/image.h"
+#include "framework/Bitmap.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,6 @@
 #include "src/gui/Painter/TextPainter.h"
 #include "src/gui/graphics/image.h"
+#include "framework/Bitmap.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "app/PngReader.h"
 #include "app/PngManager.h"
 #include "framework/FileStream.h"
-#include "framework/Graphics.h"
+#include "framework/Bitmap.h"
 #include "framework/SysUtils.h"
 #include "tests/png/PngSamples.h"
 

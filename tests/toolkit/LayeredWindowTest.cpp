@@ -1,6 +1,7 @@
 // The layered-window helpers on real windows: which extended-style bits they write and
 // when, what they hand to the system, and what they do on a system without the functions.
 #include "src/gui/widget/LayeredWindow.h"
+#include "framework/Bitmap.h"
 #include "ToolkitTestSupport.h"
 
 #include <gtest/gtest.h>

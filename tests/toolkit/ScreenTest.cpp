@@ -1,6 +1,7 @@
 // What the shaped forms look like on the real screen and how they take the real
 // pointer: cut-out key, per-pixel alpha, click-through and dragging.
 #include "src/gui/widget/TShapedForm.h"
+#include "framework/Bitmap.h"
 #include "GuiTestSupport.h"
 #include "ToolkitTestSupport.h"
 

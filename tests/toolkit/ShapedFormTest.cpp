@@ -1,6 +1,7 @@
 // The form makers on real forms: what Attach does to the form, the shape settings, the
 // design checks and a system without the layered-window functions.
 #include "src/gui/widget/TShapedForm.h"
+#include "framework/Bitmap.h"
 #include "framework/Timers.h"
 #include "framework/WindowProcHook.h"
 #include "ToolkitTestSupport.h"
@@ -60,6 +61,34 @@ struct MessageBoxCatcher {
         };
     }
 };
+
+// A maker that counts the shapes it applies.
+template <class Maker>
+struct CountingMaker : Maker {
+    int shapes = 0;
+    void ApplyShape(TForm* form, TImage* image) override
+    {
+        ++shapes;
+        Maker::ApplyShape(form, image);
+    }
+};
+
+// On an attached maker, a setting set to a new value reshapes the form once; set to the
+// same value again, not at all.
+template <class Maker, class Set>
+void ExpectOneShapePerChange(const char* what, Set set)
+{
+    SCOPED_TRACE(what);
+    ShapedForm made = MakeForm("SettingForm", 10, 10);
+    PaintBackground(made.image, pf24bit);
+    CountingMaker<Maker> maker;
+    ASSERT_TRUE(maker.Attach(made.image));
+    maker.shapes = 0;
+    set(maker);
+    EXPECT_EQ(1, maker.shapes) << "a new value";
+    set(maker);
+    EXPECT_EQ(1, maker.shapes) << "the same value";
+}
 
 }  // namespace
 
@@ -135,6 +164,18 @@ TEST(ShapedForm, PerPixelMakerWithTheShadowSettingsShowsTheImageThroughItsAlpha)
     maker.SetClickThrough(false);
     EXPECT_EQ((std::vector<std::string>{shown}), g_systemCalls);
     EXPECT_EQ(WS_EX_LAYERED, ExStyle(made.form.get()) & (WS_EX_LAYERED | WS_EX_TRANSPARENT));
+}
+
+TEST(ShapedForm, EachSettingReshapesAnAttachedFormOnlyWhenItChanges)
+{
+    using Keyed = gs::TLayeredFormMaker;
+    using PerPixel = gs::TPerPixelLayeredFormMaker;
+    ExpectOneShapePerChange<Keyed>("keyed: key", [](Keyed& m) { m.SetColorKey(RGBColor(1, 2, 3)); });
+    ExpectOneShapePerChange<Keyed>("keyed: key off", [](Keyed& m) { m.SetColorKeyEnabled(false); });
+    ExpectOneShapePerChange<PerPixel>("per pixel: key", [](PerPixel& m) { m.SetColorKey(RGBColor(1, 2, 3)); });
+    ExpectOneShapePerChange<PerPixel>("per pixel: key off", [](PerPixel& m) { m.SetColorKeyEnabled(false); });
+    ExpectOneShapePerChange<PerPixel>("per pixel: click-through", [](PerPixel& m) { m.SetClickThrough(true); });
+    ExpectOneShapePerChange<PerPixel>("per pixel: alpha", [](PerPixel& m) { m.SetPerPixelAlpha(true); });
 }
 
 TEST(ShapedForm, AnAttachedFormAnswersEraseItselfAndPassesEverythingElseOn)

@@ -1,6 +1,7 @@
 // Shaping, showing, dragging and freeing many forms leaves the process's GDI objects,
 // window-manager objects, kernel handles and heap where they were.
 #include "src/gui/widget/TShapedForm.h"
+#include "framework/Bitmap.h"
 #include "GuiTestSupport.h"
 #include "LeakProbes.h"
 #include "ToolkitTestSupport.h"

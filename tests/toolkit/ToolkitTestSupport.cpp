@@ -1,5 +1,6 @@
 #include "ToolkitTestSupport.h"
 
+#include "framework/Bitmap.h"
 #include "framework/ExtCtrls.h"
 #include "framework/SysUtils.h"
 #include "GuiTestSupport.h"

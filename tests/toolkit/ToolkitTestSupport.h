@@ -1,6 +1,7 @@
 #pragma once
 // Shared by the window toolkit's tests: a recording stand-in for the two layered-window
 // functions, screenshots of the real X screen, test pictures and real drags.
+#include "framework/Bitmap.h"
 #include "framework/ExtCtrls.h"
 #include "framework/Forms.h"
 #include "src/gui/widget/LayeredWindow.h"

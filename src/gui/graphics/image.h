@@ -2,7 +2,7 @@
 // Pixel operations that lay 32-bit straight-alpha images (blue, green, red, alpha per
 // pixel) over opaque backgrounds. Free functions without state; they borrow every
 // bitmap and canvas they are given.
-#include "framework/Graphics.h"
+#include "framework/Bitmap.h"
 
 #include <cstdint>
 

@@ -1,10 +1,11 @@
 #pragma once
 // Layered windows: a window cut by a colour key with a constant opacity
 // (LayeredWindowMaker), or shown as a whole 32-bit image with per-pixel alpha
-// (PerPixelLayeredWindowBase). Both system functions are looked up at run time, so that
-// the program still starts on a system without them. Neither helper keeps the window:
-// every operation takes it anew, and setting a field does not touch the window.
-#include "framework/Graphics.h"
+// (PerPixelLayeredWindowBase); both keep their settings in LayeredWindowSettings. Both
+// system functions are looked up at run time, so that the program still starts on a
+// system without them. Neither helper keeps the window: every operation takes it anew,
+// and setting a field does not touch the window.
+#include "framework/Bitmap.h"
 #include "framework/WinControls.h"
 
 #include <windows.h>
@@ -19,8 +20,31 @@ FARPROC LookUpUser32(const char* name);
 // A test swaps in one that finds nothing (or a recording stand-in).
 User32Lookup SetUser32Lookup(User32Lookup lookup);
 
+// What both helpers hand the system: a colour key, a constant opacity and whether the
+// mouse goes through the window.
+class LayeredWindowSettings {
+public:
+    COLORREF ColorKey() const { return m_colorKey; }
+    void SetColorKey(COLORREF key) { m_colorKey = key; }
+    bool ColorKeyEnabled() const { return m_colorKeyEnabled; }
+    void SetColorKeyEnabled(bool enabled) { m_colorKeyEnabled = enabled; }
+    bool ClickThrough() const { return m_clickThrough; }
+    void SetClickThrough(bool clickThrough) { m_clickThrough = clickThrough; }
+    bool AlphaEnabled() const { return m_alphaEnabled; }
+    void SetAlphaEnabled(bool enabled) { m_alphaEnabled = enabled; }
+    BYTE Alpha() const { return m_alpha; }
+    void SetAlpha(BYTE alpha) { m_alpha = alpha; }
+
+protected:
+    COLORREF m_colorKey = 0xFFFFFFFF;
+    bool m_colorKeyEnabled = false;
+    bool m_clickThrough = false;
+    bool m_alphaEnabled = false;
+    BYTE m_alpha = 255;
+};
+
 // Colour key and constant opacity through SetLayeredWindowAttributes.
-class LayeredWindowMaker {
+class LayeredWindowMaker : public LayeredWindowSettings {
 public:
     LayeredWindowMaker();
     virtual ~LayeredWindowMaker();
@@ -36,32 +60,16 @@ public:
     // Takes the layered and click-through styles away; redraws when they were there.
     void Remove(HWND window);
 
-    COLORREF ColorKey() const { return m_colorKey; }
-    void SetColorKey(COLORREF key) { m_colorKey = key; }
-    bool ColorKeyEnabled() const { return m_colorKeyEnabled; }
-    void SetColorKeyEnabled(bool enabled) { m_colorKeyEnabled = enabled; }
-    bool ClickThrough() const { return m_clickThrough; }
-    void SetClickThrough(bool clickThrough) { m_clickThrough = clickThrough; }
-    bool AlphaEnabled() const { return m_alphaEnabled; }
-    void SetAlphaEnabled(bool enabled) { m_alphaEnabled = enabled; }
-    BYTE Alpha() const { return m_alpha; }
-    void SetAlpha(BYTE alpha) { m_alpha = alpha; }
-
 private:
     using SetAttributesFunction = BOOL(WINAPI*)(HWND, COLORREF, BYTE, DWORD);
 
-    COLORREF m_colorKey = 0xFFFFFFFF;
-    bool m_colorKeyEnabled = false;
-    bool m_clickThrough = false;
-    bool m_alphaEnabled = false;
-    BYTE m_alpha = 255;
     SetAttributesFunction m_setAttributes;
 };
 
 // A whole image as the window's content and shape through UpdateLayeredWindow. The
 // image is a 32-bit bitmap already premultiplied by its alpha; it goes to the system
 // unchanged.
-class PerPixelLayeredWindowBase {
+class PerPixelLayeredWindowBase : public LayeredWindowSettings {
 public:
     PerPixelLayeredWindowBase();
     virtual ~PerPixelLayeredWindowBase();
@@ -81,16 +89,6 @@ public:
     void Remove(HWND window);
     void Remove(TWinControl* control) { Remove(control->Handle()); }
 
-    COLORREF ColorKey() const { return m_colorKey; }
-    void SetColorKey(COLORREF key) { m_colorKey = key; }
-    bool ColorKeyEnabled() const { return m_colorKeyEnabled; }
-    void SetColorKeyEnabled(bool enabled) { m_colorKeyEnabled = enabled; }
-    bool ClickThrough() const { return m_clickThrough; }
-    void SetClickThrough(bool clickThrough) { m_clickThrough = clickThrough; }
-    bool AlphaEnabled() const { return m_alphaEnabled; }
-    void SetAlphaEnabled(bool enabled) { m_alphaEnabled = enabled; }
-    BYTE Alpha() const { return m_alpha; }
-    void SetAlpha(BYTE alpha) { m_alpha = alpha; }
     bool PerPixelAlpha() const { return m_perPixelAlpha; }
     void SetPerPixelAlpha(bool perPixel) { m_perPixelAlpha = perPixel; }
 
@@ -100,11 +98,6 @@ private:
 
     bool UpdateSystem(HWND window, HBITMAP bitmap, BLENDFUNCTION blend, DWORD flag);
 
-    COLORREF m_colorKey = 0xFFFFFFFF;
-    bool m_colorKeyEnabled = false;
-    bool m_clickThrough = false;
-    bool m_alphaEnabled = false;
-    BYTE m_alpha = 255;
     bool m_perPixelAlpha = false;
     UpdateWindowFunction m_updateWindow;
 };

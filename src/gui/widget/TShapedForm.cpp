@@ -1,6 +1,7 @@
 #include "src/gui/widget/TShapedForm.h"
 
 #include "framework/Assert.h"
+#include "framework/Bitmap.h"
 
 namespace gs {
 
@@ -174,13 +175,57 @@ void TShapedFormMaker::DisableDragging()
         m_dragDelegate->Detach();
 }
 
-TLayeredFormMaker::TLayeredFormMaker() : m_layered(std::make_unique<LayeredWindowMaker>())
+template <class Helper>
+TLayeredMakerBase<Helper>::TLayeredMakerBase() : m_layered(std::make_unique<Helper>())
 {
     if (m_layered->IsEnabled())
         m_layered->SetColorKeyEnabled(true);
     else
         m_layered.reset();
 }
+
+template <class Helper>
+TLayeredMakerBase<Helper>::~TLayeredMakerBase() = default;
+
+template <class Helper>
+template <class Owner, class Value>
+void TLayeredMakerBase<Helper>::Change(Value (Owner::*get)() const, void (Owner::*set)(Value), Value value)
+{
+    if (!m_layered || value == (m_layered.get()->*get)())
+        return;
+    (m_layered.get()->*set)(value);
+    if (IsAttached())
+        ApplyShape(m_form, GetImage());
+}
+
+template <class Helper>
+void TLayeredMakerBase<Helper>::SetColorKey(TColor color)
+{
+    Change(&Helper::ColorKey, &Helper::SetColorKey, static_cast<COLORREF>(color));
+}
+
+template <class Helper>
+TColor TLayeredMakerBase<Helper>::GetColorKey() const
+{
+    return static_cast<TColor>(m_layered ? m_layered->ColorKey() : kNoColorKey);
+}
+
+template <class Helper>
+bool TLayeredMakerBase<Helper>::ColorKeyEnabled() const
+{
+    return m_layered && m_layered->ColorKeyEnabled();
+}
+
+template <class Helper>
+void TLayeredMakerBase<Helper>::SetColorKeyEnabled(bool enabled)
+{
+    Change(&Helper::ColorKeyEnabled, &Helper::SetColorKeyEnabled, enabled);
+}
+
+template class TLayeredMakerBase<LayeredWindowMaker>;
+template class TLayeredMakerBase<TPerPixelLayeredWindowMaker>;
+
+TLayeredFormMaker::TLayeredFormMaker() = default;
 
 TLayeredFormMaker::~TLayeredFormMaker() = default;
 
@@ -198,42 +243,7 @@ void TLayeredFormMaker::RemoveShape(TForm* form)
         m_layered->Remove(form->Handle());
 }
 
-void TLayeredFormMaker::SetColorKey(TColor color)
-{
-    if (!m_layered || color == GetColorKey())
-        return;
-    m_layered->SetColorKey(static_cast<COLORREF>(color));
-    if (IsAttached())
-        ApplyShape(m_form, GetImage());
-}
-
-TColor TLayeredFormMaker::GetColorKey() const
-{
-    return static_cast<TColor>(m_layered ? m_layered->ColorKey() : kNoColorKey);
-}
-
-bool TLayeredFormMaker::ColorKeyEnabled() const
-{
-    return m_layered && m_layered->ColorKeyEnabled();
-}
-
-void TLayeredFormMaker::SetColorKeyEnabled(bool enabled)
-{
-    if (!m_layered || enabled == m_layered->ColorKeyEnabled())
-        return;
-    m_layered->SetColorKeyEnabled(enabled);
-    if (IsAttached())
-        ApplyShape(m_form, GetImage());
-}
-
-TPerPixelLayeredFormMaker::TPerPixelLayeredFormMaker()
-    : m_layered(std::make_unique<TPerPixelLayeredWindowMaker>())
-{
-    if (m_layered->IsEnabled())
-        m_layered->SetColorKeyEnabled(true);
-    else
-        m_layered.reset();
-}
+TPerPixelLayeredFormMaker::TPerPixelLayeredFormMaker() = default;
 
 TPerPixelLayeredFormMaker::~TPerPixelLayeredFormMaker() = default;
 
@@ -252,34 +262,6 @@ void TPerPixelLayeredFormMaker::RemoveShape(TForm* form)
         m_layered->Remove(form);
 }
 
-void TPerPixelLayeredFormMaker::SetColorKey(TColor color)
-{
-    if (!m_layered || color == GetColorKey())
-        return;
-    m_layered->SetColorKey(static_cast<COLORREF>(color));
-    if (IsAttached())
-        ApplyShape(m_form, GetImage());
-}
-
-TColor TPerPixelLayeredFormMaker::GetColorKey() const
-{
-    return static_cast<TColor>(m_layered ? m_layered->ColorKey() : kNoColorKey);
-}
-
-bool TPerPixelLayeredFormMaker::ColorKeyEnabled() const
-{
-    return m_layered && m_layered->ColorKeyEnabled();
-}
-
-void TPerPixelLayeredFormMaker::SetColorKeyEnabled(bool enabled)
-{
-    if (!m_layered || enabled == m_layered->ColorKeyEnabled())
-        return;
-    m_layered->SetColorKeyEnabled(enabled);
-    if (IsAttached())
-        ApplyShape(m_form, GetImage());
-}
-
 bool TPerPixelLayeredFormMaker::ClickThrough() const
 {
     return m_layered && m_layered->ClickThrough();
@@ -287,11 +269,8 @@ bool TPerPixelLayeredFormMaker::ClickThrough() const
 
 void TPerPixelLayeredFormMaker::SetClickThrough(bool clickThrough)
 {
-    if (!m_layered || clickThrough == m_layered->ClickThrough())
-        return;
-    m_layered->SetClickThrough(clickThrough);
-    if (IsAttached())
-        ApplyShape(m_form, GetImage());
+    Change(&TPerPixelLayeredWindowMaker::ClickThrough, &TPerPixelLayeredWindowMaker::SetClickThrough,
+           clickThrough);
 }
 
 bool TPerPixelLayeredFormMaker::PerPixelAlpha() const
@@ -301,11 +280,8 @@ bool TPerPixelLayeredFormMaker::PerPixelAlpha() const
 
 void TPerPixelLayeredFormMaker::SetPerPixelAlpha(bool perPixel)
 {
-    if (!m_layered || perPixel == m_layered->PerPixelAlpha())
-        return;
-    m_layered->SetPerPixelAlpha(perPixel);
-    if (IsAttached())
-        ApplyShape(m_form, GetImage());
+    Change(&TPerPixelLayeredWindowMaker::PerPixelAlpha, &TPerPixelLayeredWindowMaker::SetPerPixelAlpha,
+           perPixel);
 }
 
 }  // namespace gs

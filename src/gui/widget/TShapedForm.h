@@ -94,39 +94,50 @@ private:
     bool m_draggable = true;
 };
 
-// Cuts the image's transparent colour out of the form. Without the system function the
-// form stays a plain rectangle.
-class TLayeredFormMaker : public TShapedFormMaker {
+// What the two layered makers share: a layered-window helper (Helper) that keeps the
+// colour key, and settings that, once changed on an attached form, are shown at once.
+// Without the system function there is no helper and the form stays a plain rectangle.
+// Defined in TShapedForm.cpp for the two helpers below.
+template <class Helper>
+class TLayeredMakerBase : public TShapedFormMaker {
+public:
+    ~TLayeredMakerBase() override;
+
+    void SetColorKey(TColor color) override;
+    TColor GetColorKey() const override;
+    bool ColorKeyEnabled() const;
+    void SetColorKeyEnabled(bool enabled);
+
+protected:
+    TLayeredMakerBase();
+
+    // Sets one of the helper's settings; an attached form takes the new shape at once.
+    // Does nothing without the helper or when the setting already has the value.
+    template <class Owner, class Value>
+    void Change(Value (Owner::*get)() const, void (Owner::*set)(Value), Value value);
+
+    std::unique_ptr<Helper> m_layered;  // null when the system lacks the function
+};
+
+// Cuts the image's transparent colour out of the form.
+class TLayeredFormMaker : public TLayeredMakerBase<LayeredWindowMaker> {
 public:
     TLayeredFormMaker();
     ~TLayeredFormMaker() override;
 
     void ApplyShape(TForm* form, TImage* image) override;
     void RemoveShape(TForm* form) override;
-    void SetColorKey(TColor color) override;
-    TColor GetColorKey() const override;
-
-    bool ColorKeyEnabled() const;
-    void SetColorKeyEnabled(bool enabled);
-
-private:
-    std::unique_ptr<LayeredWindowMaker> m_layered;  // null when the system lacks the function
 };
 
-// Shows the image with its own alpha channel. Without the system function the form
-// stays a plain rectangle.
-class TPerPixelLayeredFormMaker : public TShapedFormMaker {
+// Shows the image with its own alpha channel.
+class TPerPixelLayeredFormMaker : public TLayeredMakerBase<TPerPixelLayeredWindowMaker> {
 public:
     TPerPixelLayeredFormMaker();
     ~TPerPixelLayeredFormMaker() override;
 
     void ApplyShape(TForm* form, TImage* image) override;
     void RemoveShape(TForm* form) override;
-    void SetColorKey(TColor color) override;
-    TColor GetColorKey() const override;
 
-    bool ColorKeyEnabled() const;
-    void SetColorKeyEnabled(bool enabled);
     bool ClickThrough() const;
     void SetClickThrough(bool clickThrough);
     bool PerPixelAlpha() const;
@@ -136,7 +147,6 @@ public:
     bool SystemHasImage() const { return m_systemHasImage; }
 
 private:
-    std::unique_ptr<TPerPixelLayeredWindowMaker> m_layered;  // null when the system lacks the function
     bool m_systemHasImage = false;
 };
 
