@@ -3,30 +3,12 @@
 // the bars on every poll, re-applies the stored mode after a resume, shows and hides
 // the window. It dresses the components it is given and knows no form class.
 #include "app/ControllerServices.h"
+#include "app/MainWindowParts.h"
 
 #include <memory>
 
 class DirectorImp;
 class TDropShadowForm;
-class TForm;
-class TImage;
-class TLabel;
-class TMenuItem;
-class TPopupMenu;
-class TTimer;
-
-// The main form's design-time components the controller dresses; all borrowed, owned by
-// the form.
-struct MainWindowParts {
-    TForm* form;
-    TImage* background;
-    TLabel* averageTemp;
-    TLabel* phaseTitle;
-    TPopupMenu* popupMenu;
-    TMenuItem* runAtStartupItem;
-    TMenuItem* exitItem;
-    TTimer* pollingTimer;
-};
 
 class Director {
 public:

@@ -1,7 +1,8 @@
 #pragma once
 // What the controller does, behind the Director facade.
-#include "app/Director.h"
+#include "app/ControllerServices.h"
 #include "app/DirectorLayout.h"
+#include "app/MainWindowParts.h"
 #include "framework/Classes.h"
 
 #include <cstdint>
@@ -9,6 +10,7 @@
 #include <vector>
 
 class PellonBar;
+class TDropShadowForm;
 class TsTrayIcon;
 namespace gs {
 class GsButton;
