@@ -9,6 +9,7 @@
 #include "src/gui/widget/GsButton.h"
 #include "src/gui/widget/GsImage.h"
 #include "src/gui/widget/GsLabel.h"
+#include "src/gui/widget/GsRadioButton.h"
 #include "src/Oc/BiosInterface.h"
 #include "src/Oc/PtmLib.h"
 #include "src/System/AppSettings.h"

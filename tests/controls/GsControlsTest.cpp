@@ -1,8 +1,15 @@
 // The skinned controls without real input: state pictures and their fallbacks, caption
 // effects, sizing, radio groups, the picture control and the glowing label.
 #include "src/gui/widget/GsButton.h"
+#include "src/gui/widget/GsButtonAppearance.h"
+#include "src/gui/widget/GsButtonOuterGlowTextEffect.h"
+#include "src/gui/widget/GsButtonState.h"
 #include "src/gui/widget/GsImage.h"
 #include "src/gui/widget/GsLabel.h"
+#include "src/gui/widget/GsRadioButton.h"
+#include "src/gui/widget/GsRadioButtonAppearance.h"
+#include "src/gui/widget/GsRadioButtonOuterGlowTextEffect.h"
+#include "src/gui/widget/GsTextRadiationEffect.h"
 #include "framework/Forms.h"
 
 #include <gtest/gtest.h>
