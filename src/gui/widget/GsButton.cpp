@@ -2,7 +2,6 @@
 
 #include "framework/Forms.h"
 #include "src/gui/widget/GsButtonAppearance.h"
-#include "src/gui/widget/GsButtonState.h"
 #include "src/gui/widget/GsButtonOuterGlowTextEffect.h"
 #include "src/gui/widget/GsTextRadiationEffect.h"
 
@@ -36,34 +35,9 @@ void GsButton::SetTextEffect(const GsButtonOuterGlowTextEffect* value)
     m_textEffect->Assign(value);
 }
 
-bool GsButton::CanResize(int& newWidth, int& newHeight)
+GsCtrlAppearance* GsButton::FaceAppearance() const
 {
-    const TBitmap* raised = m_appearance->Raised();
-    if (raised->Width() == Width() && raised->Height() == Height())
-        return false;
-    newWidth = raised->Width();
-    newHeight = raised->Height();
-    return true;
-}
-
-void GsButton::Paint()
-{
-    PaintState();
-}
-
-void GsButton::UpdateState()
-{
-    m_state = ButtonStateOf(Enabled(), Focused(), MouseInside(), KeyPressed(), MousePressed());
-}
-
-void GsButton::PaintState()
-{
-    UpdateState();
-    TBitmap face;
-    int faceIndex = 0;
-    face.Assign(m_appearance->GetStateBitmap(0, static_cast<int8_t>(m_state), faceIndex));
-    DrawFace(&face, static_cast<int8_t>(faceIndex));
-    m_lastFaceIndex = faceIndex;
+    return m_appearance.get();
 }
 
 TTextPainter* GsButton::GetCaptionPainter(int8_t faceIndex)

@@ -22,13 +22,9 @@ public:
     void SetAppearance(const GsButtonAppearance* value);
     GsButtonOuterGlowTextEffect* TextEffect() const { return m_textEffect.get(); }
     void SetTextEffect(const GsButtonOuterGlowTextEffect* value);
-    uint8_t State() const { return m_state; }
 
 protected:
-    virtual void UpdateState();
-    virtual void PaintState();
-    bool CanResize(int& newWidth, int& newHeight) override;
-    void Paint() override;
+    GsCtrlAppearance* FaceAppearance() const override;
     TTextPainter* GetCaptionPainter(int8_t faceIndex) override;
     void Click() override;
     void FontChanged(TObject* sender) override;
@@ -36,7 +32,6 @@ protected:
 private:
     int m_modalResult = 0;
     std::unique_ptr<GsButtonAppearance> m_appearance;
-    uint8_t m_state = 0;
     std::unique_ptr<GsButtonOuterGlowTextEffect> m_textEffect;
 };
 

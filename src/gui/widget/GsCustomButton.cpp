@@ -2,6 +2,8 @@
 
 #include "src/gui/Painter/TextPainter.h"
 #include "src/gui/graphics/image.h"
+#include "src/gui/widget/GsButtonState.h"
+#include "src/gui/widget/GsCtrlAppearance.h"
 
 namespace gs {
 
@@ -60,6 +62,44 @@ void GsCustomButton::AppearanceChanged(TObject*, int index)
         SetBounds(Left(), Top(), 0, 0);
     if (!(ComponentState() & csLoading) && index == m_lastFaceIndex)
         Invalidate();
+}
+
+bool GsCustomButton::CanResize(int& newWidth, int& newHeight)
+{
+    GsCtrlAppearance* appearance = FaceAppearance();
+    if (!appearance)
+        return GsCustomControl::CanResize(newWidth, newHeight);
+    int faceIndex = 0;
+    const TBitmap* raised = appearance->GetStateBitmap(0, Raised, faceIndex);
+    if (raised->Width() == Width() && raised->Height() == Height())
+        return false;
+    newWidth = raised->Width();
+    newHeight = raised->Height();
+    return true;
+}
+
+void GsCustomButton::Paint()
+{
+    if (FaceAppearance())
+        PaintState();
+    else
+        GsCustomControl::Paint();
+}
+
+void GsCustomButton::UpdateState()
+{
+    m_state = ButtonStateOf(Enabled(), Focused(), MouseInside(), KeyPressed(), MousePressed());
+}
+
+void GsCustomButton::PaintState()
+{
+    UpdateState();
+    TBitmap face;
+    int faceIndex = 0;
+    face.Assign(FaceAppearance()->GetStateBitmap(CheckedIndex(), static_cast<int8_t>(m_state), faceIndex));
+    // A checked face is numbered after the unchecked ones; its caption goes by the state.
+    DrawFace(&face, static_cast<int8_t>(faceIndex >= kStateCount ? faceIndex - kStateCount : faceIndex));
+    m_lastFaceIndex = faceIndex;
 }
 
 }  // namespace gs

@@ -1,8 +1,6 @@
 #include "src/gui/widget/GsRadioButton.h"
 
-#include "src/gui/widget/GsButtonAppearance.h"
 #include "src/gui/widget/GsButtonOuterGlowTextEffect.h"
-#include "src/gui/widget/GsButtonState.h"
 #include "src/gui/widget/GsRadioButtonAppearance.h"
 #include "src/gui/widget/GsRadioButtonOuterGlowTextEffect.h"
 #include "src/gui/widget/GsTextRadiationEffect.h"
@@ -35,6 +33,11 @@ void GsRadioButton::SetAppearance(const GsRadioButtonAppearance* value)
 void GsRadioButton::SetTextEffect(const GsRadioButtonOuterGlowTextEffect* value)
 {
     m_textEffect->Assign(value);
+}
+
+GsCtrlAppearance* GsRadioButton::FaceAppearance() const
+{
+    return m_appearance.get();
 }
 
 void GsRadioButton::SetChecked(bool checked)
@@ -80,39 +83,9 @@ void GsRadioButton::KeyPress(char& key)
         Click();
 }
 
-bool GsRadioButton::CanResize(int& newWidth, int& newHeight)
-{
-    const TBitmap* raised = m_appearance->Unchecked()->Raised();
-    if (raised->Width() == Width() && raised->Height() == Height())
-        return false;
-    newWidth = raised->Width();
-    newHeight = raised->Height();
-    return true;
-}
-
-void GsRadioButton::Paint()
-{
-    PaintState();
-}
-
-void GsRadioButton::UpdateState()
-{
-    m_state = ButtonStateOf(Enabled(), Focused(), MouseInside(), KeyPressed(), MousePressed());
-}
-
-void GsRadioButton::PaintState()
-{
-    UpdateState();
-    TBitmap face;
-    int faceIndex = 0;
-    face.Assign(m_appearance->GetStateBitmap(m_checked ? 1 : 0, static_cast<int8_t>(m_state), faceIndex));
-    m_lastFaceIndex = faceIndex;
-    DrawFace(&face, static_cast<int8_t>(faceIndex >= kStateCount ? faceIndex - kStateCount : faceIndex));
-}
-
 TTextPainter* GsRadioButton::GetCaptionPainter(int8_t faceIndex)
 {
-    return m_textEffect->GetPainter(m_checked ? 1 : 0, faceIndex);
+    return m_textEffect->GetPainter(CheckedIndex(), faceIndex);
 }
 
 }  // namespace gs

@@ -25,13 +25,10 @@ public:
     void SetAppearance(const GsRadioButtonAppearance* value);
     GsRadioButtonOuterGlowTextEffect* TextEffect() const { return m_textEffect.get(); }
     void SetTextEffect(const GsRadioButtonOuterGlowTextEffect* value);
-    uint8_t State() const { return m_state; }
 
 protected:
-    virtual void UpdateState();
-    virtual void PaintState();
-    bool CanResize(int& newWidth, int& newHeight) override;
-    void Paint() override;
+    GsCtrlAppearance* FaceAppearance() const override;
+    int8_t CheckedIndex() const override { return m_checked ? 1 : 0; }
     TTextPainter* GetCaptionPainter(int8_t faceIndex) override;
     void Click() override;
     void DblClick() override;
@@ -42,7 +39,6 @@ private:
     void UncheckSiblings();
 
     std::unique_ptr<GsRadioButtonAppearance> m_appearance;
-    uint8_t m_state = 0;
     bool m_checked = false;
     int m_groupIndex = 0;
     std::unique_ptr<GsRadioButtonOuterGlowTextEffect> m_textEffect;
