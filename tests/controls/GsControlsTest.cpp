@@ -426,9 +426,9 @@ struct CaptionCall {
 
 class SpyPainter : public TTextPainter {
 public:
-    void DrawText(TBitmap* bitmap, const char*, const TRect& rect, UINT format, bool) override
+    void DrawText(TextTarget target, TextView, const TRect& rect, UINT format, bool) override
     {
-        calls.push_back({format, bitmap->Canvas()->Font()->Color(), rect, faceIndex});
+        calls.push_back({format, target.Canvas()->Font()->Color(), rect, faceIndex});
     }
     std::vector<CaptionCall> calls;
     int faceIndex = -1;
