@@ -14,6 +14,7 @@
 #include "src/gui/widget/GsButton.h"
 #include "src/gui/widget/GsImage.h"
 #include "src/gui/widget/GsLabel.h"
+#include "src/gui/widget/GsRadioButton.h"
 #include "src/gui/widget/NrTrayIcon.h"
 #include "src/gui/widget/TShapedForm.h"
 

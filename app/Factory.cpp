@@ -6,8 +6,13 @@
 #include "src/System/IniAccess.h"
 #include "src/gui/graphics/image.h"
 #include "src/gui/widget/GsButton.h"
+#include "src/gui/widget/GsButtonAppearance.h"
+#include "src/gui/widget/GsButtonOuterGlowTextEffect.h"
 #include "src/gui/widget/GsImage.h"
 #include "src/gui/widget/GsLabel.h"
+#include "src/gui/widget/GsRadioButton.h"
+#include "src/gui/widget/GsRadioButtonAppearance.h"
+#include "src/gui/widget/GsTextRadiationEffect.h"
 #include "src/gui/widget/NrTrayIcon.h"
 
 #include <functional>

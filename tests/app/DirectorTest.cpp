@@ -5,9 +5,9 @@
 #include "app/DirectorLayout.h"
 #include "app/MainForm.h"
 #include "framework/Application.h"
-#include "src/gui/widget/GsButton.h"
 #include "src/gui/widget/GsImage.h"
 #include "src/gui/widget/GsLabel.h"
+#include "src/gui/widget/GsRadioButton.h"
 #include "src/gui/widget/NrTrayIcon.h"
 
 #include <gtest/gtest.h>

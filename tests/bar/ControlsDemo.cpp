@@ -10,8 +10,13 @@
 #include "framework/SysUtils.h"
 #include "framework/Timers.h"
 #include "src/gui/widget/GsButton.h"
+#include "src/gui/widget/GsButtonAppearance.h"
+#include "src/gui/widget/GsButtonOuterGlowTextEffect.h"
 #include "src/gui/widget/GsImage.h"
 #include "src/gui/widget/GsLabel.h"
+#include "src/gui/widget/GsRadioButton.h"
+#include "src/gui/widget/GsRadioButtonAppearance.h"
+#include "src/gui/widget/GsTextRadiationEffect.h"
 #include "BarPictures.h"
 
 #include <windows.h>

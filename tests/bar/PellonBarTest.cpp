@@ -8,8 +8,12 @@
 #include "framework/StdCtrls.h"
 #include "framework/Application.h"
 #include "src/gui/widget/GsButton.h"
+#include "src/gui/widget/GsButtonAppearance.h"
+#include "src/gui/widget/GsCustomButton.h"
 #include "src/gui/widget/GsImage.h"
 #include "src/gui/widget/GsLabel.h"
+#include "src/gui/widget/GsRadioButton.h"
+#include "src/gui/widget/GsRadioButtonAppearance.h"
 #include "BarPictures.h"
 #include "tests/framework/LeakProbes.h"
 

@@ -1,9 +1,16 @@
 // The skinned controls without real input: state pictures and their fallbacks, caption
 // effects, sizing, radio groups, the picture control and the glowing label.
 #include "src/gui/widget/GsButton.h"
+#include "src/gui/widget/GsButtonAppearance.h"
+#include "src/gui/widget/GsButtonOuterGlowTextEffect.h"
+#include "src/gui/widget/GsButtonState.h"
 #include "src/gui/widget/GsImage.h"
 #include "src/gui/widget/GsLabel.h"
 #include "framework/Bitmap.h"
+#include "src/gui/widget/GsRadioButton.h"
+#include "src/gui/widget/GsRadioButtonAppearance.h"
+#include "src/gui/widget/GsRadioButtonOuterGlowTextEffect.h"
+#include "src/gui/widget/GsTextRadiationEffect.h"
 #include "framework/Forms.h"
 
 #include <gtest/gtest.h>
@@ -420,9 +427,9 @@ struct CaptionCall {
 
 class SpyPainter : public TTextPainter {
 public:
-    void DrawText(TBitmap* bitmap, const char*, const TRect& rect, UINT format, bool) override
+    void DrawText(TextTarget target, TextView, const TRect& rect, UINT format, bool) override
     {
-        calls.push_back({format, bitmap->Canvas()->Font()->Color(), rect, faceIndex});
+        calls.push_back({format, target.Canvas()->Font()->Color(), rect, faceIndex});
     }
     std::vector<CaptionCall> calls;
     int faceIndex = -1;

@@ -1,9 +1,13 @@
 // The skinned controls under real input (xdotool through the X server and Wine, keys
 // through the system's input queue), judged by the pixels they put on the screen.
 #include "src/gui/widget/GsButton.h"
+#include "src/gui/widget/GsButtonAppearance.h"
+#include "src/gui/widget/GsButtonState.h"
 #include "src/gui/widget/GsImage.h"
 #include "src/gui/widget/GsLabel.h"
 #include "framework/Bitmap.h"
+#include "src/gui/widget/GsRadioButton.h"
+#include "src/gui/widget/GsRadioButtonAppearance.h"
 #include "framework/Forms.h"
 #include "framework/Timers.h"
 #include "GuiTestSupport.h"

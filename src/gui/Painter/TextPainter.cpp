@@ -15,18 +15,14 @@ namespace {
 const long double kReciprocal255 = 1.0L / 255.0L;
 const int32_t kKernelScale = 256;
 
-int SystemDrawText(HDC dc, const char* text, RECT* rect, UINT format)
+int SystemDrawText(HDC dc, TextView text, RECT* rect, UINT format)
 {
-    return DrawTextA(dc, text ? text : "", -1, rect, format);
+    if (text.Wide())
+        return DrawTextW(dc, text.WideChars() ? text.WideChars() : L"", -1, rect, format);
+    return DrawTextA(dc, text.Narrow() ? text.Narrow() : "", -1, rect, format);
 }
 
-int SystemDrawText(HDC dc, const wchar_t* text, RECT* rect, UINT format)
-{
-    return DrawTextW(dc, text ? text : L"", -1, rect, format);
-}
-
-template <class Char>
-void PlainText(TCanvas* canvas, const Char* text, const TRect& rect, UINT format)
+void PlainText(TCanvas* canvas, TextView text, const TRect& rect, UINT format)
 {
     HDC dc = canvas->Handle();
     SetBkMode(dc, TRANSPARENT);
@@ -34,8 +30,7 @@ void PlainText(TCanvas* canvas, const Char* text, const TRect& rect, UINT format
     SystemDrawText(dc, text, &r, format);
 }
 
-template <class Char>
-void MeasureText(TCanvas* canvas, const Char* text, TRect& rect, UINT format)
+void MeasureText(TCanvas* canvas, TextView text, TRect& rect, UINT format)
 {
     RECT r{rect.Left, rect.Top, rect.Right, rect.Bottom};
     SystemDrawText(canvas->Handle(), text, &r, format | DT_CALCRECT);
@@ -85,8 +80,7 @@ Inside InsideOf(const TBitmap* bitmap, const TRect& area, int rows, int columns)
 }
 
 // Text in the font colour with the rendering's coverage as alpha, (0, 0, 0, 0) around it.
-template <class Char>
-void TextLayer(TBitmap* bitmap, const Char* text, const TRect& area, UINT format)
+void TextLayer(TBitmap* bitmap, TextView text, const TRect& area, UINT format)
 {
     TCanvas* canvas = bitmap->Canvas();
     TFont* font = canvas->Font();
@@ -101,8 +95,7 @@ void TextLayer(TBitmap* bitmap, const Char* text, const TRect& area, UINT format
 }
 
 // The text layer built in a temporary bitmap and put onto the canvas at (left, top).
-template <class Char>
-void TextLayerOnCanvas(TCanvas* canvas, const Char* text, int left, int top, int width,
+void TextLayerOnCanvas(TCanvas* canvas, TextView text, int left, int top, int width,
                        int height, UINT format)
 {
     if (width <= 0 || height <= 0)
@@ -554,48 +547,19 @@ TTextPainter* TTextPainter::Shared()
     return &shared;
 }
 
-void TTextPainter::DrawText(TCanvas* canvas, const char* text, const TRect& rect, UINT format,
+void TTextPainter::DrawText(TextTarget target, TextView text, const TRect& rect, UINT format,
                             bool asLayer)
 {
-    if (asLayer)
-        TextLayerOnCanvas(canvas, text, rect.Left, rect.Top, rect.Width(), rect.Height(), format);
-    else
-        PlainText(canvas, text, rect, format);
-}
-
-void TTextPainter::DrawText(TCanvas* canvas, const wchar_t* text, const TRect& rect,
-                            UINT format, bool asLayer)
-{
-    if (asLayer)
-        TextLayerOnCanvas(canvas, text, rect.Left, rect.Top, rect.Width(), rect.Height(), format);
-    else
-        PlainText(canvas, text, rect, format);
-}
-
-void TTextPainter::DrawText(TBitmap* bitmap, const char* text, const TRect& rect, UINT format,
-                            bool asLayer)
-{
-    if (asLayer)
+    if (!asLayer)
+        PlainText(target.Canvas(), text, rect, format);
+    else if (TBitmap* bitmap = target.Bitmap())
         TextLayer(bitmap, text, rect, format);
     else
-        PlainText(bitmap->Canvas(), text, rect, format);
+        TextLayerOnCanvas(target.Canvas(), text, rect.Left, rect.Top, rect.Width(), rect.Height(),
+                          format);
 }
 
-void TTextPainter::DrawText(TBitmap* bitmap, const wchar_t* text, const TRect& rect,
-                            UINT format, bool asLayer)
-{
-    if (asLayer)
-        TextLayer(bitmap, text, rect, format);
-    else
-        PlainText(bitmap->Canvas(), text, rect, format);
-}
-
-void TTextPainter::CalcRect(TCanvas* canvas, const char* text, TRect& rect, UINT format)
-{
-    MeasureText(canvas, text, rect, format);
-}
-
-void TTextPainter::CalcRect(TCanvas* canvas, const wchar_t* text, TRect& rect, UINT format)
+void TTextPainter::CalcRect(TCanvas* canvas, TextView text, TRect& rect, UINT format)
 {
     MeasureText(canvas, text, rect, format);
 }
@@ -631,16 +595,16 @@ void TRadiateTextPainter::GlowLayer(TBitmap* bitmap, const TRect& area, TColor c
 
 namespace {
 
-// Where a zero-terminated text ends (an absent text is empty).
+// The characters' bytes, without the terminator (an absent text is empty).
 template <class Char>
-const Char* TextEnd(const Char* text)
+std::string BytesOf(const Char* text)
 {
-    static const Char empty[1] = {};
     if (!text)
-        return empty;
-    while (*text)
-        ++text;
-    return text;
+        return std::string();
+    const Char* end = text;
+    while (*end)
+        ++end;
+    return std::string(reinterpret_cast<const char*>(text), reinterpret_cast<const char*>(end));
 }
 
 // LuminanceMatrix's figures for count pf32bit pixels, as bytes.
@@ -959,8 +923,7 @@ void TRadiateTextPainter::KeepLetters(TBitmap* drawn, int w, int h)
     m_overlapsColour = CLR_INVALID;
 }
 
-template <class Char>
-void TRadiateTextPainter::KeepGlow(const TFont* font, const Char* text, int w, int h,
+void TRadiateTextPainter::KeepGlow(const TFont* font, TextView text, int w, int h,
                                    UINT format, TColor color, bool letters)
 {
     // The same caption again (a repaint) finds its glow kept. The kernel the factory
@@ -970,10 +933,8 @@ void TRadiateTextPainter::KeepGlow(const TFont* font, const Char* text, int w, i
     const int32_t radius = static_cast<int32_t>(Radius);
     NeighborWeightedFilter* filter = m_factory->CreateFilter(radius, radius);
     GlowKey key;
-    const Char* end = TextEnd(text);
-    key.text.assign(reinterpret_cast<const char*>(text ? text : end),
-                    reinterpret_cast<const char*>(end));
-    key.wide = sizeof(Char) != 1;
+    key.text = text.Wide() ? BytesOf(text.WideChars()) : BytesOf(text.Narrow());
+    key.wide = text.Wide();
     key.face = font->Name();
     key.fontHeight = font->Height();
     key.style = font->Style();
@@ -1055,8 +1016,7 @@ TBitmap* TRadiateTextPainter::GlowInLayer()
     return m_layer.get();
 }
 
-template <class Char>
-bool TRadiateTextPainter::LettersFromCoverage(TBitmap* target, const Char* text,
+bool TRadiateTextPainter::LettersFromCoverage(TBitmap* target, TextView text,
                                               const TRect& rect, UINT format)
 {
     if (!m_lettersKept || target->PixelFormat() != pf24bit)
@@ -1177,8 +1137,7 @@ bool TRadiateTextPainter::LettersFromCoverage(TBitmap* target, const Char* text,
     return true;
 }
 
-template <class Char>
-void TRadiateTextPainter::DrawGlow(TCanvas* canvas, const Char* text, const TRect& rect,
+void TRadiateTextPainter::DrawGlow(TCanvas* canvas, TextView text, const TRect& rect,
                                    UINT format, bool asLayer, TColor color)
 {
     const int w = rect.Width();
@@ -1193,8 +1152,7 @@ void TRadiateTextPainter::DrawGlow(TCanvas* canvas, const Char* text, const TRec
         DrawAlphaClipped(canvas, rect, glow, TPoint(0, 0), 255);
 }
 
-template <class Char>
-void TRadiateTextPainter::DrawGlow(TBitmap* bitmap, const Char* text, const TRect& rect,
+void TRadiateTextPainter::DrawGlow(TBitmap* bitmap, TextView text, const TRect& rect,
                                    UINT format, bool asLayer, TColor color)
 {
     const int r = static_cast<int>(Radius);
@@ -1217,8 +1175,7 @@ void TRadiateTextPainter::DrawGlow(TBitmap* bitmap, const Char* text, const TRec
     canvas->Font()->SetColor(fontColor);
 }
 
-template <class Char>
-void TRadiateTextPainter::MeasureGlow(TCanvas* canvas, const Char* text, TRect& rect,
+void TRadiateTextPainter::MeasureGlow(TCanvas* canvas, TextView text, TRect& rect,
                                       UINT format)
 {
     MeasureText(canvas, text, rect, format);
@@ -1228,37 +1185,17 @@ void TRadiateTextPainter::MeasureGlow(TCanvas* canvas, const Char* text, TRect& 
     }
 }
 
-void TRadiateTextPainter::DrawText(TCanvas* canvas, const char* text, const TRect& rect,
+void TRadiateTextPainter::DrawText(TextTarget target, TextView text, const TRect& rect,
                                    UINT format, bool asLayer)
 {
-    DrawGlow(canvas, text, rect, format, asLayer, canvas->Font()->Color());
+    const TColor color = target.Canvas()->Font()->Color();
+    if (TBitmap* bitmap = target.Bitmap())
+        DrawGlow(bitmap, text, rect, format, asLayer, color);
+    else
+        DrawGlow(target.Canvas(), text, rect, format, asLayer, color);
 }
 
-void TRadiateTextPainter::DrawText(TCanvas* canvas, const wchar_t* text, const TRect& rect,
-                                   UINT format, bool asLayer)
-{
-    DrawGlow(canvas, text, rect, format, asLayer, canvas->Font()->Color());
-}
-
-void TRadiateTextPainter::DrawText(TBitmap* bitmap, const char* text, const TRect& rect,
-                                   UINT format, bool asLayer)
-{
-    DrawGlow(bitmap, text, rect, format, asLayer, bitmap->Canvas()->Font()->Color());
-}
-
-void TRadiateTextPainter::DrawText(TBitmap* bitmap, const wchar_t* text, const TRect& rect,
-                                   UINT format, bool asLayer)
-{
-    DrawGlow(bitmap, text, rect, format, asLayer, bitmap->Canvas()->Font()->Color());
-}
-
-void TRadiateTextPainter::CalcRect(TCanvas* canvas, const char* text, TRect& rect, UINT format)
-{
-    MeasureGlow(canvas, text, rect, format);
-}
-
-void TRadiateTextPainter::CalcRect(TCanvas* canvas, const wchar_t* text, TRect& rect,
-                                   UINT format)
+void TRadiateTextPainter::CalcRect(TCanvas* canvas, TextView text, TRect& rect, UINT format)
 {
     MeasureGlow(canvas, text, rect, format);
 }
@@ -1271,8 +1208,7 @@ void TRadiateTextPainter::Release()
 // ---------------------------------------------------------------------------------------
 // TOuterGlowTextPainter
 
-template <class Char>
-void TOuterGlowTextPainter::DrawOuter(TCanvas* canvas, const Char* text, const TRect& rect,
+void TOuterGlowTextPainter::DrawOuter(TCanvas* canvas, TextView text, const TRect& rect,
                                       UINT format, bool asLayer)
 {
     const int r = static_cast<int>(Radius);
@@ -1304,8 +1240,7 @@ void TOuterGlowTextPainter::DrawOuter(TCanvas* canvas, const Char* text, const T
     PutRect(canvas, rect, glow.get(), TPoint(0, 0));
 }
 
-template <class Char>
-void TOuterGlowTextPainter::DrawOuter(TBitmap* bitmap, const Char* text, const TRect& rect,
+void TOuterGlowTextPainter::DrawOuter(TBitmap* bitmap, TextView text, const TRect& rect,
                                       UINT format, bool asLayer)
 {
     const int r = static_cast<int>(Radius);
@@ -1343,42 +1278,16 @@ void TOuterGlowTextPainter::DrawOuter(TBitmap* bitmap, const Char* text, const T
     CopyLayer(bitmap, letterRect, letters.get(), TPoint(0, 0));
 }
 
-void TOuterGlowTextPainter::DrawText(TCanvas* canvas, const char* text, const TRect& rect,
+void TOuterGlowTextPainter::DrawText(TextTarget target, TextView text, const TRect& rect,
                                      UINT format, bool asLayer)
 {
-    DrawOuter(canvas, text, rect, format, asLayer);
+    if (TBitmap* bitmap = target.Bitmap())
+        DrawOuter(bitmap, text, rect, format, asLayer);
+    else
+        DrawOuter(target.Canvas(), text, rect, format, asLayer);
 }
 
-void TOuterGlowTextPainter::DrawText(TCanvas* canvas, const wchar_t* text, const TRect& rect,
-                                     UINT format, bool asLayer)
-{
-    DrawOuter(canvas, text, rect, format, asLayer);
-}
-
-void TOuterGlowTextPainter::DrawText(TBitmap* bitmap, const char* text, const TRect& rect,
-                                     UINT format, bool asLayer)
-{
-    DrawOuter(bitmap, text, rect, format, asLayer);
-}
-
-void TOuterGlowTextPainter::DrawText(TBitmap* bitmap, const wchar_t* text, const TRect& rect,
-                                     UINT format, bool asLayer)
-{
-    DrawOuter(bitmap, text, rect, format, asLayer);
-}
-
-void TOuterGlowTextPainter::CalcRect(TCanvas* canvas, const char* text, TRect& rect,
-                                     UINT format)
-{
-    MeasureGlow(canvas, text, rect, format);
-    if (rect.Width() != 0 && rect.Height() != 0) {
-        rect.Right += RadiationOffset.X;
-        rect.Bottom += RadiationOffset.Y;
-    }
-}
-
-void TOuterGlowTextPainter::CalcRect(TCanvas* canvas, const wchar_t* text, TRect& rect,
-                                     UINT format)
+void TOuterGlowTextPainter::CalcRect(TCanvas* canvas, TextView text, TRect& rect, UINT format)
 {
     MeasureGlow(canvas, text, rect, format);
     if (rect.Width() != 0 && rect.Height() != 0) {

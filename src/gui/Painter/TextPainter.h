@@ -4,6 +4,7 @@
 // neighbour-weighted maximum filter, and the result becomes the alpha of a layer in the
 // glow colour that is composited over the target. The glow and the letters of a caption
 // are kept, and where the system's glyph levels allow it the one rendering gives both.
+#include "framework/Bitmap.h"
 #include "framework/Graphics.h"
 
 #include <windows.h>
@@ -157,6 +158,39 @@ IntMatrix LuminanceMatrix(TBitmap* bitmap, const TRect& area);
 // a pf32bit bitmap; pixels whose value is 0 become black on any bitmap.
 void AlphaFromMatrix(TBitmap* bitmap, const TRect& area, IntMatrix& matrix);
 
+// A painter's text, borrowed for the call: zero-terminated narrow or wide characters,
+// drawn with DrawTextA or DrawTextW. A null pointer is empty text.
+class TextView {
+public:
+    TextView(const char* text) : m_narrow(text) {}
+    TextView(const wchar_t* text) : m_wide(text), m_isWide(true) {}
+
+    bool Wide() const { return m_isWide; }
+    const char* Narrow() const { return m_narrow; }
+    const wchar_t* WideChars() const { return m_wide; }
+
+private:
+    const char* m_narrow = nullptr;
+    const wchar_t* m_wide = nullptr;
+    bool m_isWide = false;
+};
+
+// Where a painter draws, borrowed for the call: a canvas, or a bitmap, whose pixels a
+// painter may also reach.
+class TextTarget {
+public:
+    TextTarget(TCanvas* canvas) : m_canvas(canvas) {}
+    TextTarget(TBitmap* bitmap) : m_bitmap(bitmap) {}
+
+    TCanvas* Canvas() const { return m_bitmap ? m_bitmap->Canvas() : m_canvas; }
+    // Null when drawing on a canvas.
+    TBitmap* Bitmap() const { return m_bitmap; }
+
+private:
+    TCanvas* m_canvas = nullptr;
+    TBitmap* m_bitmap = nullptr;
+};
+
 // Draws text plainly. The painters keep no state between calls apart from their public
 // fields: font and colours come from the target canvas or bitmap at the time of the call.
 // With asLayer false the result is drawn over what the target shows; with asLayer true
@@ -170,17 +204,10 @@ public:
     // The painter shared by everyone who draws plain text; its Release does nothing.
     static TTextPainter* Shared();
 
-    virtual void DrawText(TCanvas* canvas, const char* text, const TRect& rect, UINT format,
+    virtual void DrawText(TextTarget target, TextView text, const TRect& rect, UINT format,
                           bool asLayer);
-    virtual void DrawText(TCanvas* canvas, const wchar_t* text, const TRect& rect,
-                          UINT format, bool asLayer);
-    virtual void DrawText(TBitmap* bitmap, const char* text, const TRect& rect, UINT format,
-                          bool asLayer);
-    virtual void DrawText(TBitmap* bitmap, const wchar_t* text, const TRect& rect,
-                          UINT format, bool asLayer);
     // Widens rect to hold the text and the painter's effect.
-    virtual void CalcRect(TCanvas* canvas, const char* text, TRect& rect, UINT format);
-    virtual void CalcRect(TCanvas* canvas, const wchar_t* text, TRect& rect, UINT format);
+    virtual void CalcRect(TCanvas* canvas, TextView text, TRect& rect, UINT format);
     // End of use: the painters made by their users destroy themselves here.
     virtual void Release();
     virtual ~TTextPainter() = default;
@@ -200,17 +227,10 @@ class TRadiateTextPainter : public TTextPainter {
 public:
     TRadiateTextPainter();
 
-    void DrawText(TCanvas* canvas, const char* text, const TRect& rect, UINT format,
-                  bool asLayer) override;
-    void DrawText(TCanvas* canvas, const wchar_t* text, const TRect& rect, UINT format,
-                  bool asLayer) override;
-    void DrawText(TBitmap* bitmap, const char* text, const TRect& rect, UINT format,
-                  bool asLayer) override;
-    void DrawText(TBitmap* bitmap, const wchar_t* text, const TRect& rect, UINT format,
+    void DrawText(TextTarget target, TextView text, const TRect& rect, UINT format,
                   bool asLayer) override;
     // Adds twice the radius to Right and Bottom of a non-empty measurement.
-    void CalcRect(TCanvas* canvas, const char* text, TRect& rect, UINT format) override;
-    void CalcRect(TCanvas* canvas, const wchar_t* text, TRect& rect, UINT format) override;
+    void CalcRect(TCanvas* canvas, TextView text, TRect& rect, UINT format) override;
     // Destroys the painter.
     void Release() override;
 
@@ -222,14 +242,11 @@ public:
 
 protected:
     // The glow in the given colour (the font colour when the painter draws for itself).
-    template <class Char>
-    void DrawGlow(TCanvas* canvas, const Char* text, const TRect& rect, UINT format,
+    void DrawGlow(TCanvas* canvas, TextView text, const TRect& rect, UINT format,
                   bool asLayer, TColor color);
-    template <class Char>
-    void DrawGlow(TBitmap* bitmap, const Char* text, const TRect& rect, UINT format,
+    void DrawGlow(TBitmap* bitmap, TextView text, const TRect& rect, UINT format,
                   bool asLayer, TColor color);
-    template <class Char>
-    void MeasureGlow(TCanvas* canvas, const Char* text, TRect& rect, UINT format);
+    void MeasureGlow(TCanvas* canvas, TextView text, TRect& rect, UINT format);
     // The glow of the rendered text in area: its luminance spread by the kernel.
     IntMatrix GlowMatrix(TBitmap* bitmap, const TRect& area);
     // Fills area with colour and gives it the glow of what area showed as alpha.
@@ -238,8 +255,7 @@ protected:
     // it. With letters, the same drawing also keeps the coverage of the letters that
     // DrawText gives in a w x h rectangle (see LettersFromCoverage), where the system's
     // glyph levels allow it.
-    template <class Char>
-    void KeepGlow(const TFont* font, const Char* text, int w, int h, UINT format, TColor color,
+    void KeepGlow(const TFont* font, TextView text, int w, int h, UINT format, TColor color,
                   bool letters);
     // The kept glow as a layer, as a new bitmap with the font would hold it: the text
     // white on black inset by Radius, then the colour with the glow as alpha. Kept from
@@ -248,8 +264,7 @@ protected:
     // Draws the kept letters onto target as DrawText would draw text in rect (the kept
     // glow's size) in the font colour of target's canvas; false (and nothing drawn) when
     // there are none kept or DrawText on that canvas could draw otherwise.
-    template <class Char>
-    bool LettersFromCoverage(TBitmap* target, const Char* text, const TRect& rect, UINT format);
+    bool LettersFromCoverage(TBitmap* target, TextView text, const TRect& rect, UINT format);
     // Whether the last glow kept its letters.
     bool LettersKept() const { return m_lettersKept; }
 
@@ -322,26 +337,17 @@ private:
 // font colour.
 class TOuterGlowTextPainter : public TRadiateTextPainter {
 public:
-    void DrawText(TCanvas* canvas, const char* text, const TRect& rect, UINT format,
-                  bool asLayer) override;
-    void DrawText(TCanvas* canvas, const wchar_t* text, const TRect& rect, UINT format,
-                  bool asLayer) override;
-    void DrawText(TBitmap* bitmap, const char* text, const TRect& rect, UINT format,
-                  bool asLayer) override;
-    void DrawText(TBitmap* bitmap, const wchar_t* text, const TRect& rect, UINT format,
+    void DrawText(TextTarget target, TextView text, const TRect& rect, UINT format,
                   bool asLayer) override;
     // Adds twice the radius and the offset to Right and Bottom of a non-empty measurement.
-    void CalcRect(TCanvas* canvas, const char* text, TRect& rect, UINT format) override;
-    void CalcRect(TCanvas* canvas, const wchar_t* text, TRect& rect, UINT format) override;
+    void CalcRect(TCanvas* canvas, TextView text, TRect& rect, UINT format) override;
 
     TColor Color = 0x00BFFFFF;
     TPoint RadiationOffset;
 
 private:
-    template <class Char>
-    void DrawOuter(TCanvas* canvas, const Char* text, const TRect& rect, UINT format,
+    void DrawOuter(TCanvas* canvas, TextView text, const TRect& rect, UINT format,
                    bool asLayer);
-    template <class Char>
-    void DrawOuter(TBitmap* bitmap, const Char* text, const TRect& rect, UINT format,
+    void DrawOuter(TBitmap* bitmap, TextView text, const TRect& rect, UINT format,
                    bool asLayer);
 };

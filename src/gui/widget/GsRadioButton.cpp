@@ -1,0 +1,91 @@
+#include "src/gui/widget/GsRadioButton.h"
+
+#include "src/gui/widget/GsButtonOuterGlowTextEffect.h"
+#include "src/gui/widget/GsRadioButtonAppearance.h"
+#include "src/gui/widget/GsRadioButtonOuterGlowTextEffect.h"
+#include "src/gui/widget/GsTextRadiationEffect.h"
+
+namespace gs {
+
+GsRadioButton::GsRadioButton(TComponent* owner)
+    : GsCustomButton(owner),
+      m_appearance(std::make_unique<GsRadioButtonAppearance>(Bind(static_cast<GsCustomButton*>(this), &GsCustomButton::AppearanceChanged))),
+      m_textEffect(std::make_unique<GsRadioButtonOuterGlowTextEffect>())
+{
+}
+
+GsRadioButton::~GsRadioButton()
+{
+    m_appearance.reset();
+    m_textEffect.reset();
+}
+
+void GsRadioButton::FontChanged(TObject*)
+{
+    m_textEffect->Unchecked()->Raised()->SetFont(Font());
+}
+
+void GsRadioButton::SetAppearance(const GsRadioButtonAppearance* value)
+{
+    m_appearance->Assign(value);
+}
+
+void GsRadioButton::SetTextEffect(const GsRadioButtonOuterGlowTextEffect* value)
+{
+    m_textEffect->Assign(value);
+}
+
+GsCtrlAppearance* GsRadioButton::FaceAppearance() const
+{
+    return m_appearance.get();
+}
+
+void GsRadioButton::SetChecked(bool checked)
+{
+    if (checked == GetChecked())
+        return;
+    m_checked = checked;
+    if (checked)
+        UncheckSiblings();
+    Invalidate();
+}
+
+void GsRadioButton::UncheckSiblings()
+{
+    TWinControl* parent = Parent();
+    if (!parent)
+        return;
+    for (int i = 0; i < parent->ControlCount(); ++i) {
+        auto* sibling = dynamic_cast<GsRadioButton*>(parent->Controls(i));
+        if (!sibling || sibling == this)
+            continue;
+        if (sibling->GroupIndex() == m_groupIndex)
+            sibling->SetChecked(false);
+    }
+}
+
+void GsRadioButton::Click()
+{
+    SetChecked(true);
+    GsCustomButton::Click();
+}
+
+void GsRadioButton::DblClick()
+{
+    SetChecked(true);
+    GsCustomButton::DblClick();
+}
+
+void GsRadioButton::KeyPress(char& key)
+{
+    GsCustomButton::KeyPress(key);
+    if (key == ' ')
+        Click();
+}
+
+TTextPainter* GsRadioButton::GetCaptionPainter(int8_t faceIndex)
+{
+    return m_textEffect->GetPainter(CheckedIndex(), faceIndex);
+}
+
+}  // namespace gs
