@@ -41,21 +41,21 @@ void DirectorImp::Build()
     form->CentreOnScreen();
 
     const MainWindowBuilder builder{form, background, {}};
-    m_trayIcon = MakeTrayIcon(builder);
-    m_trayIcon->SetPopupMenu(m_parts.popupMenu);
-    m_trayIcon->OnClick = Bind(this, &DirectorImp::TrayClick);
-    m_trayIcon->SetPopupTrigger(kRightButtonUp);
+    TsTrayIcon* trayIcon = MakeTrayIcon(builder);
+    trayIcon->SetPopupMenu(m_parts.popupMenu);
+    trayIcon->OnClick = Bind(this, &DirectorImp::TrayClick);
+    trayIcon->SetPopupTrigger(kRightButtonUp);
 
     m_parts.runAtStartupItem->SetChecked(m_services->ReadRunAtStartup());
     m_parts.runAtStartupItem->OnClick = Bind(this, &DirectorImp::RunAtStartupClick);
     m_parts.exitItem->OnClick = Bind(this, &DirectorImp::ExitClick);
 
-    m_closeButton = MakeCloseButton(builder, layout.closeButton.X);
-    m_closeButton->OnClick = Bind(this, &DirectorImp::CloseButtonClick);
+    gs::GsButton* closeButton = MakeCloseButton(builder, layout.closeButton.X);
+    closeButton->OnClick = Bind(this, &DirectorImp::CloseButtonClick);
 
-    m_bigFigure = MakeImage(builder, layout.bigFigure, kBigFigurePosition.X, kBigFigurePosition.Y);
-    m_tempPicture = MakeImage(builder, "temp_pic.png", kTempPicturePosition.X, kTempPicturePosition.Y);
-    m_phaseImage = MakeImage(builder, "phase.png", layout.phaseImage.X, layout.phaseImage.Y);
+    MakeImage(builder, layout.bigFigure, kBigFigurePosition.X, kBigFigurePosition.Y);
+    MakeImage(builder, "temp_pic.png", kTempPicturePosition.X, kTempPicturePosition.Y);
+    MakeImage(builder, "phase.png", layout.phaseImage.X, layout.phaseImage.Y);
     PaintLines(builder, layout);
 
     const std::string performanceText = m_services->GetText("PreformanceMode");

@@ -11,10 +11,7 @@
 
 class PellonBar;
 class TDropShadowForm;
-class TsTrayIcon;
 namespace gs {
-class GsButton;
-class GsImage;
 class GsLabel;
 class GsRadioButton;
 class TLayeredFormMaker;
@@ -53,16 +50,12 @@ private:
     std::unique_ptr<ControllerServices> m_services;
     std::unique_ptr<gs::TLayeredFormMaker> m_formMaker;
 
-    // Made by Build; owned by the form, which frees them with itself.
-    TsTrayIcon* m_trayIcon = nullptr;
-    gs::GsButton* m_closeButton = nullptr;
+    // The mode choice, made by Build; owned by the form, which frees them with itself
+    // (as it does the tray icon, the close button and the pictures Build makes).
     gs::GsRadioButton* m_performanceRadio = nullptr;
     gs::GsRadioButton* m_savingRadio = nullptr;
     gs::GsLabel* m_performanceLabel = nullptr;
     gs::GsLabel* m_savingLabel = nullptr;
-    gs::GsImage* m_bigFigure = nullptr;
-    gs::GsImage* m_tempPicture = nullptr;
-    gs::GsImage* m_phaseImage = nullptr;
 
     // Index = screen slot, slot 0 leftmost. A bar's image and number are the form's.
     std::vector<std::unique_ptr<PellonBar>> m_bars;
