@@ -31,7 +31,7 @@ TDropShadowForm::TDropShadowForm(TComponent* owner, TForm* ownerForm, const char
     m_ownerMoves.Hook(ownerForm, [this](TMessage& message, const TWndMethod& next) {
         next(message);
         if (message.Msg == WM_MOVE)
-            SetBounds(m_ownerForm->Left(), m_ownerForm->Top(), Width(), Height());
+            FollowOwner();
     });
 }
 
@@ -54,8 +54,12 @@ void TDropShadowForm::SetUpPicture()
     // size with an empty picture and paints nothing.
     if (m_maker.SystemHasImage())
         bitmap->Assign(nullptr);
-    SetLeft(m_ownerForm->Left());
-    SetTop(m_ownerForm->Top());
+    FollowOwner();
+}
+
+void TDropShadowForm::FollowOwner()
+{
+    SetBounds(m_ownerForm->Left(), m_ownerForm->Top(), Width(), Height());
 }
 
 void TDropShadowForm::ShowBesideOwner()

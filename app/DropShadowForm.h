@@ -30,6 +30,9 @@ protected:
     void CreateParams(TCreateParams& params) override;
 
 private:
+    // Puts the shadow on the owner's top-left corner.
+    void FollowOwner();
+
     TForm* m_ownerForm;  // borrowed: lives as long as the shadow
     std::string m_picture;
     gs::TPerPixelLayeredFormMaker m_maker;
