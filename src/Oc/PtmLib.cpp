@@ -57,7 +57,8 @@ void PtmLib::Refresh()
 {
     RefreshEnabledMask();
 
-    std::array<bool, kMaxSensors> read{};
+    std::array<bool, kMaxSensors>& read = m_sensorRead;
+    read.fill(false);
     int total = 0;
     int count = 0;
     for (int i = 0; i < kMaxSensors; ++i) {
@@ -69,13 +70,16 @@ void PtmLib::Refresh()
         if (raw > 0xFF)
             continue;
         read[i] = true;
-        m_sensorValue[i] = TemperatureFromRegister(raw);
+        m_sensorTemperature[i] = TemperatureFromRegister(raw);
+        m_sensorValue[i] = m_sensorTemperature[i];
         if (m_sensorEnabled[i]) {
             total += m_sensorValue[i];
             ++count;
         }
     }
     const int average = count > 0 ? total / count : 0;
+    m_average = average;
+    m_averageCount = count;
     DebugTrace("~~~Pellon Total:%d Count:%d Avg:%d", total, count, average);
 
     // A sensor that could not be read stays out of the average and shows no deviation.
@@ -124,5 +128,12 @@ PhaseReading PtmLib::Reading(unsigned phase) const
     unsigned sensor = 0;
     if (!SensorOfPhase(phase, &sensor))
         return {false, 0};
-    return {m_sensorEnabled[sensor] != 0, m_sensorValue[sensor]};
+    return {m_sensorEnabled[sensor] != 0, m_sensorValue[sensor], m_sensorRead[sensor],
+            m_sensorRead[sensor] ? m_sensorTemperature[sensor] : 0};
+}
+
+bool PtmLib::Average(int* degrees) const
+{
+    *degrees = m_average;
+    return m_averageCount > 0;
 }

@@ -7,6 +7,8 @@
 struct PhaseReading {
     bool enabled;   // the board has the phase and its sensor is enabled
     int deviation;  // of the phase's sensor; 0 for a phase the board does not have
+    bool read = false;    // the sensor's register gave a temperature on that poll
+    int temperature = 0;  // of the phase's sensor, degrees Celsius, when read
 };
 
 class PtmLib {
@@ -33,8 +35,10 @@ public:
     int PhaseDeviation(unsigned phase) const;
     // True when the board has the phase and its sensor is enabled.
     bool IsPhaseEnabled(unsigned phase) const;
-    // Both of the above at once.
+    // Both of the above at once, with the sensor's temperature.
     PhaseReading Reading(unsigned phase) const;
+    // The average the deviations were taken from: false when no enabled sensor was read.
+    bool Average(int* degrees) const;
 
 private:
     void RefreshEnabledMask();
@@ -45,4 +49,8 @@ private:
     bool m_featureEnabled = false;
     std::array<int, kMaxSensors> m_sensorEnabled{};
     std::array<int, kMaxSensors> m_sensorValue{};
+    std::array<int, kMaxSensors> m_sensorTemperature{};
+    std::array<bool, kMaxSensors> m_sensorRead{};
+    int m_average = 0;
+    int m_averageCount = 0;  // enabled sensors read on the last refresh
 };

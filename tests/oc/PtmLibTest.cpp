@@ -198,6 +198,13 @@ TEST_F(PtmLibTest, DeviationsAreFromTheTruncatedAverageOfTheEnabledSensors)
             values.push_back(ptm.PhaseDeviation(s * 2));
         EXPECT_THAT(values, ElementsAreArray(c.values));
         EXPECT_EQ(c.totals, trace.Lines().back());
+        // The temperatures are kept as read, and so is the average, when there is one.
+        int average = 99;
+        EXPECT_EQ(c.mask != 0, ptm.Average(&average));
+        for (unsigned s = 0; s < 8; ++s) {
+            EXPECT_TRUE(ptm.Reading(s * 2).read);
+            EXPECT_EQ(c.values[s] + average, ptm.Reading(s * 2).temperature) << s;
+        }
     }
 }
 
@@ -233,6 +240,15 @@ TEST_F(PtmLibTest, SensorThatCannotBeReadStaysOutOfTheAverageAndShowsNoDeviation
 
     EXPECT_THAT(Phases(ptm), ElementsAre(0, 0, 0, 0, 0, 0));
     EXPECT_EQ("~~~Pellon Total:40 Count:1 Avg:40\r\n", trace.Lines().back());
+    EXPECT_TRUE(ptm.Reading(0).read);
+    EXPECT_EQ(40, ptm.Reading(0).temperature);
+    EXPECT_FALSE(ptm.Reading(2).read);
+    EXPECT_FALSE(ptm.Reading(4).read);
+
+    device->registers.erase(17);  // no enabled sensor reads: no average to show
+    ptm.Refresh();
+    int average = 0;
+    EXPECT_FALSE(ptm.Average(&average));
 }
 
 TEST_F(PtmLibTest, UnreadableMaskKeepsThePreviousMask)
