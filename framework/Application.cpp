@@ -152,6 +152,21 @@ void TApplication::HintMouseMessage(TControl* control)
     SetTimer(Handle(), kHintShowTimer, static_cast<UINT>(m_hintPause), nullptr);
 }
 
+void TApplication::HintChanged(TControl* control)
+{
+    if (control != m_hintControl || !m_hintWindow || !m_hintWindow->Visible())
+        return;
+    if (control->Hint().empty()) {
+        CancelHint();
+        return;
+    }
+    const TRect size = m_hintWindow->CalcHintRect(control->Hint());
+    const TRect at = m_hintWindow->BoundsRect();
+    m_hintWindow->ActivateHint(TRect(at.Left, at.Top, at.Left + size.Width(), at.Top + size.Height()),
+                               control->Hint());
+    m_hintShownAt = GetTickCount();
+}
+
 void TApplication::CancelHint()
 {
     if (m_handle) {

@@ -86,6 +86,9 @@ public:
     int HintHidePause() const { return m_hintHidePause; }
     void SetHintHidePause(int ms) { m_hintHidePause = ms; }
     void HintMouseMessage(TControl* control);
+    // The control's Hint changed: when it is the one showing, the window takes the new
+    // text where it is and stays its whole HintHidePause again.
+    void HintChanged(TControl* control);
     void CancelHint();
 
     // Shows the application's window (the taskbar's entry) while one of its forms is

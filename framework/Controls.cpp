@@ -225,6 +225,15 @@ void TControl::FontChanged(TObject*)
     Invalidate();
 }
 
+void TControl::SetHint(const std::string& hint)
+{
+    if (hint == m_hint)
+        return;
+    m_hint = hint;
+    if (Application)
+        Application->HintChanged(this);
+}
+
 bool TControl::ShowHint() const
 {
     if (m_parentShowHint && m_parent)

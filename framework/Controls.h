@@ -99,7 +99,8 @@ public:
     const std::string& Text() const { return m_text; }
     void SetText(const std::string& text);
     const std::string& Hint() const { return m_hint; }
-    void SetHint(const std::string& hint) { m_hint = hint; }
+    // A hint that changes while it shows is shown again with the new text.
+    void SetHint(const std::string& hint);
     // Setting ShowHint stops taking it from the parent.
     bool ShowHint() const;
     void SetShowHint(bool show);
