@@ -414,6 +414,20 @@ const std::pair<const char*, UINT> kLanguages[] = {
     {"English", 1252}, {"German", 1252},  {"French", 1252},  {"Spanish", 1252}, {"Russian", 1251},
     {"Japanese", 932}, {"SChinese", 936}, {"TChinese", 950}, {"Korean", 949}};
 
+// `pattern` with %1, %2 and %3 replaced, as the program fills it.
+std::wstring Filled(std::wstring pattern, const std::wstring& first, const std::wstring& second = L"",
+                    const std::wstring& third = L"")
+{
+    const std::wstring* arguments[] = {&first, &second, &third};
+    for (size_t at = pattern.find(L'%'); at != std::wstring::npos; at = pattern.find(L'%', at)) {
+        const wchar_t place = at + 1 < pattern.size() ? pattern[at + 1] : L'\0';
+        const std::wstring with = place >= L'1' && place <= L'3' ? *arguments[place - L'1'] : L"%";
+        pattern.replace(at, 2, with);
+        at += with.size();
+    }
+    return pattern;
+}
+
 std::wstring Text(const std::pair<const char*, UINT>& language, const char* key)
 {
     dali::IniAccessor ini;
@@ -429,10 +443,10 @@ std::wstring Text(const std::pair<const char*, UINT>& language, const char* key)
 // A memory DC with one of the program's fonts selected.
 class Font {
 public:
-    Font(int height, bool bold, bool japanese)
+    Font(int height, bool bold, bool japanese, const wchar_t* face = L"Arial")
         : m_dc(CreateCompatibleDC(nullptr)),
           m_font(CreateFontW(height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, 0, 0, 0,
-                             japanese ? SHIFTJIS_CHARSET : DEFAULT_CHARSET, 0, 0, 0, 0, L"Arial")),
+                             japanese ? SHIFTJIS_CHARSET : DEFAULT_CHARSET, 0, 0, 0, 0, face)),
           m_old(SelectObject(m_dc, m_font))
     {
     }
@@ -491,6 +505,23 @@ TEST(TextFit, EveryLanguagesTextsFitWhereTheWindowsPlaceThem)
             fits.emplace_back(at + "phase title clear of the last bar", BarsRight(layout) + kGap,
                               titleLeft);
         }
+        // The legend at 56 and, right-aligned at the end of its box, the widest average.
+        const Font legend(japanese ? -12 : -11, false, japanese, L"MS Sans Serif"),
+            legendValue(japanese ? -12 : -11, true, japanese, L"MS Sans Serif");
+        const std::wstring degrees = Text(language, "Degrees");
+        const int widest = legendValue.Extent(Filled(degrees, L"-127")).cx;
+        fits.emplace_back(name + ": average value", widest, 208 - 146);
+        fits.emplace_back(name + ": legend before the widest average",
+                          legend.Extent(Text(language, "AVG")).cx + kGap, 208 - widest - 56);
+        // Tooltips stay one line: the hint window wraps at 300 pixels.
+        const Font tip(-11, false, false, L"Tahoma");
+        const std::wstring tipTexts[] = {
+            Filled(Text(language, "PhaseTip"), L"16", Filled(degrees, L"-127"), Filled(degrees, L"-127")),
+            Filled(Text(language, "PhaseSensorOff"), L"16"),
+            Filled(Text(language, "PhaseNoReading"), L"16")};
+        for (const std::wstring& text : tipTexts)
+            fits.emplace_back(name + ": tooltip on one line", tip.Extent(text).cx, 300);
+
         const Font caption(-11, false, japanese), warning(-12, true, japanese),
             message(-12, false, japanese);
         const SIZE okText = caption.Extent(Text(language, "Ok"));
@@ -532,7 +563,8 @@ TEST(TextFit, EveryLanguagesLettersAreDrawn)
         SetBkColor(font.Dc(), RGB(0, 0, 0));
         std::map<std::vector<uint32_t>, wchar_t> inks;
         for (const char* key :
-             {"PreformanceMode", "SavingMode", "Phase", "Ok", "Warning", "PellonDisabled"})
+             {"PreformanceMode", "SavingMode", "Phase", "Ok", "Warning", "PellonDisabled", "AVG",
+              "PhaseSensorOff", "PhaseNoReading"})
             for (wchar_t letter : Text(language, key)) {
                 if (letter < 0x0400)
                     continue;  // Latin letters: some share their shape at this size

@@ -14,9 +14,17 @@
 
 namespace {
 
-const char* const kKeys[] = {"PreformanceMode", "SavingMode", "RunAtStartup",
-                             "Phase",           "AVG",        "Close",
-                             "Ok",              "Warning",    "PellonDisabled"};
+const char* const kKeys[] = {"PreformanceMode", "SavingMode",     "RunAtStartup",
+                             "Phase",           "AVG",            "Close",
+                             "Ok",              "Warning",        "PellonDisabled",
+                             "Degrees",         "PhaseTip",       "PhaseSensorOff",
+                             "PhaseNoReading"};
+
+// The patterns the numbers are put into, with the places each must have.
+const struct {
+    const char* key;
+    const char* places;
+} kPatterns[] = {{"Degrees", "1"}, {"PhaseTip", "123"}, {"PhaseSensorOff", "1"}, {"PhaseNoReading", "1"}};
 
 struct Language {
     const char* name;
@@ -86,6 +94,16 @@ TEST(LangFiles, EveryLanguageHasEveryKey)
             EXPECT_NE(dali::kTextNotFound, text) << language.name << " lacks " << key;
             EXPECT_FALSE(text.empty()) << language.name << " has an empty " << key;
         }
+        for (const auto& pattern : kPatterns) {
+            const std::string text = ini.ReadString("Translations", pattern.key, "");
+            for (const char* place = pattern.places; *place; ++place)
+                EXPECT_NE(std::string::npos, text.find(std::string("%") + *place))
+                    << language.name << " " << pattern.key << " lacks %" << *place;
+        }
+        // The degree sign is a letter of each code page, not a stray byte.
+        EXPECT_NE(std::wstring::npos,
+                  Decode(ini.ReadString("Translations", "Degrees", ""), language.codePage).find(L"\u00B0C"))
+            << language.name;
     }
 }
 
