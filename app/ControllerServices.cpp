@@ -13,13 +13,15 @@ public:
     int PhaseCount() const override { return PtmLib::Instance().PhaseCount(); }
     int PhasesPerSensor() const override { return PtmLib::Instance().PhasesPerSensor(); }
 
-    const std::vector<PhaseReading>& Poll() override
+    const PollReadings& Poll() override
     {
         PtmLib& monitor = PtmLib::Instance();
         monitor.Refresh();
-        m_readings.resize(static_cast<size_t>(std::max(monitor.PhaseCount(), 0)));
-        for (size_t phase = 0; phase < m_readings.size(); ++phase)
-            m_readings[phase] = monitor.Reading(static_cast<unsigned>(phase));
+        std::vector<PhaseReading>& phases = m_readings.phases;
+        phases.resize(static_cast<size_t>(std::max(monitor.PhaseCount(), 0)));
+        for (size_t phase = 0; phase < phases.size(); ++phase)
+            phases[phase] = monitor.Reading(static_cast<unsigned>(phase));
+        m_readings.hasAverage = monitor.Average(&m_readings.average);
         return m_readings;
     }
 
@@ -36,7 +38,7 @@ public:
     std::string LanguageName() const override { return dali::NrMultiLang::Instance().LanguageName(); }
 
 private:
-    std::vector<PhaseReading> m_readings;  // kept, so a poll allocates nothing
+    PollReadings m_readings;  // kept, so a poll allocates nothing
 };
 
 }  // namespace

@@ -10,15 +10,22 @@
 #include <string>
 #include <vector>
 
+// What one poll read: a reading per phase, phase 0 first, and the average of the enabled
+// sensors (none when no enabled sensor gave a temperature).
+struct PollReadings {
+    std::vector<PhaseReading> phases;
+    bool hasAverage = false;
+    int average = 0;
+};
+
 class ControllerServices {
 public:
     virtual ~ControllerServices() = default;
 
     virtual int PhaseCount() const = 0;
     virtual int PhasesPerSensor() const = 0;
-    // Reads the sensors anew: one reading per phase, phase 0 first. The reference holds
-    // until the next poll.
-    virtual const std::vector<PhaseReading>& Poll() = 0;
+    // Reads the sensors anew. The reference holds until the next poll.
+    virtual const PollReadings& Poll() = 0;
 
     virtual std::uint32_t ReadMode() const = 0;
     virtual void WriteMode(std::uint32_t mode) = 0;

@@ -79,6 +79,8 @@ void DirectorImp::Build()
     m_parts.averageTemp->SetCaption(m_services->GetText("AVG"));
     m_parts.runAtStartupItem->SetCaption(m_services->GetText("RunAtStartup"));
     AdjustForLanguage(layout);
+    m_averageValue = MakeLegendValue(builder, m_parts.averageTemp);
+    m_readingTexts = ReadingTexts::Load(*m_services);
 
     CreateBars(layout, phases, perSensor);
 
@@ -124,15 +126,23 @@ void DirectorImp::CreateBars(const LayoutGeometry& layout, int phaseCount, int p
 
 void DirectorImp::UpdateBars()
 {
-    const std::vector<PhaseReading>& readings = m_services->Poll();
-    // The bars that change are painted together once they all have their new pictures;
-    // a bar whose reading did not change is not rendered again.
+    ShowReadings(m_services->Poll());
+}
+
+void DirectorImp::ShowReadings(const PollReadings& readings)
+{
+    // What changes is painted together once it all has its new pictures; a bar whose
+    // reading did not change is not rendered again.
     const TInvalidationScope together(m_parts.form, true);
-    const size_t phases = std::min(readings.size(), m_slots.size());
+    const size_t phases = std::min(readings.phases.size(), m_slots.size());
     for (size_t phase = 0; phase < phases; ++phase) {
-        const PhaseReading& reading = readings[phase];
-        m_bars[static_cast<size_t>(m_slots[phase])]->SetReading(reading.enabled, reading.deviation);
+        const PhaseReading& reading = readings.phases[phase];
+        const size_t slot = static_cast<size_t>(m_slots[phase]);
+        m_bars[slot]->SetReading(reading.enabled, reading.deviation);
+        // The number under a bar is its slot's, so is the tooltip's.
+        m_bars[slot]->SetHint(m_readingTexts.PhaseTip(static_cast<int>(slot) + 1, reading));
     }
+    m_averageValue->SetCaption(readings.hasAverage ? m_readingTexts.Degrees(readings.average) : "");
 }
 
 void DirectorImp::Resume()
@@ -207,6 +217,8 @@ void DirectorImp::FormShow(TObject*)
 {
     if (m_shadow)
         m_shadow->ShowBesideOwner();
+    // Nothing is read while the window is hidden: what it shows now may be hours old.
+    UpdateBars();
     m_parts.pollingTimer->SetEnabled(true);
 }
 

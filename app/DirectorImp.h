@@ -3,6 +3,7 @@
 #include "app/ControllerServices.h"
 #include "app/DirectorLayout.h"
 #include "app/MainWindowParts.h"
+#include "app/ReadingTexts.h"
 #include "framework/Classes.h"
 
 #include <cstdint>
@@ -10,6 +11,7 @@
 #include <vector>
 
 class PellonBar;
+class TLabel;
 class TDropShadowForm;
 namespace gs {
 class GsLabel;
@@ -35,6 +37,7 @@ public:
 private:
     void AdjustForLanguage(const LayoutGeometry& layout);
     void CreateBars(const LayoutGeometry& layout, int phaseCount, int phasesPerSensor);
+    void ShowReadings(const PollReadings& readings);
 
     void TrayClick(TObject* sender);
     void RunAtStartupClick(TObject* sender);
@@ -60,4 +63,7 @@ private:
     // Index = screen slot, slot 0 leftmost. A bar's image and number are the form's.
     std::vector<std::unique_ptr<PellonBar>> m_bars;
     std::vector<int> m_slots;  // the slot of each phase
+
+    TLabel* m_averageValue = nullptr;  // beside the legend; owned by the form
+    ReadingTexts m_readingTexts;       // read once: the language does not change
 };

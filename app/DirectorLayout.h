@@ -40,6 +40,9 @@ const TPoint kTempPicturePosition{26, 66};
 constexpr int kFirstBarLeft = 66;
 constexpr int kBarTop = 75;
 constexpr int kCloseButtonTop = 15;
+// The average's value, right-aligned at the end of the legend's box at the window's
+// foot (the box's inside runs from 15 to 213); the legend itself starts at 56.
+const TRect kLegendValueBounds{146, 295, 208, 308};
 
 // Left of the bar in slot `slot` of `barCount`, spread evenly from kFirstBarLeft to
 // lastBarLeft. A single bar stands at kFirstBarLeft.

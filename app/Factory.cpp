@@ -3,6 +3,7 @@
 #include "app/DirectorLayout.h"
 #include "app/PngReader.h"
 #include "framework/Forms.h"
+#include "framework/StdCtrls.h"
 #include "src/System/IniAccess.h"
 #include "src/gui/graphics/image.h"
 #include "src/gui/widget/GsButton.h"
@@ -23,6 +24,7 @@ constexpr UINT kTrayIconId = 1;
 constexpr UINT kTrayCallbackMessage = 1114;
 constexpr int kBalloonInformation = 2;
 const TColor kCaptionColor = RGBColor(204, 204, 204);
+const TColor kLegendValueColor = RGBColor(40, 255, 213);  // the average line's own colour
 
 void LoadPicture(const char* name, TBitmap* bitmap)
 {
@@ -136,6 +138,21 @@ gs::GsLabel* MakeModeLabel(const MainWindowBuilder& builder, int left, int top)
     glow->SetY(0);
     SetModeLabelColors(label, false);
     return label;
+}
+
+TLabel* MakeLegendValue(const MainWindowBuilder& builder, const TLabel* legend)
+{
+    auto* value = new TLabel(builder.form);
+    value->SetParent(builder.form);
+    value->SetAutoSize(false);
+    value->SetAlignment(taRightJustify);
+    value->SetTransparent(true);
+    value->Font()->Assign(legend->Font());
+    value->Font()->SetStyle(fsBold);
+    value->Font()->SetColor(kLegendValueColor);
+    const TRect& bounds = kLegendValueBounds;
+    value->SetBounds(bounds.Left, legend->Top(), bounds.Width(), legend->Height());
+    return value;
 }
 
 void SetModeLabelColors(gs::GsLabel* label, bool active)

@@ -9,6 +9,7 @@
 
 class TBitmap;
 class TForm;
+class TLabel;
 class TsTrayIcon;
 struct LayoutGeometry;
 namespace gs {
@@ -54,6 +55,8 @@ struct MainWindowBuilder {
 gs::GsLabel* MakeModeLabel(const MainWindowBuilder& builder, int left, int top);
 // The font and glow colours of the active or the inactive mode's label.
 void SetModeLabelColors(gs::GsLabel* label, bool active);
+// The average's value beside the legend: the legend's font, bold and bright, right-aligned.
+TLabel* MakeLegendValue(const MainWindowBuilder& builder, const TLabel* legend);
 gs::GsImage* MakeImage(const MainWindowBuilder& builder, const std::string& file, int left, int top);
 // The notification-area entry (id 1, callback 1114, tip "Pellon").
 TsTrayIcon* MakeTrayIcon(const MainWindowBuilder& builder);

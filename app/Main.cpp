@@ -58,6 +58,9 @@ void StartUp()
     if (bootStart || !featureEnabled)
         Application->SetShowMainForm(false);
     Application->SetTitle(kTitle);
+    // A bar's tooltip is a live reading that a poll changes every 3 seconds: it stays
+    // long enough to see it change (each change starts its time again).
+    Application->SetHintHidePause(10000);
     CreateForms();
     MainForm->Start(bootStart, featureEnabled);
     Application->Run();

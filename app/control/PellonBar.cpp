@@ -111,6 +111,8 @@ PellonBar::PellonBar(TForm* owner, int phase, int phasesPerSensor)
     m_label->SetCaption(Format("%02d", phase));
     m_label->SetAutoSize(true);
 
+    m_image->SetShowHint(true);
+    m_label->SetShowHint(true);
     Render();
 }
 
@@ -123,6 +125,12 @@ void PellonBar::SetReading(bool enabled, int value)
     m_enabled = enabled;
     m_value = value;
     Render();
+}
+
+void PellonBar::SetHint(const std::string& text)
+{
+    m_image->SetHint(text);
+    m_label->SetHint(text);
 }
 
 void PellonBar::SetLeft(int x)

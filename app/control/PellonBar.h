@@ -5,6 +5,7 @@
 #include "framework/Graphics.h"
 
 #include <memory>
+#include <string>
 
 class TForm;
 class TLabel;
@@ -28,6 +29,8 @@ public:
     // The sensor's state and deviation, as a poll reads them: the picture is made again
     // only when either changed, and then once.
     void SetReading(bool enabled, int value);
+    // The tooltip of the bar and of its number.
+    void SetHint(const std::string& text);
     // Move image and label together; the label keeps its offset from the image.
     void SetLeft(int x);
     void SetTop(int y);

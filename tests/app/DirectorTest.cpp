@@ -4,6 +4,7 @@
 #include "app/Director.h"
 #include "app/DirectorLayout.h"
 #include "app/MainForm.h"
+#include "app/ReadingTexts.h"
 #include "framework/Application.h"
 #include "src/gui/widget/GsImage.h"
 #include "src/gui/widget/GsLabel.h"
@@ -21,7 +22,7 @@ namespace {
 struct Recorder : ControllerServices {
     int phases = 16;
     int perSensor = 2;
-    std::vector<PhaseReading> readings = std::vector<PhaseReading>(16, PhaseReading{true, 0});
+    PollReadings readings{std::vector<PhaseReading>(16, PhaseReading{true, 0}), false, 0};
     std::uint32_t storedMode = 1;
     bool runAtStartup = true;
     int polls = 0;
@@ -29,7 +30,7 @@ struct Recorder : ControllerServices {
 
     int PhaseCount() const override { return phases; }
     int PhasesPerSensor() const override { return perSensor; }
-    const std::vector<PhaseReading>& Poll() override
+    const PollReadings& Poll() override
     {
         ++polls;
         return readings;
@@ -39,7 +40,16 @@ struct Recorder : ControllerServices {
     bool ReadRunAtStartup() const override { return runAtStartup; }
     void WriteRunAtStartup(bool run) override { writes.push_back("startup " + std::to_string(run)); }
     void WriteBiosMode(std::uint32_t mode) override { writes.push_back("bios " + std::to_string(mode)); }
-    std::string GetText(const std::string& key) const override { return "<" + key + ">"; }
+    std::string GetText(const std::string& key) const override
+    {
+        if (key == "Degrees")
+            return "%1 deg";
+        if (key == "PhaseTip")
+            return "P%1 %2 (%3)";
+        if (key == "PhaseSensorOff")
+            return "P%1 off";
+        return "<" + key + ">";
+    }
     std::string LanguageName() const override { return "English"; }
 };
 
@@ -207,9 +217,9 @@ TEST_F(DirectorTest, APollRendersOnlyTheBarsWhoseReadingChanged)
         pictures[static_cast<size_t>(phase)] = image->Picture()->Bitmap();
     }
     director->UpdateBars();
-    recorder->readings[3] = {true, 9};
-    recorder->readings[8] = {false, 0};
-    recorder->readings[15] = {true, -4};
+    recorder->readings.phases[3] = {true, 9};
+    recorder->readings.phases[8] = {false, 0};
+    recorder->readings.phases[15] = {true, -4};
     for (int poll = 0; poll < 2; ++poll) {
         for (TBitmap* picture : pictures)
             picture->ScanLine(0)[3] = 77;
@@ -220,6 +230,52 @@ TEST_F(DirectorTest, APollRendersOnlyTheBarsWhoseReadingChanged)
                 << "poll " << poll << " phase " << phase;
         }
     }
+}
+
+// The legend's value and the bars' tooltips follow each poll: the average while an
+// enabled sensor was read, a bar's tooltip by the number under it.
+TEST_F(DirectorTest, APollShowsTheAverageAndEachBarsTemperature)
+{
+    const std::vector<int> slots = PhaseSlots(16, 2);
+    TLabel* value = FindAt<TLabel>(form, TPoint(kLegendValueBounds.Left, kLegendValueBounds.Top));
+    ASSERT_TRUE(value);
+    const auto tipOf = [&](int phase) {
+        const int slot = slots[static_cast<size_t>(phase)];
+        auto* image = FindAt<gs::GsImage>(
+            form, TPoint(BarLeft(slot, 16, LayoutOf(WindowLayout::Medium).lastBarLeft), kBarTop));
+        return image ? image->Hint() : "no bar";
+    };
+    PollReadings& readings = recorder->readings;
+    readings.phases[2] = {true, 3, true, 52};
+    readings.phases[9] = {false, -8, true, 41};
+    readings.phases[10] = {true, 0, false, 0};  // its register failed: "no reading"
+    readings.phases[11] = {true, -12, true, 37};
+    readings.hasAverage = true;
+    readings.average = 49;
+    director->UpdateBars();
+    EXPECT_EQ("49 deg", value->Caption());
+    EXPECT_EQ(taRightJustify, value->Alignment());
+    EXPECT_EQ("P05 52 deg (+3 deg)", tipOf(2));  // phase 2 is the fifth bar
+    EXPECT_EQ("P04 off", tipOf(9));
+    EXPECT_EQ("<PhaseNoReading>", tipOf(10));
+    EXPECT_EQ("P14 37 deg (-12 deg)", tipOf(11));
+    readings.hasAverage = false;
+    director->UpdateBars();
+    EXPECT_EQ("", value->Caption());
+}
+
+TEST(ReadingTexts, PatternsFromFilesFillOnlyTheirPlaces)
+{
+    const struct {
+        const char* pattern;
+        const char* text;
+    } cases[] = {
+        {"%1 (%2) %3", "a (b) c"}, {"%3%2%1", "cba"},  {"%4 %0 %x", "%4 %0 %x"},
+        {"100%% %1", "100% a"},    {"%%1", "%1"},      {"end %", "end %"},
+        {"%s %n %d", "%s %n %d"},  {"", ""},           {"%1%1", "aa"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.text, FillIn(c.pattern, "a", "b", "c")) << c.pattern;
 }
 
 }  // namespace
