@@ -13,13 +13,20 @@
 //   memory CLASS TITLE           "WORKING_SET_KB WINDOWS" of the process owning the window
 //   repeat CLASS TITLE MSG WPARAM COUNT   sends the message COUNT times; exit 1 when one
 //                                goes unanswered or the window goes
+//   hint                         the text of the shown tooltip, in UTF-8, or exit 1
+//   textmask FACE HEIGHT WEIGHT TEXT   TEXT (UTF-8) drawn in that font: its ink as rows
+//                                of '#' and '.', cut to the ink's box (a glyph pixel is
+//                                ink when at least half covered)
 //   fuzz SEED COUNT [FROM]       COUNT random messages to the running pellon.exe (see Fuzz);
 //                                FROM replays only those from that one on
 #include <windows.h>
 
 #include <psapi.h>
+#include <shellapi.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <cstdio>
 #include <random>
 #include <cstdlib>
@@ -269,6 +276,85 @@ int Fuzz(unsigned seed, long count, long from)
     return 0;
 }
 
+std::string Utf8(const std::wstring& text)
+{
+    std::string bytes(text.size() * 4, '\0');
+    bytes.resize(static_cast<size_t>(WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                                         &bytes[0], static_cast<int>(bytes.size()), nullptr, nullptr)));
+    return bytes;
+}
+
+std::wstring Wide(const char* utf8)
+{
+    std::wstring text(std::strlen(utf8), L'\0');
+    text.resize(static_cast<size_t>(
+        MultiByteToWideChar(CP_UTF8, 0, utf8, -1, &text[0], static_cast<int>(text.size()) + 1) - 1));
+    return text;
+}
+
+// The program's tooltip is a top-level window of the framework's hint class.
+int PrintHint()
+{
+    HWND hint = nullptr;
+    while ((hint = FindWindowExA(nullptr, hint, "THintWindow", nullptr)) && !IsWindowVisible(hint)) {
+    }
+    if (!hint)
+        return 1;
+    wchar_t text[512] = {};
+    GetWindowTextW(hint, text, 512);
+    std::printf("%s\n", Utf8(text).c_str());
+    return 0;
+}
+
+// The arguments as Wine passed them, before the C runtime narrowed them to the code page.
+std::wstring WideArgument(int index)
+{
+    int count = 0;
+    LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
+    const std::wstring argument = arguments && index < count ? arguments[index] : L"";
+    LocalFree(arguments);
+    return argument;
+}
+
+int PrintTextMask(const char* face, int height, int weight, const std::wstring& text)
+{
+    const int width = 400, rows = 60;
+    BITMAPINFO info = {};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -rows, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    HDC dc = CreateCompatibleDC(nullptr);
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HFONT font = CreateFontW(height, 0, 0, 0, weight, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, Wide(face).c_str());
+    HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
+    HGDIOBJ oldFont = SelectObject(dc, font);
+    SetTextColor(dc, RGB(255, 255, 255));
+    SetBkColor(dc, RGB(0, 0, 0));
+    const RECT all = {0, 0, width, rows};
+    ExtTextOutW(dc, 4, 4, ETO_OPAQUE, &all, text.c_str(), static_cast<UINT>(text.size()), nullptr);
+    GdiFlush();
+    const auto ink = [&](int x, int y) {
+        return ((static_cast<const uint32_t*>(bits)[y * width + x] >> 8) & 0xFF) >= 128;
+    };
+    int left = width, right = -1, top = rows, bottom = -1;
+    for (int y = 0; y < rows; ++y)
+        for (int x = 0; x < width; ++x)
+            if (ink(x, y)) {
+                left = std::min(left, x), right = std::max(right, x);
+                top = std::min(top, y), bottom = std::max(bottom, y);
+            }
+    for (int y = top; y <= bottom; ++y) {
+        for (int x = left; x <= right; ++x)
+            std::putchar(ink(x, y) ? '#' : '.');
+        std::putchar('\n');
+    }
+    SelectObject(dc, oldFont);
+    SelectObject(dc, oldBitmap);
+    DeleteObject(font);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    return right >= 0 ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -324,6 +410,10 @@ int main(int argc, char** argv)
         HWND box = FindMessageBox(argv[2]);
         return box && PostMessageA(box, WM_COMMAND, IDOK, 0) ? 0 : 1;
     }
+    if (command == "hint" && argc == 2)
+        return PrintHint();
+    if (command == "textmask" && argc == 6)
+        return PrintTextMask(argv[2], std::atoi(argv[3]), std::atoi(argv[4]), WideArgument(5));
     if (command == "foreground" && argc == 2) {
         HWND window = GetForegroundWindow();
         char cls[64] = {}, title[256] = {};
@@ -359,6 +449,6 @@ int main(int argc, char** argv)
     if (command == "fuzz" && (argc == 4 || argc == 5))
         return Fuzz(static_cast<unsigned>(Number(argv[2])), std::strtol(argv[3], nullptr, 10),
                     argc == 5 ? std::strtol(argv[4], nullptr, 10) : 0);
-    std::fputs("usage: pellon_probe find|count|send|post|broadcast|owned|msgbox|press|foreground|mutex|memory|repeat|fuzz ...\n", stderr);
+    std::fputs("usage: pellon_probe find|count|send|post|broadcast|owned|msgbox|press|foreground|hint|textmask|mutex|memory|repeat|fuzz ...\n", stderr);
     return 2;
 }

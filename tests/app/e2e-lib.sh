@@ -82,6 +82,29 @@ pixel() { convert "$log/shot.png" -format "%[fx:int(255*p{$1,$2}.r)],%[fx:int(25
 ink() { # ink X Y W H: the bounding box "WxH+X+Y" of the bright pixels of that area
   convert "$log/shot.png" -crop "$3x$4+$1+$2" +repage -colorspace gray -threshold 40% -format "%@" info:
 }
+# valueshows TEXT: on the last shot, the average's value at the end of the legend's box
+# (right-aligned at 208, bold MS Sans Serif of 11 pixels) is TEXT, ink for ink as the same
+# font draws it; "" when no value shows. What the screen holds is in $got.
+valueshows() {
+  local want expected width
+  want=$(probe textmask "MS Sans Serif" -11 700 "$1")
+  if [ -z "$1" ]; then
+    # From past the English legend's end to the box's.
+    got=$(convert "$log/shot.png" -crop "40x17+$((left + 170))+$((top + 293))" +repage -channel G -separate \
+          -format "%[fx:int(255*maxima)]" info:)
+    [ "$got" -lt 80 ]
+    return
+  fi
+  width=$(head -1 <<<"$want" | tr -d '\n' | wc -c)
+  got=$(convert "$log/shot.png" -crop "$((width + 4))x17+$((left + 208 - width - 3))+$((top + 293))" +repage \
+          -channel G -separate +channel -auto-level -threshold 50% -trim +repage -compress none pbm:- |
+        awk 'NR == 1 { next } NR == 2 { w = $1; next }
+             { for (i = 1; i <= NF; i++) for (j = 1; j <= length($i); j++) {
+                 row = row (substr($i, j, 1) == "0" ? "#" : "."); if (length(row) == w) { print row; row = "" } } }')
+  [ "$got" = "$want" ]
+}
+# hover X Y: the pointer comes to rest at a point of the screen.
+hover() { xdotool mousemove "$1" "$2" sleep 0.2 mousemove $(($1 + 1)) $(($2 + 1)); }
 pngsize() { identify -format "%w %h" "$app/resource/$1"; }
 writes() { board show | awk -v id="$1" '$1 == "item" && $2 == id { for (i = 3; i < NF; i++) if ($i == "writes") print $(i + 1) }'; }
 # lit X TOP: on the last shot, the lit height of the bar whose column is X and top TOP;

@@ -7,6 +7,8 @@
 set -u -o pipefail
 bin=$1
 . "$(dirname "$0")/e2e-lib.sh"
+# The pointer starts in the screen's middle, over a bar: its tooltip would hide bars.
+xdotool mousemove 0 0
 
 # --- Start-up on the default board: one centred window of the small layout.
 board profile 8x4 >/dev/null
@@ -32,6 +34,17 @@ for bar in "0 66 132" "3 165 132" "4 199 59" "7 299 59"; do
   got=$(lit $((left + $2 + 9)) $barTop)
   [ "$got" = "$3" ] || fail "bar $(($1 + 1)): lit height $got, expected $3"
 done
+# The legend reads the average, a bar's tooltip its sensor; the tooltip follows the next
+# poll while it is open (average 52, deviations +12 and -12).
+valueshows "50 °C" || fail "legend value: expected 50 °C, the screen holds:"$'\n'"$got"
+hover $((left + 75)) $((barTop + 170))
+settles "Phase 01: 60 °C (+10 °C)" probe hint || fail "bar 1 tooltip: '$got'"
+board temp 0 64 >/dev/null
+settles "Phase 01: 64 °C (+12 °C)" probe hint || fail "bar 1 tooltip after a poll: '$got'"
+hover $((left + 208)) $((barTop + 170))
+settles "Phase 05: 40 °C (-12 °C)" probe hint || fail "bar 5 tooltip: '$got'"
+xdotool mousemove 0 0
+settles "" probe hint || fail "the tooltip stayed after the pointer left: '$got'"
 # A disabled sensor's bars stand at the zero level, veiled; sensor 0 is now the average.
 board item 0x1103001F 0x02 >/dev/null
 sleep 3.5
@@ -41,6 +54,16 @@ shot
 IFS=, read -r r1 g1 b1 <<<"$(pixel $((left + 75)) $((barTop + 150)))"
 IFS=, read -r r5 g5 b5 <<<"$(pixel $((left + 208)) $((barTop + 150)))"
 [ $((r5 + g5 + b5)) -lt $(((r1 + g1 + b1) / 2)) ] || fail "disabled bar 5 is not veiled ($r5,$g5,$b5 vs $r1,$g1,$b1)"
+# The switched-off sensor leaves the average (sensor 0 alone: 64) and says so.
+valueshows "64 °C" || fail "legend value without sensor 1: the screen holds:"$'\n'"$got"
+hover $((left + 208)) $((barTop + 170))
+settles "Phase 05: sensor off" probe hint || fail "switched-off bar 5 tooltip: '$got'"
+xdotool mousemove 0 0
+# With no sensor enabled there is no average to show.
+board item 0x1103001F 0x00000000 >/dev/null
+sleep 3.5
+shot
+valueshows "" || fail "a value shows with every sensor off (brightest green $got)"
 board item 0x1103001F 0x22 >/dev/null
 
 # Mode: a click on a radio button writes the item and the registry, every time; a click
@@ -163,6 +186,26 @@ for layout in "16x2 680" "24x4 800"; do
   window "$(centred "$2" 347)"
   stop
 done
+
+# --- A board of 16 phases whose sensor 3 cannot be read: the average leaves it out
+# (40, 42, 44, 48, 50, 52, 54: 47) and its bars say so.
+board profile 16x2 >/dev/null
+for sensor in 0 1 2 3 4 5 6 7; do board temp "$sensor" $((40 + 2 * sensor)) >/dev/null; done
+board fail ec 3 on >/dev/null
+start readings
+window "$(centred 680 347)"
+read -r _ _ left top _ <<<"$(centred 680 347)"
+sleep 1
+shot
+valueshows "47 °C" || fail "16 phases: legend value, the screen holds:"$'\n'"$got"
+hover $((left + 75)) $((top + 245))
+settles "Phase 01: 40 °C (-7 °C)" probe hint || fail "16 phases: bar 1 tooltip '$got'"
+hover $((left + 341)) $((top + 245))  # bar 9 shows phase 6, of sensor 3
+settles "Phase 09: no reading" probe hint || fail "16 phases: bar 9 tooltip '$got'"
+xdotool mousemove 0 0
+board fail clear >/dev/null
+stop
+read -r _ _ left top _ <<<"$(centred 415 347)"
 
 # --- Boot start: hidden, one refresh at build and none while hidden, polling once shown.
 board profile 8x4 >/dev/null
