@@ -25,6 +25,13 @@ text() {
 }
 
 place() { convert "$1" "$2" -geometry +"$3"+"$4" -composite "$1"; }
+# legendvalue IMAGE FONT TEXT: the average's value, right-aligned at the end of the
+# legend's box, in the colour of the average line.
+legendvalue() {
+  local vw
+  vw=$(convert -font "$2" -pointsize 11 label:"$3" -format %w info:)
+  text "$1" $((208 - vw)) 295 "$2" 11 '#28ffd5' "$3"
+}
 
 # lit HEIGHT DEVIATION: the bar scale of a 184-pixel bar.
 lit() {
@@ -81,7 +88,8 @@ main() {
   text "$win" $((w - 254)) 47 $bold 11 '#335c5c' 'Power Saving Mode' '#263d3d'
   text "$win" 21 156 $bold 11 '#28ffd5' 'AVG.'
   text "$win" 21 295 $bold 11 '#28ffd5' 'AVG:'
-  text "$win" 56 295 $font 11 '#cfcfcf' 'AVG'
+  text "$win" 56 295 $font 11 '#cfcfcf' 'Average temperature'
+  legendvalue "$win" $bold '47 °C'
   local tw
   tw=$(convert -font $font -pointsize 11 label:Phase -format %w info:)
   text "$win" $((w - tw - 10 - 28)) 280 $font 11 '#cfcfcf' 'Phase'
@@ -142,6 +150,9 @@ for entry in English:CP1252 German:CP1252 French:CP1252 Spanish:CP1252 Russian:C
     SChinese | TChinese) text "$win" $((415 - tw - 10 - 14)) 282 $f 10 '#cfcfcf' "$phase" ;;
     *) text "$win" $((415 - tw - 10 - 28)) 280 $f 11 '#cfcfcf' "$phase" ;;
   esac
+  text "$win" 21 295 $fb 11 '#28ffd5' 'AVG:'
+  text "$win" 56 295 $f 11 '#cfcfcf' "$(langtext $lang $cp AVG)"
+  legendvalue "$win" $fb "$(langtext $lang $cp Degrees | sed 's/%1/47/')"
   convert "$win" -fill none -opaque '#FF00FF' "$win"
   dialog=$tmp/dialog.png
   convert "$appres/WarnBk.bmp" -alpha set "$dialog"
@@ -149,7 +160,7 @@ for entry in English:CP1252 German:CP1252 French:CP1252 Spanish:CP1252 Russian:C
   ok=$(langtext $lang $cp Ok)
   tw=$(convert -font $f -pointsize 11 label:"$ok" -format %w info:)
   text "$dialog" $((150 + (114 - tw) / 2)) 147 $f 11 '#cccccc' "$ok"
-  convert "$win" \( +clone -crop 415x68+0+0 \) \( -clone 0 -crop 100x60+315+245 \) \
+  convert "$win" \( +clone -crop 415x68+0+0 \) \( -clone 0 -crop 204x24+12+288 \) \( -clone 0 -crop 100x60+315+245 \) \
           \( "$dialog" -crop 134x40+140+134 \) -delete 0 -background "$panel" -gravity center \
           +append -bordercolor "$panel" -border 4 "$tmp/row-$lang.png"
   rows+=("$tmp/row-$lang.png")
