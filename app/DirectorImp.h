@@ -4,6 +4,7 @@
 #include "app/DirectorLayout.h"
 #include "app/MainWindowParts.h"
 #include "framework/Classes.h"
+#include "framework/Controls.h"
 
 #include <cstdint>
 #include <memory>
@@ -44,6 +45,7 @@ private:
     void LabelClick(TObject* sender);
     void FormShow(TObject* sender);
     void FormHide(TObject* sender);
+    void FormKeyDown(TObject* sender, WORD& key, TShiftState shift);
 
     MainWindowParts m_parts;
     TDropShadowForm* m_shadow;  // borrowed; may be null
