@@ -2,13 +2,15 @@
 
 #include "framework/Bitmap.h"
 
+#include <utility>
+
 namespace gs {
 
 namespace {
 
 constexpr uint8_t kSolid = 128;  // the alpha from which a pixel counts as part of the shape
-constexpr uint8_t kEdge = 200;
-constexpr uint8_t kHalo = 80;
+constexpr uint8_t kEdge = 170;
+constexpr uint8_t kHalo = 70;
 constexpr uint8_t kRingRed = 200, kRingGreen = 244, kRingBlue = 255;
 
 }  // namespace
@@ -19,25 +21,49 @@ std::vector<uint8_t> FocusRingMask(TBitmap* face)
         return {};
     const int width = face->Width();
     const int height = face->Height();
+    auto at = [width](int x, int y) { return static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x); };
     std::vector<bool> solid(static_cast<size_t>(width) * static_cast<size_t>(height));
     for (int y = 0; y < height; ++y) {
         const uint8_t* row = face->ScanLine(y);
         for (int x = 0; x < width; ++x)
-            solid[static_cast<size_t>(y * width + x)] = row[x * 4 + 3] >= kSolid;
+            solid[at(x, y)] = row[x * 4 + 3] >= kSolid;
+    }
+    // Outside is what the face's border reaches through see-through pixels: the ring
+    // follows the outer outline only, not the holes inside (the strokes of a glyph).
+    std::vector<bool> outside(solid.size(), false);
+    std::vector<std::pair<int, int>> pending;
+    auto reach = [&](int x, int y) {
+        if (x < 0 || y < 0 || x >= width || y >= height || solid[at(x, y)] || outside[at(x, y)])
+            return;
+        outside[at(x, y)] = true;
+        pending.emplace_back(x, y);
+    };
+    for (int x = 0; x < width; ++x) {
+        reach(x, 0);
+        reach(x, height - 1);
+    }
+    for (int y = 0; y < height; ++y) {
+        reach(0, y);
+        reach(width - 1, y);
+    }
+    while (!pending.empty()) {
+        const auto [x, y] = pending.back();
+        pending.pop_back();
+        reach(x - 1, y);
+        reach(x + 1, y);
+        reach(x, y - 1);
+        reach(x, y + 1);
     }
     // Beyond the face counts as outside, so a shape that fills it is ringed at its border.
-    auto isSolid = [&](int x, int y) {
-        return x >= 0 && y >= 0 && x < width && y < height && solid[static_cast<size_t>(y * width + x)];
-    };
+    auto isOutside = [&](int x, int y) { return x < 0 || y < 0 || x >= width || y >= height || outside[at(x, y)]; };
     std::vector<uint8_t> mask(solid.size(), 0);
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
-            const bool self = isSolid(x, y);
-            const int solidNeighbours = isSolid(x - 1, y) + isSolid(x + 1, y) + isSolid(x, y - 1) + isSolid(x, y + 1);
-            if (self && solidNeighbours < 4)
-                mask[static_cast<size_t>(y * width + x)] = kEdge;
-            else if (!self && solidNeighbours > 0)
-                mask[static_cast<size_t>(y * width + x)] = kHalo;
+            const int outsideNeighbours = isOutside(x - 1, y) + isOutside(x + 1, y) + isOutside(x, y - 1) + isOutside(x, y + 1);
+            if (!outside[at(x, y)] && outsideNeighbours > 0)
+                mask[at(x, y)] = kEdge;
+            else if (outside[at(x, y)] && outsideNeighbours < 4)
+                mask[at(x, y)] = kHalo;
         }
     }
     return mask;
