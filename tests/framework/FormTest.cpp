@@ -462,10 +462,9 @@ TEST(Forms, ANewBorderStyleKeepsTheWindowAndWhatWasSetOnIt)
     EXPECT_EQ(200, form.ClientHeight());
 }
 
-// The active control takes the focus whenever its form is activated and follows the
-// focus; a form with KeyPreview sees its controls' keys first and may stop them; focus
-// cues held back for the keyboard come with a navigation key and go with a hide.
-TEST(Forms, TheActiveControlKeyPreviewAndFocusCues)
+// The active control takes the focus whenever its form is activated, follows the focus,
+// and is forgotten when freed. (Key preview and focus cues: the controller's tests.)
+TEST(Forms, TheActiveControlTakesTheFocusOnActivationAndFollowsIt)
 {
     TForm form(nullptr);
     form.SetBorderStyle(bsNone);
@@ -492,24 +491,6 @@ TEST(Forms, TheActiveControlKeyPreviewAndFocusCues)
     form.Show();
     Pump(50);
     EXPECT_TRUE(controls[0]->Focused()) << "activated again, the focus is where it was left";
-
-    std::vector<std::string> seen;
-    form.SetKeyPreview(true);
-    form.OnKeyDown = [&](TObject*, WORD& key, TShiftState) {
-        seen.push_back("form " + std::to_string(key));
-        if (key == VK_ESCAPE)
-            key = 0;
-    };
-    controls[0]->OnKeyDown = [&](TObject*, WORD& key, TShiftState) { seen.push_back("control " + std::to_string(key)); };
-    form.SetHideFocusUntilKeyboard(true);
-    controls[0]->Perform(WM_KEYDOWN, 'A', 0);
-    controls[0]->Perform(WM_KEYDOWN, VK_ESCAPE, 0);
-    EXPECT_EQ(std::vector<std::string>({"form 65", "control 65", "form 27"}), seen);
-    EXPECT_FALSE(form.FocusCuesShown()) << "keys that do not navigate";
-    controls[0]->Perform(WM_KEYDOWN, VK_RIGHT, 0);
-    EXPECT_TRUE(form.FocusCuesShown());
-    form.Hide();
-    EXPECT_FALSE(form.FocusCuesShown());
 
     controls[0]->Free();
     EXPECT_EQ(nullptr, form.ActiveControl()) << "a freed control is forgotten";
