@@ -40,6 +40,7 @@ TWarnForm::TWarnForm(TComponent* owner) : TForm(owner)
         Font()->SetName("MS Sans Serif");
         Font()->SetHeight(-11);
         OnShow = Bind(this, &TWarnForm::FormShow);
+        SetKeyPreview(true);
         Background = new TImage(this);
         Background->SetName("Background");
         Background->SetParent(this);
@@ -90,6 +91,16 @@ void TWarnForm::ShowWarning(const std::string& title, const std::string& message
     TitleLabel->SetCaption(title);
     MessageLabel->SetCaption(message);
     ShowModal();
+}
+
+void TWarnForm::KeyDown(WORD& key, TShiftState shift)
+{
+    if ((key == VK_RETURN || key == VK_ESCAPE) && OkButton) {
+        key = 0;
+        SetModalResult(OkButton->ModalResult());
+        return;
+    }
+    TForm::KeyDown(key, shift);
 }
 
 void TWarnForm::FormShow(TObject*)

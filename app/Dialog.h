@@ -33,6 +33,10 @@ public:
     gs::GsButton* OkButton = nullptr;
     gs::GsButton* CloseButton = nullptr;
 
+protected:
+    // Enter and Esc answer as the "Ok" button does, wherever the focus is.
+    void KeyDown(WORD& key, TShiftState shift) override;
+
 private:
     // Once: the background, which also gives the dialog its size and outline, the
     // warning picture and the two buttons.

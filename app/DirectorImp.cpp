@@ -86,6 +86,16 @@ void DirectorImp::Build()
 
     form->OnShow = Bind(this, &DirectorImp::FormShow);
     form->OnHide = Bind(this, &DirectorImp::FormHide);
+    // The keyboard: Tab goes performance, saving, close; the arrows move between the
+    // choices; Esc hides as the close button does. Focus marks wait for the keyboard.
+    TWinControl* tabOrder[] = {m_performanceRadio, m_savingRadio, closeButton};
+    for (int i = 0; i < 3; ++i) {
+        tabOrder[i]->SetTabStop(true);
+        tabOrder[i]->SetTabOrder(i);
+    }
+    form->SetKeyPreview(true);
+    form->SetHideFocusUntilKeyboard(true);
+    form->OnKeyDown = Bind(this, &DirectorImp::FormKeyDown);
     ApplyMode(m_services->ReadMode());
     UpdateBars();
 }
@@ -215,6 +225,7 @@ void DirectorImp::LabelClick(TObject* sender)
 
 void DirectorImp::FormShow(TObject*)
 {
+    m_parts.form->SetActiveControl(m_performanceRadio->Checked() ? m_performanceRadio : m_savingRadio);
     if (m_shadow)
         m_shadow->ShowBesideOwner();
     // Nothing is read while the window is hidden: what it shows now may be hours old.
@@ -227,4 +238,12 @@ void DirectorImp::FormHide(TObject*)
     if (m_shadow)
         m_shadow->Hide();
     m_parts.pollingTimer->SetEnabled(false);
+}
+
+void DirectorImp::FormKeyDown(TObject*, WORD& key, TShiftState)
+{
+    if (key != VK_ESCAPE)
+        return;
+    key = 0;
+    HideMainWindow();
 }

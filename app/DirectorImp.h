@@ -5,6 +5,7 @@
 #include "app/MainWindowParts.h"
 #include "app/ReadingTexts.h"
 #include "framework/Classes.h"
+#include "framework/Controls.h"
 
 #include <cstdint>
 #include <memory>
@@ -47,6 +48,7 @@ private:
     void LabelClick(TObject* sender);
     void FormShow(TObject* sender);
     void FormHide(TObject* sender);
+    void FormKeyDown(TObject* sender, WORD& key, TShiftState shift);
 
     MainWindowParts m_parts;
     TDropShadowForm* m_shadow;  // borrowed; may be null

@@ -123,6 +123,8 @@ TMainForm::TMainForm(TComponent* owner) : TForm(owner)
         RadioButton1->SetParent(this);
         RadioButton1->SetBounds(728, 440, 113, 17);
         RadioButton1->SetCaption("RadioButton1");
+        // It lies outside the window: Tab must not take the focus where nobody sees it.
+        RadioButton1->SetTabStop(false);
     }
 
     SetDoubleBuffered(true);

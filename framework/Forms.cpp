@@ -127,6 +127,7 @@ void TForm::VisibleChanged()
         DoShow();
         ShowWindow(Handle(), ShowCommand());
     } else {
+        m_keyboardUsed = false;
         DoHide();
         if (HandleAllocated())
             ShowWindow(Handle(), SW_HIDE);
@@ -250,6 +251,16 @@ void TForm::Dispatch(TMessage& message)
     case WM_CLOSE:
         Close();
         return;
+    case WM_ACTIVATE:
+        // The system would focus the form's own window; the active control takes it.
+        if (LOWORD(message.WParam) != WA_INACTIVE && !HIWORD(message.WParam) && m_activeControl &&
+            m_activeControl->CanFocus()) {
+            m_activeControl->SetFocus();
+            message.Result = 0;
+            return;
+        }
+        TWinControl::Dispatch(message);
+        return;
     case WM_MOUSEACTIVATE:
         if (!m_showActivate) {
             message.Result = MA_NOACTIVATE;
@@ -261,6 +272,50 @@ void TForm::Dispatch(TMessage& message)
         TWinControl::Dispatch(message);
         return;
     }
+}
+
+void TForm::SetActiveControl(TWinControl* control)
+{
+    if (control != m_activeControl) {
+        if (m_activeControl)
+            RemoveFreeNotification(m_activeControl);
+        m_activeControl = control;
+        if (control)
+            FreeNotification(control);
+    }
+    if (control && HandleAllocated() && GetActiveWindow() == Handle() && !control->Focused() &&
+        control->CanFocus())
+        control->SetFocus();
+}
+
+void TForm::Notification(TComponent* component, TOperation operation)
+{
+    TWinControl::Notification(component, operation);
+    if (operation == opRemove && component == m_activeControl)
+        m_activeControl = nullptr;
+}
+
+void TForm::SetHideFocusUntilKeyboard(bool hide)
+{
+    m_hideFocusUntilKeyboard = hide;
+    m_keyboardUsed = false;
+}
+
+void TForm::ShowFocusCues()
+{
+    if (FocusCuesShown())
+        return;
+    m_keyboardUsed = true;
+    // The focused control drew itself without them.
+    if (TWinControl* focused = FindControl(GetFocus()))
+        if (focused != this && GetParentForm(focused) == this)
+            focused->Invalidate();
+}
+
+bool FocusCuesShown(TControl* control)
+{
+    const TForm* form = GetParentForm(control);
+    return !form || form->FocusCuesShown();
 }
 
 TForm* GetParentForm(TControl* control)

@@ -43,6 +43,26 @@ public:
     TModalResult ModalResult() const { return m_modalResult; }
     void SetModalResult(TModalResult result) { m_modalResult = result; }
 
+    // With KeyPreview the form's KeyDown (and OnKeyDown) sees a key pressed on any of its
+    // controls first; a key it sets to 0 goes no further.
+    bool KeyPreview() const { return m_keyPreview; }
+    void SetKeyPreview(bool preview) { m_keyPreview = preview; }
+    // The control that takes the focus whenever the form is activated. It follows the
+    // focus among the form's controls, so a form activated again returns the focus to
+    // where the user left it. Setting it on an active form focuses it at once.
+    TWinControl* ActiveControl() const { return m_activeControl; }  // borrowed
+    void SetActiveControl(TWinControl* control);
+
+    // Whether the focused control shows that it has the focus. Like Windows, a form may
+    // keep these cues hidden until the keyboard is used in it (Tab or an arrow key), so
+    // that the mouse user sees no focus marks; they go hidden again when it is hidden.
+    // Off by default: the cues always show.
+    bool HideFocusUntilKeyboard() const { return m_hideFocusUntilKeyboard; }
+    void SetHideFocusUntilKeyboard(bool hide);
+    bool FocusCuesShown() const { return !m_hideFocusUntilKeyboard || m_keyboardUsed; }
+    // The keyboard was used to move around the form: the cues show from now on.
+    void ShowFocusCues();
+
     // Makes the form visible and brings it to the front.
     void Show();
     void Hide() { SetVisible(false); }
@@ -67,6 +87,7 @@ protected:
     void CreateParams(TCreateParams& params) override;
     void CreateWnd() override;
     void Dispatch(TMessage& message) override;
+    void Notification(TComponent* component, TOperation operation) override;
     void VisibleChanged() override;
     virtual void DoShow();
     virtual void DoHide();
@@ -83,10 +104,17 @@ private:
     bool m_showActivate = true;
     bool m_modal = false;
     TModalResult m_modalResult = mrNone;
+    bool m_keyPreview = false;
+    TWinControl* m_activeControl = nullptr;  // borrowed; cleared by free notification
+    bool m_hideFocusUntilKeyboard = false;
+    bool m_keyboardUsed = false;
 };
 
 // The form a control is on: its top-most parent, when that is a form.
 TForm* GetParentForm(TControl* control);
+// Whether the control may show that it has the focus: its form shows focus cues (a
+// control on no form always may).
+bool FocusCuesShown(TControl* control);
 
 class TScreen {
 public:

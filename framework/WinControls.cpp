@@ -3,6 +3,7 @@
 #include "framework/Application.h"
 #include "framework/Assert.h"
 #include "framework/CustomControls.h"
+#include "framework/Forms.h"
 #include "framework/Menus.h"
 #include "framework/SysUtils.h"
 
@@ -577,10 +578,14 @@ void TWinControl::Dispatch(TMessage& message)
     case WM_CONTEXTMENU:
         ShowContextMenu(message);
         return;
-    case WM_SETFOCUS:
+    case WM_SETFOCUS: {
         DefaultHandler(message);
         DoEnter();
+        TForm* form = GetParentForm(this);
+        if (form && form != this)
+            form->SetActiveControl(this);
         return;
+    }
     case WM_KILLFOCUS:
         DefaultHandler(message);
         DoExit();
@@ -589,6 +594,15 @@ void TWinControl::Dispatch(TMessage& message)
     case WM_SYSKEYDOWN: {
         WORD key = static_cast<WORD>(message.WParam);
         const TShiftState shift = KeyboardShiftState();
+        TForm* form = GetParentForm(this);
+        const bool navigation = key == VK_TAB || (key >= VK_LEFT && key <= VK_DOWN);
+        if (form && navigation && message.Msg == WM_KEYDOWN)
+            form->ShowFocusCues();
+        if (form && form != this && form->KeyPreview()) {
+            static_cast<TWinControl*>(form)->KeyDown(key, shift);
+            if (key == 0)
+                return;
+        }
         KeyDown(key, shift);
         if (key == 0)
             return;

@@ -1,11 +1,13 @@
 // The main window's controller on the real main form, with its board, settings, BIOS
-// and texts replaced by a recorder: the mode choice, resume, the tray and menu, and
-// which bars a poll renders.
+// and texts replaced by a recorder: the mode choice by mouse and keyboard, resume, the
+// tray and menu, and which bars a poll renders.
 #include "app/Director.h"
 #include "app/DirectorLayout.h"
 #include "app/MainForm.h"
 #include "app/ReadingTexts.h"
 #include "framework/Application.h"
+#include "src/gui/widget/GsButton.h"
+#include "src/gui/widget/GsButtonState.h"
 #include "src/gui/widget/GsImage.h"
 #include "src/gui/widget/GsLabel.h"
 #include "src/gui/widget/GsRadioButton.h"
@@ -64,6 +66,22 @@ T* FindAt(TComponent* owner, TPoint at)
     return nullptr;
 }
 
+// A key pressed and released through the system's input queue, as the keyboard gives it
+// to the active window, then the messages it made processed.
+void Press(WORD key, bool shift = false)
+{
+    if (shift)
+        keybd_event(VK_SHIFT, 0, 0, 0);
+    keybd_event(static_cast<BYTE>(key), 0, 0, 0);
+    keybd_event(static_cast<BYTE>(key), 0, KEYEVENTF_KEYUP, 0);
+    if (shift)
+        keybd_event(VK_SHIFT, 0, KEYEVENTF_KEYUP, 0);
+    for (int i = 0; i < 15; ++i) {
+        Sleep(10);
+        Application->ProcessMessages();
+    }
+}
+
 // The real main form and a controller over a recorder, built once for the suite as the
 // program builds them, from a stored mode of 7 and start-up switched off. Each test sets
 // the mode it starts from with a resume.
@@ -86,6 +104,7 @@ protected:
         savingRadio = FindAt<gs::GsRadioButton>(form, layout.savingRadio);
         performanceLabel = FindAt<gs::GsLabel>(form, layout.performanceLabel);
         savingLabel = FindAt<gs::GsLabel>(form, layout.savingLabel);
+        closeButton = FindAt<gs::GsButton>(form, layout.closeButton);
     }
     static void TearDownTestSuite()
     {
@@ -113,6 +132,7 @@ protected:
     static gs::GsRadioButton* savingRadio;
     static gs::GsLabel* performanceLabel;
     static gs::GsLabel* savingLabel;
+    static gs::GsButton* closeButton;
 };
 TMainForm* DirectorTest::form;
 Recorder* DirectorTest::recorder;
@@ -122,6 +142,7 @@ gs::GsRadioButton* DirectorTest::performanceRadio;
 gs::GsRadioButton* DirectorTest::savingRadio;
 gs::GsLabel* DirectorTest::performanceLabel;
 gs::GsLabel* DirectorTest::savingLabel;
+gs::GsButton* DirectorTest::closeButton;
 
 using Writes = std::vector<std::string>;
 
@@ -171,6 +192,74 @@ TEST_F(DirectorTest, ModeChoicesWriteAsTheirControlSays)
         EXPECT_EQ(ModeLabelColorsFor(true).glow, active->Radiation()->Color()) << c.stored << " " << c.clicked;
         EXPECT_EQ(ModeLabelColorsFor(false).font, inactive->Font()->Color()) << c.stored << " " << c.clicked;
     }
+}
+
+// Keys on the shown window, one after another from the performance mode: Tab and
+// Shift+Tab go round the two choices and the close button; Space and the arrows choose
+// as a click does, the arrows taking the focus along; Esc hides. Focus marks appear
+// with the first navigation key, not before.
+TEST_F(DirectorTest, TheKeyboardMovesChoosesAndHides)
+{
+    ResumeTo(1);
+    director->ShowMainWindow();
+    Application->ProcessMessages();
+    ASSERT_TRUE(performanceRadio->Focused()) << "the checked choice takes the focus";
+    EXPECT_EQ(gs::Raised, performanceRadio->State()) << "no focus mark before the keyboard is used";
+
+    enum Focus { Performance, Saving, Close, Hidden };
+    struct Step {
+        WORD key;
+        bool shift;
+        Focus focus;
+        Writes writes;
+        bool performanceChecked;
+    } steps[] = {
+        {VK_TAB, false, Saving, {}, true},
+        {VK_TAB, false, Close, {}, true},
+        {VK_TAB, false, Performance, {}, true},  // round again
+        {VK_TAB, true, Close, {}, true},
+        {VK_TAB, true, Saving, {}, true},
+        {VK_SPACE, false, Saving, {"bios 0", "mode 0"}, false},
+        {VK_SPACE, false, Saving, {"bios 0", "mode 0"}, false},  // the chosen one writes again
+        {VK_LEFT, false, Performance, {"bios 1", "mode 1"}, true},
+        {VK_DOWN, false, Saving, {"bios 0", "mode 0"}, false},
+        {VK_UP, false, Performance, {"bios 1", "mode 1"}, true},
+        {VK_RIGHT, false, Saving, {"bios 0", "mode 0"}, false},
+        {VK_RIGHT, false, Performance, {"bios 1", "mode 1"}, true},  // round again
+        {VK_ESCAPE, false, Hidden, {}, true},
+    };
+    TWinControl* controls[] = {performanceRadio, savingRadio, closeButton};
+    int number = 0;
+    for (const Step& s : steps) {
+        ++number;
+        recorder->writes.clear();
+        Press(s.key, s.shift);
+        EXPECT_EQ(s.writes, recorder->writes) << "step " << number;
+        EXPECT_EQ(s.performanceChecked, performanceRadio->Checked()) << "step " << number;
+        EXPECT_NE(s.performanceChecked, savingRadio->Checked()) << "step " << number;
+        const gs::GsLabel* active = s.performanceChecked ? performanceLabel : savingLabel;
+        EXPECT_EQ(ModeLabelColorsFor(true).glow, active->Radiation()->Color()) << "step " << number;
+        EXPECT_EQ(s.focus != Hidden, form->Visible()) << "step " << number;
+        if (s.focus == Hidden)
+            continue;
+        gs::GsCustomButton* focused = static_cast<gs::GsCustomButton*>(controls[s.focus]);
+        EXPECT_TRUE(focused->Focused()) << "step " << number;
+        EXPECT_EQ(gs::Focused, focused->State()) << "step " << number;
+    }
+    EXPECT_FALSE(form->PollingTimer->Enabled());
+
+    // Shown again: the focus is on the choice, unmarked until a key moves it; Space on the
+    // close button hides as its click does.
+    ResumeTo(0);
+    director->ShowMainWindow();
+    Application->ProcessMessages();
+    EXPECT_TRUE(savingRadio->Focused());
+    EXPECT_EQ(gs::Raised, savingRadio->State());
+    Press(VK_TAB);
+    EXPECT_EQ(gs::Focused, closeButton->State());
+    Press(VK_SPACE);
+    EXPECT_FALSE(form->Visible());
+    EXPECT_TRUE(recorder->writes.empty());
 }
 
 TEST_F(DirectorTest, ResumeTrayAndMenu)

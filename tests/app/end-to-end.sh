@@ -127,6 +127,26 @@ tray
 click $trayX $trayY
 window "$(centred 415 347)"
 
+# The keyboard alone: shown again, the checked choice (saving) has the focus; Tab goes on
+# to the close button and round to the performance choice without choosing, Space
+# chooses it, Right moves on to the saving choice and chooses it, Esc hides to the tray.
+[ "$(probe foreground)" = "TMainForm|Pellon" ] || fail "keyboard: the window is not in front"
+before=$(writes 0x1103001C)
+xdotool key Tab sleep 0.2 key Tab
+sleep 0.5
+[ "$(writes 0x1103001C)" = "$before" ] || fail "Tab chose a mode"
+xdotool key space
+settles 0x00000001 item 0x1103001C || fail "Space: item $got"
+settles 0x1 regget Mode || fail "Space: registry Mode $got"
+xdotool key Right
+settles 0x00000000 item 0x1103001C || fail "Right: item $got"
+settles 0x0 regget Mode || fail "Right: registry Mode $got"
+[ "$(writes 0x1103001C)" = $((before + 2)) ] || fail "keyboard: $(writes 0x1103001C) writes, expected $((before + 2))"
+xdotool key Escape
+window "$(hidden 415 347)"
+click $trayX $trayY
+window "$(centred 415 347)"
+
 # The tray menu: "Run at system startup" starts checked and toggles the stored value
 # (kept inverted: 1 is off); "Exit" ends the program.
 menu() { click $trayX $trayY 3; click $((trayX + 48)) $((trayY + 10 + 17 * $1)); }
@@ -313,6 +333,14 @@ start warning3
 dialog
 probe post TApplication Pellon 274 0xF060 >/dev/null
 ended 10 || { fail "a close from the taskbar did not end the program"; kill "$pid"; wait "$pid"; }
+# Enter and Esc answer the dialog as "Ok" does.
+for keyName in Return Escape; do
+  start "warning-$keyName"
+  dialog
+  [ "$(probe foreground)" = "TWarnForm|WarnForm" ] || fail "$keyName: the dialog is not in front"
+  xdotool key $keyName
+  ended 10 || { fail "$keyName did not end the program"; kill "$pid"; wait "$pid"; }
+done
 
 # --- A missing picture: the file-open error is shown, then the program ends with 0.
 board profile 8x4 >/dev/null

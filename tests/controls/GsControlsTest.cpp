@@ -1,9 +1,10 @@
 // The skinned controls without real input: state pictures and their fallbacks, caption
-// effects, sizing, radio groups, the picture control and the glowing label.
+// effects, sizing, radio groups, the focus ring, the picture control and the glowing label.
 #include "src/gui/widget/GsButton.h"
 #include "src/gui/widget/GsButtonAppearance.h"
 #include "src/gui/widget/GsButtonOuterGlowTextEffect.h"
 #include "src/gui/widget/GsButtonState.h"
+#include "src/gui/widget/GsFocusRing.h"
 #include "src/gui/widget/GsImage.h"
 #include "src/gui/widget/GsLabel.h"
 #include "framework/Bitmap.h"
@@ -501,4 +502,92 @@ TEST_F(Form, ButtonFirstTrackedBeforeItsFormHasAWindowGetsOneWindow)
         DispatchMessageA(&m);
     }
     EXPECT_LT(paints, 5) << "every window's paint is answered";
+}
+
+// A 12 x 10 face, opaque on the block from (2, 2) to (10, 8) but for a see-through hole
+// inside it: the ring lies firmly on the block's border pixels and softly just outside
+// them; the hole, the inside and the far corners stay clear.
+TEST(GsFocusRing, FollowsTheOuterOutlineOnly)
+{
+    TBitmap face;
+    Fill(&face, 12, 10);
+    auto inBlock = [](int x, int y) { return x >= 2 && x < 10 && y >= 2 && y < 8; };
+    auto inHole = [](int x, int y) { return x >= 5 && x < 7 && y >= 4 && y < 6; };
+    for (int y = 0; y < 10; ++y)
+        for (int x = 0; x < 12; ++x)
+            face.ScanLine(y)[x * 4 + 3] = inBlock(x, y) && !inHole(x, y) ? 255 : 0;
+    const std::vector<uint8_t> mask = FocusRingMask(&face);
+    ASSERT_EQ(120u, mask.size());
+    const uint8_t edge = mask[2 * 12 + 2];
+    const uint8_t halo = mask[2 * 12 + 1];
+    EXPECT_GT(edge, halo);
+    EXPECT_GT(halo, 0);
+    for (int y = 0; y < 10; ++y) {
+        for (int x = 0; x < 12; ++x) {
+            const bool border = inBlock(x, y) && !(inBlock(x - 1, y) && inBlock(x + 1, y) && inBlock(x, y - 1) && inBlock(x, y + 1));
+            const bool beside = !inBlock(x, y) && (inBlock(x - 1, y) || inBlock(x + 1, y) || inBlock(x, y - 1) || inBlock(x, y + 1));
+            const uint8_t expected = border ? edge : beside ? halo : 0;
+            EXPECT_EQ(expected, mask[static_cast<size_t>(y * 12 + x)]) << x << "," << y;
+        }
+    }
+    TBitmap opaque;
+    opaque.SetPixelFormat(pf24bit);
+    opaque.SetSize(4, 4);
+    EXPECT_TRUE(FocusRingMask(&opaque).empty()) << "no alpha, no shape";
+}
+
+namespace {
+
+COLORREF WindowPixel(HWND window, int x, int y)
+{
+    HDC dc = GetDC(window);
+    const COLORREF color = GetPixel(dc, x, y);
+    ReleaseDC(window, dc);
+    return color;
+}
+
+void Solid(TBitmap* bitmap, COLORREF color)
+{
+    Fill(bitmap, 20, 10);
+    for (int y = 0; y < 10; ++y)
+        for (int x = 0; x < 20; ++x) {
+            uint8_t* p = bitmap->ScanLine(y) + x * 4;
+            p[0] = GetBValue(color), p[1] = GetGValue(color), p[2] = GetRValue(color), p[3] = 255;
+        }
+    bitmap->SetModified(true);
+}
+
+}  // namespace
+
+// On a form that hides focus cues until the keyboard is used, a focused button looks
+// unfocused; once cues show it draws its Focused picture, or without one the Hovered face
+// ringed at its border.
+TEST_F(Form, FocusShowsOnlyWithCuesAndRingsOnlyWithoutAFocusedPicture)
+{
+    const COLORREF raised = RGB(200, 0, 0), hovered = RGB(0, 0, 200), focused = RGB(0, 200, 0);
+    form.SetHideFocusUntilKeyboard(true);
+    auto* button = new GsButton(&form);
+    button->SetParent(&form);
+    button->SetBounds(10, 10, 0, 0);
+    Solid(button->Appearance()->Raised(), raised);
+    Solid(button->Appearance()->Hovered(), hovered);
+    form.Show();
+    SetForegroundWindow(form.Handle());
+    button->SetFocus();
+    auto shown = [&](int x, int y) {
+        button->Repaint();
+        return WindowPixel(button->Handle(), x, y);
+    };
+    ASSERT_TRUE(button->Focused());
+    EXPECT_EQ(raised, shown(0, 0));
+    EXPECT_EQ(Raised, button->State());
+
+    form.ShowFocusCues();
+    EXPECT_EQ(hovered, shown(10, 5));
+    const COLORREF corner = shown(0, 0);
+    EXPECT_NE(hovered, corner);
+    EXPECT_GT(GetGValue(corner), 100) << "lightened by the ring";
+    EXPECT_EQ(Focused, button->State());
+    Solid(button->Appearance()->Focused(), focused);
+    EXPECT_EQ(focused, shown(0, 0)) << "the skin's own focus picture is not ringed";
 }

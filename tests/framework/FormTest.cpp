@@ -1,6 +1,7 @@
 // Forms, the application's loop and the components that live in it: timers, modal
-// forms, the message event and pop-up menus.
+// forms, the message event, pop-up menus, and the focus and keys on a form.
 #include "framework/Application.h"
+#include "framework/CustomControls.h"
 #include "framework/Forms.h"
 #include "framework/Menus.h"
 #include "framework/Timers.h"
@@ -459,4 +460,38 @@ TEST(Forms, ANewBorderStyleKeepsTheWindowAndWhatWasSetOnIt)
     form.SetBorderStyle(bsNone);
     EXPECT_EQ(300, form.ClientWidth());
     EXPECT_EQ(200, form.ClientHeight());
+}
+
+// The active control takes the focus whenever its form is activated, follows the focus,
+// and is forgotten when freed. (Key preview and focus cues: the controller's tests.)
+TEST(Forms, TheActiveControlTakesTheFocusOnActivationAndFollowsIt)
+{
+    TForm form(nullptr);
+    form.SetBorderStyle(bsNone);
+    form.SetBounds(50, 50, 200, 100);
+    TCustomControl* controls[2];
+    for (int i = 0; i < 2; ++i) {
+        controls[i] = new TCustomControl(&form);
+        controls[i]->SetParent(&form);
+        controls[i]->SetBounds(10 + 40 * i, 10, 20, 20);
+    }
+    form.SetActiveControl(controls[1]);
+    form.Show();
+    Pump(50);
+    EXPECT_TRUE(controls[1]->Focused()) << "activation focuses the active control";
+    controls[0]->SetFocus();
+    EXPECT_EQ(controls[0], form.ActiveControl());
+    TForm other(nullptr);
+    other.SetBorderStyle(bsNone);
+    other.SetBounds(300, 50, 50, 50);
+    other.Show();
+    Pump(50);
+    EXPECT_FALSE(controls[0]->Focused());
+    other.Hide();
+    form.Show();
+    Pump(50);
+    EXPECT_TRUE(controls[0]->Focused()) << "activated again, the focus is where it was left";
+
+    controls[0]->Free();
+    EXPECT_EQ(nullptr, form.ActiveControl()) << "a freed control is forgotten";
 }

@@ -52,4 +52,12 @@ void GsButton::Click()
     GsCustomButton::Click();
 }
 
+void GsButton::KeyUp(WORD& key, TShiftState shift)
+{
+    const bool released = (key == VK_SPACE || key == VK_RETURN) && KeyPressed();
+    GsCustomButton::KeyUp(key, shift);
+    if (released)
+        Click();
+}
+
 }  // namespace gs

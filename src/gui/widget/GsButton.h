@@ -27,6 +27,8 @@ protected:
     GsCtrlAppearance* FaceAppearance() const override;
     TTextPainter* GetCaptionPainter(int8_t faceIndex) override;
     void Click() override;
+    // Space or Enter released after being pressed on the focused button clicks it.
+    void KeyUp(WORD& key, TShiftState shift) override;
     void FontChanged(TObject* sender) override;
 
 private:

@@ -1,9 +1,11 @@
 #include "src/gui/widget/GsCustomButton.h"
 
+#include "framework/Forms.h"
 #include "src/gui/Painter/TextPainter.h"
 #include "src/gui/graphics/image.h"
 #include "src/gui/widget/GsButtonState.h"
 #include "src/gui/widget/GsCtrlAppearance.h"
+#include "src/gui/widget/GsFocusRing.h"
 
 namespace gs {
 
@@ -31,6 +33,10 @@ void GsCustomButton::SetWordWrap(bool wordWrap)
 
 void GsCustomButton::DrawFace(TBitmap* face, int8_t faceIndex)
 {
+    // A focus the skin has no picture for is ringed; the shape is read before the face
+    // is laid over the background and loses its alpha.
+    const bool focusShown = m_state == gs::Focused || m_state == gs::Active;
+    const std::vector<uint8_t> ring = focusShown && faceIndex != m_state ? FocusRingMask(face) : std::vector<uint8_t>();
     if (face->PixelFormat() == pf32bit && m_inputBkgnd) {
         const TRect r(0, 0, face->Width(), face->Height());
         TBitmap composed;
@@ -41,6 +47,8 @@ void GsCustomButton::DrawFace(TBitmap* face, int8_t faceIndex)
     }
     if (!Caption().empty())
         DrawCaption(face, faceIndex);
+    if (!ring.empty())
+        DrawFocusRing(face, ring);
     Canvas()->Draw(0, 0, face);
 }
 
@@ -88,7 +96,9 @@ void GsCustomButton::Paint()
 
 void GsCustomButton::UpdateState()
 {
-    m_state = ButtonStateOf(Enabled(), Focused(), MouseInside(), KeyPressed(), MousePressed());
+    // A focus that its form does not show yet (no keyboard used there) looks like none.
+    const bool focused = Focused() && FocusCuesShown(this);
+    m_state = ButtonStateOf(Enabled(), focused, MouseInside(), KeyPressed(), MousePressed());
 }
 
 void GsCustomButton::PaintState()

@@ -5,6 +5,9 @@
 #include "src/gui/widget/GsRadioButtonOuterGlowTextEffect.h"
 #include "src/gui/widget/GsTextRadiationEffect.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace gs {
 
 GsRadioButton::GsRadioButton(TComponent* owner)
@@ -74,6 +77,41 @@ void GsRadioButton::DblClick()
 {
     SetChecked(true);
     GsCustomButton::DblClick();
+}
+
+void GsRadioButton::KeyDown(WORD& key, TShiftState shift)
+{
+    GsCustomButton::KeyDown(key, shift);
+    const int step = key == VK_LEFT || key == VK_UP ? -1 : key == VK_RIGHT || key == VK_DOWN ? 1 : 0;
+    if (step == 0 || (shift & (ssAlt | ssCtrl)))
+        return;
+    key = 0;
+    GsRadioButton* next = GroupNeighbour(step);
+    if (!next)
+        return;
+    // As a Windows radio group does: the focus goes first, then the choice.
+    next->SetFocus();
+    next->Click();
+}
+
+GsRadioButton* GsRadioButton::GroupNeighbour(int step)
+{
+    TWinControl* parent = Parent();
+    if (!parent)
+        return nullptr;
+    std::vector<GsRadioButton*> group;
+    for (int i = 0; i < parent->ControlCount(); ++i) {
+        auto* sibling = dynamic_cast<GsRadioButton*>(parent->Controls(i));
+        if (sibling && sibling->GroupIndex() == m_groupIndex && (sibling == this || sibling->CanFocus()))
+            group.push_back(sibling);
+    }
+    std::sort(group.begin(), group.end(),
+              [](const GsRadioButton* a, const GsRadioButton* b) { return a->TabOrder() < b->TabOrder(); });
+    const int count = static_cast<int>(group.size());
+    if (count < 2)
+        return nullptr;
+    const int here = static_cast<int>(std::find(group.begin(), group.end(), this) - group.begin());
+    return group[static_cast<size_t>(((here + step) % count + count) % count)];
 }
 
 void GsRadioButton::KeyPress(char& key)

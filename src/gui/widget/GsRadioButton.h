@@ -32,11 +32,17 @@ protected:
     TTextPainter* GetCaptionPainter(int8_t faceIndex) override;
     void Click() override;
     void DblClick() override;
+    // The arrow keys move the focus to the previous (Left, Up) or next (Right, Down)
+    // radio button of the group, in tab order and wrapping around, and choose it.
+    void KeyDown(WORD& key, TShiftState shift) override;
     void KeyPress(char& key) override;
     void FontChanged(TObject* sender) override;
 
 private:
     void UncheckSiblings();
+    // The radio button of the group `step` places away in tab order, or null when no
+    // other one can take the focus.
+    GsRadioButton* GroupNeighbour(int step);
 
     std::unique_ptr<GsRadioButtonAppearance> m_appearance;
     bool m_checked = false;
