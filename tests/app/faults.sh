@@ -26,7 +26,8 @@ kept=$(stored)
 # gone WHAT: the last program has ended; no window, no mutex, no changed setting remain.
 gone() {
   [ "$(probe count TMainForm Pellon)" = 0 ] || fail "$1: a main window is left"
-  [ "$(probe mutex $mutex)" = 0 ] || fail "$1: the single-instance mutex is still held"
+  # The server closes an ended process's handles a moment after the process is gone.
+  settles 0 probe mutex $mutex || fail "$1: the single-instance mutex is still held"
   [ "$(stored)" = "$kept" ] || fail "$1: the stored settings became '$(stored)'"
 }
 # told WHAT FILE [LEAD]: the message names FILE (and starts with LEAD, by default the
