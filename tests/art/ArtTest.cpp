@@ -2,6 +2,7 @@
 // shadows, where each picture lands) and every language's texts, measured in the
 // program's fonts, where the windows place them.
 #include "app/PngReader.h"
+#include "app/ReadingTexts.h"
 #include "framework/Bitmap.h"
 #include "src/System/IniAccess.h"
 #include "src/System/ProgramDirectory.h"
@@ -414,30 +415,26 @@ const std::pair<const char*, UINT> kLanguages[] = {
     {"English", 1252}, {"German", 1252},  {"French", 1252},  {"Spanish", 1252}, {"Russian", 1251},
     {"Japanese", 932}, {"SChinese", 936}, {"TChinese", 950}, {"Korean", 949}};
 
-// `pattern` with %1, %2 and %3 replaced, as the program fills it.
-std::wstring Filled(std::wstring pattern, const std::wstring& first, const std::wstring& second = L"",
-                    const std::wstring& third = L"")
-{
-    const std::wstring* arguments[] = {&first, &second, &third};
-    for (size_t at = pattern.find(L'%'); at != std::wstring::npos; at = pattern.find(L'%', at)) {
-        const wchar_t place = at + 1 < pattern.size() ? pattern[at + 1] : L'\0';
-        const std::wstring with = place >= L'1' && place <= L'3' ? *arguments[place - L'1'] : L"%";
-        pattern.replace(at, 2, with);
-        at += with.size();
-    }
-    return pattern;
-}
-
-std::wstring Text(const std::pair<const char*, UINT>& language, const char* key)
+// The text of a key, in the file's code page.
+std::string Bytes(const std::pair<const char*, UINT>& language, const char* key)
 {
     dali::IniAccessor ini;
     ini.Open(dali::ProgramDirectory() + "LangFiles\\" + language.first + "\\" + language.first +
              ".ini");
-    const std::string bytes = ini.ReadString("Translations", key, "");
+    return ini.ReadString("Translations", key, "");
+}
+
+std::wstring Decoded(const std::pair<const char*, UINT>& language, const std::string& bytes)
+{
     std::wstring text(bytes.size(), L'\0');
     text.resize(std::max(0, MultiByteToWideChar(language.second, 0, bytes.data(), int(bytes.size()),
                                                 &text[0], int(text.size()))));
     return text;
+}
+
+std::wstring Text(const std::pair<const char*, UINT>& language, const char* key)
+{
+    return Decoded(language, Bytes(language, key));
 }
 
 // A memory DC with one of the program's fonts selected.
@@ -508,17 +505,19 @@ TEST(TextFit, EveryLanguagesTextsFitWhereTheWindowsPlaceThem)
         // The legend at 56 and, right-aligned at the end of its box, the widest average.
         const Font legend(japanese ? -12 : -11, false, japanese, L"MS Sans Serif"),
             legendValue(japanese ? -12 : -11, true, japanese, L"MS Sans Serif");
-        const std::wstring degrees = Text(language, "Degrees");
-        const int widest = legendValue.Extent(Filled(degrees, L"-127")).cx;
+        // The program's own filling of the file's patterns, in the file's code page.
+        const ReadingTexts texts{Bytes(language, "Degrees"), Bytes(language, "PhaseTip"),
+                                 Bytes(language, "PhaseSensorOff"), Bytes(language, "PhaseNoReading")};
+        const int widest = legendValue.Extent(Decoded(language, texts.Degrees(-127))).cx;
         fits.emplace_back(name + ": average value", widest, 208 - 146);
         fits.emplace_back(name + ": legend before the widest average",
                           legend.Extent(Text(language, "AVG")).cx + kGap, 208 - widest - 56);
         // Tooltips stay one line: the hint window wraps at 300 pixels.
         const Font tip(-11, false, false, L"Tahoma");
         const std::wstring tipTexts[] = {
-            Filled(Text(language, "PhaseTip"), L"16", Filled(degrees, L"-127"), Filled(degrees, L"-127")),
-            Filled(Text(language, "PhaseSensorOff"), L"16"),
-            Filled(Text(language, "PhaseNoReading"), L"16")};
+            Decoded(language, texts.PhaseTip(16, {true, -127, true, -127})),
+            Decoded(language, texts.PhaseTip(16, {false, 0})),
+            Decoded(language, texts.PhaseTip(16, {true, 0, false, 0}))};
         for (const std::wstring& text : tipTexts)
             fits.emplace_back(name + ": tooltip on one line", tip.Extent(text).cx, 300);
 
