@@ -147,10 +147,10 @@ void DirectorImp::ShowReadings(const PollReadings& readings)
     const size_t phases = std::min(readings.phases.size(), m_slots.size());
     for (size_t phase = 0; phase < phases; ++phase) {
         const PhaseReading& reading = readings.phases[phase];
-        const size_t slot = static_cast<size_t>(m_slots[phase]);
-        m_bars[slot]->SetReading(reading.enabled, reading.deviation);
-        // The number under a bar is its slot's, so is the tooltip's.
-        m_bars[slot]->SetHint(m_readingTexts.PhaseTip(static_cast<int>(slot) + 1, reading));
+        PellonBar* bar = m_bars[static_cast<size_t>(m_slots[phase])].get();
+        bar->SetReading(reading.enabled, reading.deviation);
+        // The tooltip names the bar by the number under it.
+        bar->SetHint(m_readingTexts.PhaseTip(bar->Label()->Caption(), reading));
     }
     m_averageValue->SetCaption(readings.hasAverage ? m_readingTexts.Degrees(readings.average) : "");
 }

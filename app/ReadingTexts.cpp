@@ -2,8 +2,6 @@
 
 #include "app/ControllerServices.h"
 
-#include <cstdio>
-
 ReadingTexts ReadingTexts::Load(const ControllerServices& services)
 {
     return {services.GetText("Degrees"), services.GetText("PhaseTip"),
@@ -15,15 +13,13 @@ std::string ReadingTexts::Degrees(int value, bool sign) const
     return FillIn(degrees, (sign && value > 0 ? "+" : "") + std::to_string(value));
 }
 
-std::string ReadingTexts::PhaseTip(int number, const PhaseReading& reading) const
+std::string ReadingTexts::PhaseTip(const std::string& number, const PhaseReading& reading) const
 {
-    char digits[16];
-    std::snprintf(digits, sizeof digits, "%02d", number);
     if (!reading.enabled)
-        return FillIn(sensorOff, digits);
+        return FillIn(sensorOff, number);
     if (!reading.read)
-        return FillIn(noReading, digits);
-    return FillIn(phaseTip, digits, Degrees(reading.temperature), Degrees(reading.deviation, true));
+        return FillIn(noReading, number);
+    return FillIn(phaseTip, number, Degrees(reading.temperature), Degrees(reading.deviation, true));
 }
 
 std::string FillIn(const std::string& pattern, const std::string& first, const std::string& second,

@@ -18,8 +18,9 @@ struct ReadingTexts {
 
     // "47 °C"; with `sign`, "+3 °C", "0 °C" and "-2 °C".
     std::string Degrees(int value, bool sign = false) const;
-    // The tooltip of the bar numbered `number` (from 1) for the reading of its phase.
-    std::string PhaseTip(int number, const PhaseReading& reading) const;
+    // The tooltip of the bar numbered `number` ("05", as under the bar) for the reading
+    // of its phase.
+    std::string PhaseTip(const std::string& number, const PhaseReading& reading) const;
 };
 
 // `pattern` with "%1" to "%3" replaced by the arguments given and "%%" by "%"; anything

@@ -515,9 +515,9 @@ TEST(TextFit, EveryLanguagesTextsFitWhereTheWindowsPlaceThem)
         // Tooltips stay one line: the hint window wraps at 300 pixels.
         const Font tip(-11, false, false, L"Tahoma");
         const std::wstring tipTexts[] = {
-            Decoded(language, texts.PhaseTip(16, {true, -127, true, -127})),
-            Decoded(language, texts.PhaseTip(16, {false, 0})),
-            Decoded(language, texts.PhaseTip(16, {true, 0, false, 0}))};
+            Decoded(language, texts.PhaseTip("16", {true, -127, true, -127})),
+            Decoded(language, texts.PhaseTip("16", {false, 0})),
+            Decoded(language, texts.PhaseTip("16", {true, 0, false, 0}))};
         for (const std::wstring& text : tipTexts)
             fits.emplace_back(name + ": tooltip on one line", tip.Extent(text).cx, 300);
 
