@@ -160,10 +160,15 @@ void TApplication::HintChanged(TControl* control)
         CancelHint();
         return;
     }
-    const TRect size = m_hintWindow->CalcHintRect(control->Hint());
-    const TRect at = m_hintWindow->BoundsRect();
-    m_hintWindow->ActivateHint(TRect(at.Left, at.Top, at.Left + size.Width(), at.Top + size.Height()),
-                               control->Hint());
+    ShowHintAt(TPoint(m_hintWindow->Left(), m_hintWindow->Top()));
+}
+
+void TApplication::ShowHintAt(const TPoint& topLeft)
+{
+    const std::string& hint = m_hintControl->Hint();
+    const TRect size = m_hintWindow->CalcHintRect(hint);
+    m_hintWindow->ActivateHint(
+        TRect(topLeft.X, topLeft.Y, topLeft.X + size.Width(), topLeft.Y + size.Height()), hint);
     m_hintShownAt = GetTickCount();
 }
 
@@ -212,10 +217,7 @@ void TApplication::HintTimer(UINT_PTR id)
         m_hintWindow.reset(new THintWindow(nullptr));
     POINT p;
     GetCursorPos(&p);
-    const TRect size = m_hintWindow->CalcHintRect(m_hintControl->Hint());
-    m_hintWindow->ActivateHint(TRect(p.x, p.y + 20, p.x + size.Width(), p.y + 20 + size.Height()),
-                               m_hintControl->Hint());
-    m_hintShownAt = GetTickCount();
+    ShowHintAt(TPoint(p.x, p.y + 20));
     SetTimer(m_handle, kHintCheckTimer, 100, nullptr);
 }
 

@@ -116,6 +116,9 @@ private:
     bool ProcessMessage(TMsg& msg);
     void WndProc(TMessage& message);
     void HintTimer(UINT_PTR id);
+    // The hint control's Hint in the hint window at that point of the screen, for its
+    // whole HintHidePause from now.
+    void ShowHintAt(const TPoint& topLeft);
     TControl* ControlUnderPointer() const;
 
     HWND m_handle = nullptr;  // owned: destroyed in the destructor
