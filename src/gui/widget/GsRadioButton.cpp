@@ -53,18 +53,25 @@ void GsRadioButton::SetChecked(bool checked)
     Invalidate();
 }
 
-void GsRadioButton::UncheckSiblings()
+std::vector<GsRadioButton*> GsRadioButton::Group()
 {
+    std::vector<GsRadioButton*> group;
     TWinControl* parent = Parent();
     if (!parent)
-        return;
+        return group;
     for (int i = 0; i < parent->ControlCount(); ++i) {
         auto* sibling = dynamic_cast<GsRadioButton*>(parent->Controls(i));
-        if (!sibling || sibling == this)
-            continue;
-        if (sibling->GroupIndex() == m_groupIndex)
-            sibling->SetChecked(false);
+        if (sibling && sibling->GroupIndex() == m_groupIndex)
+            group.push_back(sibling);
     }
+    return group;
+}
+
+void GsRadioButton::UncheckSiblings()
+{
+    for (GsRadioButton* sibling : Group())
+        if (sibling != this)
+            sibling->SetChecked(false);
 }
 
 void GsRadioButton::Click()
@@ -96,15 +103,10 @@ void GsRadioButton::KeyDown(WORD& key, TShiftState shift)
 
 GsRadioButton* GsRadioButton::GroupNeighbour(int step)
 {
-    TWinControl* parent = Parent();
-    if (!parent)
-        return nullptr;
-    std::vector<GsRadioButton*> group;
-    for (int i = 0; i < parent->ControlCount(); ++i) {
-        auto* sibling = dynamic_cast<GsRadioButton*>(parent->Controls(i));
-        if (sibling && sibling->GroupIndex() == m_groupIndex && (sibling == this || sibling->CanFocus()))
-            group.push_back(sibling);
-    }
+    std::vector<GsRadioButton*> group = Group();
+    group.erase(std::remove_if(group.begin(), group.end(),
+                               [this](GsRadioButton* sibling) { return sibling != this && !sibling->CanFocus(); }),
+                group.end());
     std::sort(group.begin(), group.end(),
               [](const GsRadioButton* a, const GsRadioButton* b) { return a->TabOrder() < b->TabOrder(); });
     const int count = static_cast<int>(group.size());

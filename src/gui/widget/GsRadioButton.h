@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 namespace gs {
 
@@ -39,6 +40,9 @@ protected:
     void FontChanged(TObject* sender) override;
 
 private:
+    // The radio buttons of this one's group under its parent, itself included, in the
+    // parent's order; none without a parent.
+    std::vector<GsRadioButton*> Group();
     void UncheckSiblings();
     // The radio button of the group `step` places away in tab order, or null when no
     // other one can take the focus.
