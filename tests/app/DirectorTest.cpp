@@ -117,6 +117,13 @@ protected:
         recorder->writes.clear();
         recorder->polls = 0;
     }
+    // The picture of phase `phase`'s bar, found where the medium layout puts its slot.
+    static gs::GsImage* BarOfPhase(int phase)
+    {
+        const int slot = PhaseSlots(16, 2)[static_cast<size_t>(phase)];
+        const int left = BarLeft(slot, 16, LayoutOf(WindowLayout::Medium).lastBarLeft);
+        return FindAt<gs::GsImage>(form, TPoint(left, kBarTop));
+    }
     void ResumeTo(std::uint32_t mode)
     {
         recorder->storedMode = mode;
@@ -296,12 +303,9 @@ TEST_F(DirectorTest, ResumeTrayAndMenu)
 // the picture again. Only the bars whose reading changed are rendered, once.
 TEST_F(DirectorTest, APollRendersOnlyTheBarsWhoseReadingChanged)
 {
-    const std::vector<int> slots = PhaseSlots(16, 2);
-    const LayoutGeometry& layout = LayoutOf(WindowLayout::Medium);
     std::vector<TBitmap*> pictures(16);
     for (int phase = 0; phase < 16; ++phase) {
-        const int slot = slots[static_cast<size_t>(phase)];
-        auto* image = FindAt<gs::GsImage>(form, TPoint(BarLeft(slot, 16, layout.lastBarLeft), kBarTop));
+        gs::GsImage* image = BarOfPhase(phase);
         ASSERT_TRUE(image) << "phase " << phase;
         pictures[static_cast<size_t>(phase)] = image->Picture()->Bitmap();
     }
@@ -325,13 +329,10 @@ TEST_F(DirectorTest, APollRendersOnlyTheBarsWhoseReadingChanged)
 // enabled sensor was read, a bar's tooltip by the number under it.
 TEST_F(DirectorTest, APollShowsTheAverageAndEachBarsTemperature)
 {
-    const std::vector<int> slots = PhaseSlots(16, 2);
     TLabel* value = FindAt<TLabel>(form, TPoint(kLegendValueBounds.Left, kLegendValueBounds.Top));
     ASSERT_TRUE(value);
-    const auto tipOf = [&](int phase) {
-        const int slot = slots[static_cast<size_t>(phase)];
-        auto* image = FindAt<gs::GsImage>(
-            form, TPoint(BarLeft(slot, 16, LayoutOf(WindowLayout::Medium).lastBarLeft), kBarTop));
+    const auto tipOf = [](int phase) {
+        gs::GsImage* image = BarOfPhase(phase);
         return image ? image->Hint() : "no bar";
     };
     PollReadings& readings = recorder->readings;
