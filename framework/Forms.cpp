@@ -261,6 +261,20 @@ void TForm::Dispatch(TMessage& message)
         }
         TWinControl::Dispatch(message);
         return;
+    case WM_DPICHANGED: {
+        const RECT* suggested = reinterpret_cast<const RECT*>(message.LParam);
+        if (!suggested) {
+            TWinControl::Dispatch(message);
+            return;
+        }
+        const TRect rect(suggested->left, suggested->top, suggested->right, suggested->bottom);
+        if (OnDpiChanged)
+            OnDpiChanged(this, LOWORD(message.WParam), rect);
+        else
+            SetBounds(rect.Left, rect.Top, rect.Width(), rect.Height());
+        message.Result = 0;
+        return;
+    }
     case WM_MOUSEACTIVATE:
         if (!m_showActivate) {
             message.Result = MA_NOACTIVATE;

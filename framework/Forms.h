@@ -21,6 +21,9 @@ constexpr TModalResult mrNo = 7;
 enum TCloseAction { caNone, caHide, caMinimize };
 using TCloseEvent = TEvent<TObject* /*Sender*/, TCloseAction& /*Action*/>;
 using TCloseQueryEvent = TEvent<TObject* /*Sender*/, bool& /*CanClose*/>;
+// The form's window now lies on a monitor of another pixels-per-inch; the system suggests
+// the window's new rectangle for it.
+using TDpiChangedEvent = TEvent<TObject* /*Sender*/, int /*PixelsPerInch*/, const TRect& /*Suggested*/>;
 
 class TForm : public TWinControl {
 public:
@@ -82,6 +85,8 @@ public:
     TNotifyEvent OnHide;
     TCloseEvent OnClose;
     TCloseQueryEvent OnCloseQuery;
+    // Without a handler the form takes the suggested rectangle as it is.
+    TDpiChangedEvent OnDpiChanged;
 
 protected:
     void CreateParams(TCreateParams& params) override;

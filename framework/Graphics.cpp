@@ -15,6 +15,15 @@ int ScreenPixelsPerInch()
     return pixelsPerInch;
 }
 
+int WindowPixelsPerInch(HWND window)
+{
+    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+    static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+    const UINT dpi = getDpiForWindow && window ? getDpiForWindow(window) : 0;
+    return dpi > 0 ? static_cast<int>(dpi) : ScreenPixelsPerInch();
+}
+
 // ---------------------------------------------------------------------------------------
 // TFont
 

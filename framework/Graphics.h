@@ -22,6 +22,9 @@ using TFontStyles = uint8_t;
 
 // The logical pixels per inch of the screen, which converts font points to pixels.
 int ScreenPixelsPerInch();
+// The pixels per inch of the monitor a window is on, where the system tells it per
+// monitor (Windows 10 1607 and later); else the screen's.
+int WindowPixelsPerInch(HWND window);
 
 // A logical font. Changing any attribute fires OnChange; the HFONT is made on first
 // use of Handle() and belongs to the font.

@@ -147,6 +147,15 @@ bool TShapedFormMaker::Attach(TImage* image)
     return true;
 }
 
+void TShapedFormMaker::PictureChanged()
+{
+    if (!IsAttached())
+        return;
+    PrepareForm();
+    SetColorKey(m_image->Picture()->Bitmap()->TransparentColor());
+    ApplyShape(m_form, m_image);
+}
+
 void TShapedFormMaker::SetDraggable(bool draggable)
 {
     if (draggable == m_draggable)

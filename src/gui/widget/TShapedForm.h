@@ -76,6 +76,9 @@ public:
     // there is no image or no form among its parents.
     bool Attach(TImage* image);
     bool IsAttached() const { return m_form && m_image; }
+    // The attached image was given another picture (the artwork of another scale): the
+    // form takes its size, colour key and shape again.
+    void PictureChanged();
     bool Draggable() const { return m_draggable; }
     void SetDraggable(bool draggable);
     TForm* GetForm() const { return m_form; }
