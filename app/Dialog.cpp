@@ -1,5 +1,6 @@
 #include "app/Dialog.h"
 
+#include "app/Backgrounds.h"
 #include "app/DropShadowForm.h"
 #include "app/Factory.h"
 #include "app/PngReader.h"
@@ -10,15 +11,19 @@
 
 namespace {
 
-TLabel* MakeDialogLabel(TWarnForm* form, int left, int top, TFontStyles style, TColor color)
+constexpr int kLabelFontHeight = -12;
+const TPoint kTitlePosition{155, 20};
+const TRect kMessageBounds{155, 52, 385, 252};
+
+TLabel* MakeDialogLabel(TWarnForm* form, TPoint position, TFontStyles style, TColor color)
 {
     auto* label = new TLabel(form);
     label->SetParent(form);
-    label->SetLeft(left);
-    label->SetTop(top);
+    label->SetLeft(position.X);
+    label->SetTop(position.Y);
     label->Font()->SetName("Arial");
     label->Font()->SetStyle(style);
-    label->Font()->SetHeight(-12);
+    label->Font()->SetHeight(kLabelFontHeight);
     label->Font()->SetColor(color);
     label->SetTransparent(true);
     return label;
@@ -47,12 +52,13 @@ TWarnForm::TWarnForm(TComponent* owner) : TForm(owner)
         Background->SetAutoSize(true);
     }
 
-    TitleLabel = MakeDialogLabel(this, 155, 20, fsBold, RGBColor(241, 43, 40));
-    MessageLabel = MakeDialogLabel(this, 155, 52, 0, RGBColor(205, 205, 205));
+    TitleLabel = MakeDialogLabel(this, kTitlePosition, fsBold, RGBColor(241, 43, 40));
+    MessageLabel = MakeDialogLabel(this, TPoint(kMessageBounds.Left, kMessageBounds.Top), 0, RGBColor(205, 205, 205));
     MessageLabel->SetAutoSize(false);
-    MessageLabel->SetWidth(230);
-    MessageLabel->SetHeight(200);
+    MessageLabel->SetWidth(kMessageBounds.Width());
+    MessageLabel->SetHeight(kMessageBounds.Height());
     MessageLabel->SetWordWrap(true);
+    OnDpiChanged = Bind(this, &TWarnForm::FormDpiChanged);
 
     if (dali::IsShiftJisLanguage(dali::NrMultiLang::Instance().LanguageName())) {
         TitleLabel->Font()->SetCharset(SHIFTJIS_CHARSET);
@@ -60,34 +66,51 @@ TWarnForm::TWarnForm(TComponent* owner) : TForm(owner)
     }
 }
 
-void TWarnForm::BuildPictures()
+void TWarnForm::BuildPictures(ArtScale scale)
 {
-    if (WarningPicture)
+    if (WarningPicture && scale == m_scale)
         return;
-    LoadBitmapFromResource(Background->Picture()->Bitmap(), GetModuleHandleA(nullptr), "WARNBK");
-    m_maker.Attach(Background);
+    delete m_content;  // what an earlier scale made
+    m_content = new TComponent(this);
+    m_scale = scale;
+    for (TLabel* label : {TitleLabel, MessageLabel})
+        label->Font()->SetHeight(scale(kLabelFontHeight));
+    TitleLabel->SetBounds(scale(kTitlePosition.X), scale(kTitlePosition.Y), TitleLabel->Width(),
+                          TitleLabel->Height());
+    const TRect message = scale(kMessageBounds);
+    MessageLabel->SetBounds(message.Left, message.Top, message.Width(), message.Height());
 
-    WarningPicture = new gs::GsImage(this);
+    LoadBackground(Background->Picture()->Bitmap(), "WARNBK", "WarnBk.png", scale);
+    if (m_maker.IsAttached())
+        m_maker.PictureChanged();
+    else
+        m_maker.Attach(Background);
+
+    WarningPicture = new gs::GsImage(m_content);
     WarningPicture->SetParent(this);
-    LoadPng(ResourceFolder() + "warning_pic01.png", WarningPicture->Picture()->Bitmap());
+    LoadPng(scale.Folder() + "warning_pic01.png", WarningPicture->Picture()->Bitmap());
     WarningPicture->SetAutoSize(true);
     WarningPicture->SetAlphaChannel(true);
-    WarningPicture->SetLeft(20);
-    WarningPicture->SetTop(20);
+    WarningPicture->SetLeft(scale(20));
+    WarningPicture->SetTop(scale(20));
 
     TBitmap* background = Background->Picture()->Bitmap();
-    OkButton = MakeButton(this, 150, 140,
+    const ElementSite site{m_content, this, scale};
+    OkButton = MakeButton(site, 150, 140,
                           {"button01_n.png", "button01_d.png", "button01_o.png", "button01_un.png"},
                           "Ok", "Ok", background);
-    CloseButton = MakeButton(this, 365, 15, {"close_n.png", "close_d.png", "close_o.png", ""}, nullptr,
+    CloseButton = MakeButton(site, 365, 15, {"close_n.png", "close_d.png", "close_o.png", ""}, nullptr,
                              "Close", background);
     OkButton->SetModalResult(mrOk);
     CloseButton->SetModalResult(mrOk);
+    if (m_shadow)
+        m_shadow->SetScale(scale);
 }
 
 void TWarnForm::ShowWarning(const std::string& title, const std::string& message)
 {
-    BuildPictures();
+    // It opens in the middle of the main screen, so it takes that screen's scale.
+    BuildPictures(ArtScale::ForDpi(Screen->PixelsPerInch()));
     TitleLabel->SetCaption(title);
     MessageLabel->SetCaption(message);
     ShowModal();
@@ -101,6 +124,14 @@ void TWarnForm::KeyDown(WORD& key, TShiftState shift)
         return;
     }
     TForm::KeyDown(key, shift);
+}
+
+void TWarnForm::FormDpiChanged(TObject*, int dpi, const TRect& suggested)
+{
+    BuildPictures(ArtScale::ForDpi(dpi));
+    Invalidate();
+    // The size is the artwork's; the system's suggestion places it.
+    SetBounds(suggested.Left, suggested.Top, Width(), Height());
 }
 
 void TWarnForm::FormShow(TObject*)

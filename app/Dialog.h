@@ -1,6 +1,7 @@
 #pragma once
 // The warning dialog: a skinned, modal message window with a warning picture, a title,
 // a word-wrapped message, an "Ok" button and a close button, each ending it with 1.
+#include "app/ArtScale.h"
 #include "framework/ExtCtrls.h"
 #include "framework/Forms.h"
 #include "framework/StdCtrls.h"
@@ -28,7 +29,7 @@ public:
     TLabel* TitleLabel;
     TLabel* MessageLabel;
     // The pictures and the controls that show them are made when the dialog is first
-    // shown (most runs never show it); null until then.
+    // shown (most runs never show it), and again for another scale; null until then.
     gs::GsImage* WarningPicture = nullptr;
     gs::GsButton* OkButton = nullptr;
     gs::GsButton* CloseButton = nullptr;
@@ -38,10 +39,13 @@ protected:
     void KeyDown(WORD& key, TShiftState shift) override;
 
 private:
-    // Once: the background, which also gives the dialog its size and outline, the
-    // warning picture and the two buttons.
-    void BuildPictures();
+    // At a scale it was not built at: the background, which also gives the dialog its
+    // size and outline, the warning picture and the two buttons, and the labels placed.
+    void BuildPictures(ArtScale scale);
+    void FormDpiChanged(TObject* sender, int dpi, const TRect& suggested);
 
     gs::TLayeredFormMaker m_maker;
+    ArtScale m_scale;
+    TComponent* m_content = nullptr;  // owns the pictures and buttons; owned by the form
     TDropShadowForm* m_shadow = nullptr;
 };

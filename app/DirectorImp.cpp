@@ -1,5 +1,6 @@
 #include "app/DirectorImp.h"
 
+#include "app/Backgrounds.h"
 #include "app/DropShadowForm.h"
 #include "app/Factory.h"
 #include "app/control/PellonBar.h"
@@ -17,6 +18,7 @@
 #include "src/gui/widget/GsRadioButton.h"
 #include "src/gui/widget/NrTrayIcon.h"
 #include "src/gui/widget/TShapedForm.h"
+#include "src/gui/graphics/image.h"
 
 #include <algorithm>
 
@@ -31,17 +33,10 @@ DirectorImp::~DirectorImp() = default;
 void DirectorImp::Build()
 {
     TForm* form = m_parts.form;
-    const int phases = m_services->PhaseCount();
-    const int perSensor = m_services->PhasesPerSensor();
-    const LayoutGeometry& layout = LayoutOf(ClassifyLayout(phases, perSensor));
+    RememberDesign();
 
-    TBitmap* background = m_parts.background->Picture()->Bitmap();
-    LoadBitmapFromResource(background, GetModuleHandleA(nullptr), layout.background);
-    m_formMaker->Attach(m_parts.background);
-    form->CentreOnScreen();
-
-    const MainWindowBuilder builder{form, background, {}};
-    TsTrayIcon* trayIcon = MakeTrayIcon(builder);
+    const MainWindowBuilder formSite{{form, form, ArtScale()}, nullptr, {}};
+    TsTrayIcon* trayIcon = MakeTrayIcon(formSite);
     trayIcon->SetPopupMenu(m_parts.popupMenu);
     trayIcon->OnClick = Bind(this, &DirectorImp::TrayClick);
     trayIcon->SetPopupTrigger(kRightButtonUp);
@@ -49,8 +44,64 @@ void DirectorImp::Build()
     m_parts.runAtStartupItem->SetChecked(m_services->ReadRunAtStartup());
     m_parts.runAtStartupItem->OnClick = Bind(this, &DirectorImp::RunAtStartupClick);
     m_parts.exitItem->OnClick = Bind(this, &DirectorImp::ExitClick);
+    m_parts.runAtStartupItem->SetCaption(m_services->GetText("RunAtStartup"));
+    m_readingTexts = ReadingTexts::Load(*m_services);
 
-    gs::GsButton* closeButton = MakeCloseButton(builder, layout.closeButton.X);
+    // The window opens in the middle of the main screen, so it takes that screen's scale.
+    BuildContent(ArtScale::ForDpi(Screen->PixelsPerInch()));
+    form->CentreOnScreen();
+
+    form->OnShow = Bind(this, &DirectorImp::FormShow);
+    form->OnHide = Bind(this, &DirectorImp::FormHide);
+    form->OnDpiChanged = Bind(this, &DirectorImp::FormDpiChanged);
+    form->SetKeyPreview(true);
+    form->SetHideFocusUntilKeyboard(true);
+    form->OnKeyDown = Bind(this, &DirectorImp::FormKeyDown);
+    ApplyMode(m_services->ReadMode());
+    UpdateBars();
+}
+
+void DirectorImp::RememberDesign()
+{
+    TForm* form = m_parts.form;
+    for (int i = 0; i < form->ControlCount(); ++i) {
+        TControl* control = form->Controls(i);
+        if (control == m_parts.background)
+            continue;  // its picture gives its size
+        m_design.push_back({control, control->BoundsRect(), control->Font()->Height(), control->AutoSize()});
+    }
+}
+
+void DirectorImp::BuildContent(ArtScale scale)
+{
+    TForm* form = m_parts.form;
+    const int phases = m_services->PhaseCount();
+    const int perSensor = m_services->PhasesPerSensor();
+    const LayoutGeometry& layout = LayoutOf(ClassifyLayout(phases, perSensor));
+
+    // What an earlier scale made goes first: bars, mode choice, pictures, legend value.
+    m_bars.clear();
+    delete m_content;
+    m_content = new TComponent(form);
+    m_scale = scale;
+    for (const DesignedControl& design : m_design) {
+        TControl* control = design.control;
+        control->SetAutoSize(false);
+        control->Font()->SetHeight(scale(design.fontHeight));
+        const TRect bounds = scale(design.bounds);
+        control->SetBounds(bounds.Left, bounds.Top, bounds.Width(), bounds.Height());
+        control->SetAutoSize(design.autoSize);
+    }
+
+    TBitmap* background = m_parts.background->Picture()->Bitmap();
+    LoadBackground(background, layout.background, layout.backgroundFile, scale);
+    if (m_formMaker->IsAttached())
+        m_formMaker->PictureChanged();
+    else
+        m_formMaker->Attach(m_parts.background);
+
+    const MainWindowBuilder builder{{m_content, form, scale}, background, {}};
+    gs::GsButton* closeButton = m_closeButton = MakeCloseButton(builder, layout.closeButton.X);
     closeButton->OnClick = Bind(this, &DirectorImp::CloseButtonClick);
 
     MakeImage(builder, layout.bigFigure, kBigFigurePosition.X, kBigFigurePosition.Y);
@@ -74,18 +125,14 @@ void DirectorImp::Build()
     TLabel* title = m_parts.phaseTitle;
     title->SetCaption(m_services->GetText("Phase"));
     title->SetAutoSize(false);
-    title->SetWidth(title->Width() + 10);
-    title->SetLeft(layout.width - title->Width() - 28);
+    title->SetWidth(title->Width() + scale(10));
+    title->SetLeft(scale(layout.width) - title->Width() - scale(28));
     m_parts.averageTemp->SetCaption(m_services->GetText("AVG"));
-    m_parts.runAtStartupItem->SetCaption(m_services->GetText("RunAtStartup"));
     AdjustForLanguage(layout);
     m_averageValue = MakeLegendValue(builder, m_parts.averageTemp);
-    m_readingTexts = ReadingTexts::Load(*m_services);
 
     CreateBars(layout, phases, perSensor);
 
-    form->OnShow = Bind(this, &DirectorImp::FormShow);
-    form->OnHide = Bind(this, &DirectorImp::FormHide);
     // The keyboard: Tab goes performance, saving, close; the arrows move between the
     // choices; Esc hides as the close button does. Focus marks wait for the keyboard.
     TWinControl* tabOrder[] = {m_performanceRadio, m_savingRadio, closeButton};
@@ -93,15 +140,13 @@ void DirectorImp::Build()
         tabOrder[i]->SetTabStop(true);
         tabOrder[i]->SetTabOrder(i);
     }
-    form->SetKeyPreview(true);
-    form->SetHideFocusUntilKeyboard(true);
-    form->OnKeyDown = Bind(this, &DirectorImp::FormKeyDown);
-    ApplyMode(m_services->ReadMode());
-    UpdateBars();
+    if (m_shadow)
+        m_shadow->SetScale(scale);
 }
 
 void DirectorImp::AdjustForLanguage(const LayoutGeometry& layout)
 {
+    const ArtScale& scale = m_scale;
     const LanguageAdjustment adjust = LanguageAdjustmentFor(m_services->LanguageName());
     TLabel* title = m_parts.phaseTitle;
     TControl* labels[] = {m_performanceLabel, m_savingLabel, m_parts.averageTemp};
@@ -112,13 +157,13 @@ void DirectorImp::AdjustForLanguage(const LayoutGeometry& layout)
     }
     if (adjust.labelFontHeight != 0) {
         for (TControl* label : labels)
-            label->Font()->SetHeight(adjust.labelFontHeight);
+            label->Font()->SetHeight(scale(adjust.labelFontHeight));
     }
     if (adjust.phaseTitleFontHeight != 0)
-        title->Font()->SetHeight(adjust.phaseTitleFontHeight);
+        title->Font()->SetHeight(scale(adjust.phaseTitleFontHeight));
     if (adjust.phaseTitleTop >= 0)
-        title->SetTop(adjust.phaseTitleTop);
-    title->SetLeft(layout.width - title->Width() - adjust.phaseTitleRightGap);
+        title->SetTop(scale(adjust.phaseTitleTop));
+    title->SetLeft(scale(layout.width) - title->Width() - scale(adjust.phaseTitleRightGap));
 }
 
 void DirectorImp::CreateBars(const LayoutGeometry& layout, int phaseCount, int phasesPerSensor)
@@ -127,9 +172,9 @@ void DirectorImp::CreateBars(const LayoutGeometry& layout, int phaseCount, int p
     m_bars.resize(m_slots.size());
     const int count = static_cast<int>(m_bars.size());
     for (int slot = 0; slot < count; ++slot) {
-        auto bar = std::make_unique<PellonBar>(m_parts.form, slot + 1, phasesPerSensor);
-        bar->SetLeft(BarLeft(slot, count, layout.lastBarLeft));
-        bar->SetTop(kBarTop);
+        auto bar = std::make_unique<PellonBar>(m_parts.form, slot + 1, phasesPerSensor, m_scale, m_content);
+        bar->SetLeft(m_scale(BarLeft(slot, count, layout.lastBarLeft)));
+        bar->SetTop(m_scale(kBarTop));
         m_bars[static_cast<size_t>(slot)] = std::move(bar);
     }
 }
@@ -141,6 +186,8 @@ void DirectorImp::UpdateBars()
 
 void DirectorImp::ShowReadings(const PollReadings& readings)
 {
+    if (&readings != &m_readings)
+        m_readings = readings;
     // What changes is painted together once it all has its new pictures; a bar whose
     // reading did not change is not rendered again.
     const TInvalidationScope together(m_parts.form, true);
@@ -174,14 +221,20 @@ void DirectorImp::HideMainWindow()
 
 void DirectorImp::ApplyMode(std::uint32_t mode)
 {
+    m_services->WriteBiosMode(mode);
+    m_services->WriteMode(mode);
+    ShowMode(mode);
+}
+
+void DirectorImp::ShowMode(std::uint32_t mode)
+{
+    m_mode = mode;
     const bool performance = IsPerformanceMode(mode);
     gs::GsRadioButton* active = performance ? m_performanceRadio : m_savingRadio;
     gs::GsLabel* activeLabel = performance ? m_performanceLabel : m_savingLabel;
     gs::GsLabel* inactiveLabel = performance ? m_savingLabel : m_performanceLabel;
     SetModeLabelColors(activeLabel, true);
     SetModeLabelColors(inactiveLabel, false);
-    m_services->WriteBiosMode(mode);
-    m_services->WriteMode(mode);
     active->SetChecked(true);
 }
 
@@ -238,6 +291,26 @@ void DirectorImp::FormHide(TObject*)
     if (m_shadow)
         m_shadow->Hide();
     m_parts.pollingTimer->SetEnabled(false);
+}
+
+void DirectorImp::FormDpiChanged(TObject*, int dpi, const TRect& suggested)
+{
+    TForm* form = m_parts.form;
+    const ArtScale scale = ArtScale::ForDpi(dpi);
+    if (scale != m_scale) {
+        // The window is made again in the new scale's pixels, as it stands: same mode,
+        // same readings, the focus where it was. Nothing is written to the board.
+        const TWinControl* active = form->ActiveControl();
+        const int focus = active == m_savingRadio ? 1 : active == m_closeButton ? 2 : 0;
+        BuildContent(scale);
+        ShowMode(m_mode);
+        ShowReadings(m_readings);
+        TWinControl* const tabOrder[] = {m_performanceRadio, m_savingRadio, m_closeButton};
+        form->SetActiveControl(tabOrder[focus]);
+        form->Invalidate();
+    }
+    // The size is the artwork's; the system's suggestion places it.
+    form->SetBounds(suggested.Left, suggested.Top, form->Width(), form->Height());
 }
 
 void DirectorImp::FormKeyDown(TObject*, WORD& key, TShiftState)

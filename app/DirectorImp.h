@@ -1,5 +1,6 @@
 #pragma once
 // What the controller does, behind the Director facade.
+#include "app/ArtScale.h"
 #include "app/ControllerServices.h"
 #include "app/DirectorLayout.h"
 #include "app/MainWindowParts.h"
@@ -12,9 +13,11 @@
 #include <vector>
 
 class PellonBar;
+class TComponent;
 class TLabel;
 class TDropShadowForm;
 namespace gs {
+class GsButton;
 class GsLabel;
 class GsRadioButton;
 class TLayeredFormMaker;
@@ -36,6 +39,20 @@ public:
     void ApplyMode(std::uint32_t mode);
 
 private:
+    // A design-time control of the form as the description placed it, at 96 DPI.
+    struct DesignedControl {
+        TControl* control;  // borrowed: the form's
+        TRect bounds;
+        int fontHeight;
+        bool autoSize;
+    };
+    void RememberDesign();
+    // Everything that depends on the scale: the background and the form's size, the
+    // design-time labels, the pictures, the mode choice, the bars. Called again for
+    // another scale, it first frees what it made before.
+    void BuildContent(ArtScale scale);
+    // The mode's radio button checked and the labels' colours, writing nothing.
+    void ShowMode(std::uint32_t mode);
     void AdjustForLanguage(const LayoutGeometry& layout);
     void CreateBars(const LayoutGeometry& layout, int phaseCount, int phasesPerSensor);
     void ShowReadings(const PollReadings& readings);
@@ -49,14 +66,21 @@ private:
     void FormShow(TObject* sender);
     void FormHide(TObject* sender);
     void FormKeyDown(TObject* sender, WORD& key, TShiftState shift);
+    void FormDpiChanged(TObject* sender, int dpi, const TRect& suggested);
 
     MainWindowParts m_parts;
     TDropShadowForm* m_shadow;  // borrowed; may be null
     std::unique_ptr<ControllerServices> m_services;
     std::unique_ptr<gs::TLayeredFormMaker> m_formMaker;
 
-    // The mode choice, made by Build; owned by the form, which frees them with itself
-    // (as it does the tray icon, the close button and the pictures Build makes).
+    ArtScale m_scale;
+    std::vector<DesignedControl> m_design;
+    // Owns what BuildContent makes (owned by the form in turn, which frees it with itself).
+    TComponent* m_content = nullptr;
+    std::uint32_t m_mode = kSavingMode;  // as last applied
+    PollReadings m_readings;             // as last shown
+    // The mode choice and the close button, made by BuildContent; owned by m_content.
+    gs::GsButton* m_closeButton = nullptr;
     gs::GsRadioButton* m_performanceRadio = nullptr;
     gs::GsRadioButton* m_savingRadio = nullptr;
     gs::GsLabel* m_performanceLabel = nullptr;
@@ -66,6 +90,6 @@ private:
     std::vector<std::unique_ptr<PellonBar>> m_bars;
     std::vector<int> m_slots;  // the slot of each phase
 
-    TLabel* m_averageValue = nullptr;  // beside the legend; owned by the form
+    TLabel* m_averageValue = nullptr;  // beside the legend; owned by m_content
     ReadingTexts m_readingTexts;       // read once: the language does not change
 };

@@ -18,7 +18,8 @@ const LayoutGeometry kLarge{800,
                             {800 - 499, 47},
                             {800 - 254, 47},
                             "tbg_00_shadow.png",
-                            "LARGEBK"};
+                            "LARGEBK",
+                            "LargeBk.png"};
 const LayoutGeometry kMedium{680,
                              {628, 15},
                              "big_figure.png",
@@ -31,7 +32,8 @@ const LayoutGeometry kMedium{680,
                              {680 - 499, 47},
                              {680 - 254, 47},
                              "tbg_01_shadow.png",
-                             "MEDIUMBK"};
+                             "MEDIUMBK",
+                            "MediumBk.png"};
 // W - 523 would put the performance choice left of the window, and right of the saving
 // choice the longer languages have no room: it goes in the row above, in the saving
 // choice's column, so both fit in every language.
@@ -47,7 +49,8 @@ const LayoutGeometry kSmall{415,
                             {161, 23},
                             {161, 47},
                             "tbg_02_shadow.png",
-                            "SMALLBK"};
+                            "SMALLBK",
+                            "SmallBk.png"};
 
 // The rule for boards with five to eight sensors.
 int InterleavedSlot(int phase, int perSensor, int phaseCount)

@@ -29,6 +29,7 @@ struct LayoutGeometry {
     TPoint savingLabel;
     const char* shadow;       // the main window's shadow picture
     const char* background;   // the program's bitmap resource of the background
+    const char* backgroundFile;  // its picture at the other scales
 };
 
 const LayoutGeometry& LayoutOf(WindowLayout layout);

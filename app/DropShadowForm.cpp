@@ -28,6 +28,8 @@ TDropShadowForm::TDropShadowForm(TComponent* owner, TForm* ownerForm, const char
         Background->SetParent(this);
         Background->SetBounds(0, 0, imageWidth, imageHeight);
     }
+    // The owner decides the scale; the shadow only keeps to its corner.
+    OnDpiChanged = [this](TObject*, int, const TRect&) { FollowOwner(); };
     m_ownerMoves.Hook(ownerForm, [this](TMessage& message, const TWndMethod& next) {
         next(message);
         if (message.Msg == WM_MOVE)
@@ -39,22 +41,44 @@ void TDropShadowForm::SetUpPicture()
 {
     if (m_maker.IsAttached())
         return;
-    TBitmap* bitmap = Background->Picture()->Bitmap();
-    bitmap->SetPixelFormat(pf32bit);
-    LoadPng(ResourceFolder() + m_picture, bitmap);
-    PremultiplyAlpha(bitmap);
+    LoadPicture();
     m_maker.SetDraggable(false);
     m_maker.SetPerPixelAlpha(true);
     m_maker.SetClickThrough(true);
     m_maker.SetColorKey(0xFF00FF);
     m_maker.SetColorKeyEnabled(true);
     m_maker.Attach(Background);
-    // The maker's settings are final, so the window's content is never given again.
-    // Once the system has it, the picture would only be memory: the image keeps its
-    // size with an empty picture and paints nothing.
-    if (m_maker.SystemHasImage())
-        bitmap->Assign(nullptr);
+    // The maker's settings are final, so the window's content is only given again for
+    // another scale.
+    ReleasePicture();
     FollowOwner();
+}
+
+void TDropShadowForm::SetScale(const ArtScale& scale)
+{
+    if (scale == m_scale)
+        return;
+    m_scale = scale;
+    if (!m_maker.IsAttached())
+        return;
+    LoadPicture();
+    m_maker.PictureChanged();
+    ReleasePicture();
+    FollowOwner();
+}
+
+void TDropShadowForm::LoadPicture()
+{
+    TBitmap* bitmap = Background->Picture()->Bitmap();
+    bitmap->SetPixelFormat(pf32bit);
+    LoadPng(m_scale.Folder() + m_picture, bitmap);
+    PremultiplyAlpha(bitmap);
+}
+
+void TDropShadowForm::ReleasePicture()
+{
+    if (m_maker.SystemHasImage())
+        Background->Picture()->Bitmap()->Assign(nullptr);
 }
 
 void TDropShadowForm::FollowOwner()

@@ -26,10 +26,14 @@ constexpr int kBalloonInformation = 2;
 const TColor kCaptionColor = RGBColor(204, 204, 204);
 const TColor kLegendValueColor = RGBColor(40, 255, 213);  // the average line's own colour
 
-void LoadPicture(const char* name, TBitmap* bitmap)
+using PictureLoader = std::function<void(const char* name, TBitmap* bitmap)>;
+
+PictureLoader PlainLoader(const ElementSite& site)
 {
-    if (name && *name)
-        LoadPng(ResourceFolder() + name, bitmap);
+    return [folder = site.scale.Folder()](const char* name, TBitmap* bitmap) {
+        if (name && *name)
+            LoadPng(folder + name, bitmap);
+    };
 }
 
 // A picture decoded once for the whole build: later elements get a copy of it.
@@ -37,21 +41,24 @@ void LoadSharedPicture(const MainWindowBuilder& builder, const char* name, TBitm
 {
     if (!name || !*name)
         return;
-    std::shared_ptr<TBitmap> picture = SharedPng(ResourceFolder() + name);
+    std::shared_ptr<TBitmap> picture = SharedPng(builder.scale.Folder() + name);
     builder.decoded.push_back(picture);
     bitmap->Assign(picture.get());
 }
 
-using PictureLoader = std::function<void(const char* name, TBitmap* bitmap)>;
+void ScaleFont(TFont* font, const ArtScale& scale)
+{
+    font->SetHeight(scale(font->Height()));
+}
 
-gs::GsRadioButton* MakeRadioButtonWith(const PictureLoader& load, TForm* form, int left, int top,
-                                       const RadioPictures& pictures, const char* caption,
+gs::GsRadioButton* MakeRadioButtonWith(const PictureLoader& load, const ElementSite& site, int left,
+                                       int top, const RadioPictures& pictures, const char* caption,
                                        const char* hint, int group, TBitmap* inputBkgnd)
 {
-    auto* radio = new gs::GsRadioButton(form);
-    radio->SetParent(form);
-    radio->SetLeft(left);
-    radio->SetTop(top);
+    auto* radio = new gs::GsRadioButton(site.owner);
+    radio->SetParent(site.form);
+    radio->SetLeft(site.scale(left));
+    radio->SetTop(site.scale(top));
     gs::GsRadioButtonAppearance* appearance = radio->Appearance();
     load(pictures.uncheckedRaised, appearance->Unchecked()->Raised());
     load(pictures.uncheckedHovered, appearance->Unchecked()->Hovered());
@@ -61,6 +68,7 @@ gs::GsRadioButton* MakeRadioButtonWith(const PictureLoader& load, TForm* form, i
     radio->SetInputBkgnd(inputBkgnd);
     radio->Font()->SetColor(kCaptionColor);
     radio->Font()->SetName("Arial");
+    ScaleFont(radio->Font(), site.scale);
     if (caption)
         radio->SetCaption(caption);
     if (hint) {
@@ -73,19 +81,22 @@ gs::GsRadioButton* MakeRadioButtonWith(const PictureLoader& load, TForm* form, i
 
 }  // namespace
 
-gs::GsButton* MakeButton(TForm* form, int left, int top, const ButtonPictures& pictures,
+gs::GsButton* MakeButton(const ElementSite& site, int left, int top, const ButtonPictures& pictures,
                          const char* captionKey, const char* hintKey, TBitmap* inputBkgnd)
 {
-    auto* button = new gs::GsButton(form);
-    button->SetParent(form);
-    button->SetLeft(left);
-    button->SetTop(top);
+    const ArtScale& scale = site.scale;
+    auto* button = new gs::GsButton(site.owner);
+    button->SetParent(site.form);
+    button->SetLeft(scale(left));
+    button->SetTop(scale(top));
     gs::GsButtonAppearance* appearance = button->Appearance();
-    LoadPicture(pictures.raised, appearance->Raised());
-    LoadPicture(pictures.sunken, appearance->Sunken());
-    LoadPicture(pictures.hovered, appearance->Hovered());
-    LoadPicture(pictures.disabled, appearance->Disabled());
+    const PictureLoader load = PlainLoader(site);
+    load(pictures.raised, appearance->Raised());
+    load(pictures.sunken, appearance->Sunken());
+    load(pictures.hovered, appearance->Hovered());
+    load(pictures.disabled, appearance->Disabled());
     button->Font()->SetName("Arial");
+    ScaleFont(button->Font(), scale);
     button->Font()->SetColor(kCaptionColor);
     if (inputBkgnd)
         button->SetInputBkgnd(inputBkgnd);
@@ -95,11 +106,11 @@ gs::GsButton* MakeButton(TForm* form, int left, int top, const ButtonPictures& p
     effect->Hovered()->Font()->SetColor(hover);
     effect->Hovered()->SetColor(hover);
     effect->Hovered()->SetOpacity(160);
-    effect->Hovered()->SetRadius(5);
+    effect->Hovered()->SetRadius(scale(5));
     effect->Disabled()->Font()->SetColor(RGBColor(72, 72, 72));
     effect->Sunken()->Font()->SetColor(RGBColor(50, 152, 217));
-    effect->Sunken()->SetOffsetX(1);
-    effect->Sunken()->SetOffsetY(1);
+    effect->Sunken()->SetOffsetX(scale(1));
+    effect->Sunken()->SetOffsetY(scale(1));
 
     dali::NrMultiLang& texts = dali::NrMultiLang::Instance();
     if (dali::IsShiftJisLanguage(texts.LanguageName()))
@@ -114,26 +125,28 @@ gs::GsButton* MakeButton(TForm* form, int left, int top, const ButtonPictures& p
     return button;
 }
 
-gs::GsRadioButton* MakeRadioButton(TForm* form, int left, int top, const RadioPictures& pictures,
-                                   const char* caption, const char* hint, int group,
-                                   TBitmap* inputBkgnd)
+gs::GsRadioButton* MakeRadioButton(const ElementSite& site, int left, int top,
+                                   const RadioPictures& pictures, const char* caption,
+                                   const char* hint, int group, TBitmap* inputBkgnd)
 {
-    return MakeRadioButtonWith(LoadPicture, form, left, top, pictures, caption, hint, group, inputBkgnd);
+    return MakeRadioButtonWith(PlainLoader(site), site, left, top, pictures, caption, hint, group,
+                               inputBkgnd);
 }
 
 gs::GsLabel* MakeModeLabel(const MainWindowBuilder& builder, int left, int top)
 {
-    auto* label = new gs::GsLabel(builder.form);
+    const ArtScale& scale = builder.scale;
+    auto* label = new gs::GsLabel(builder.owner);
     label->SetParent(builder.form);
     label->Font()->SetName("Arial");
-    label->Font()->SetHeight(-11);
+    label->Font()->SetHeight(scale(-11));
     label->Font()->SetStyle(fsBold);
-    label->SetLeft(left);
-    label->SetTop(top);
+    label->SetLeft(scale(left));
+    label->SetTop(scale(top));
     label->SetTransparent(true);
     gs::GsRadiation* glow = label->Radiation();
     glow->SetSpread(255);
-    glow->SetRadius(2);
+    glow->SetRadius(scale(2));
     glow->SetX(0);
     glow->SetY(0);
     SetModeLabelColors(label, false);
@@ -142,7 +155,7 @@ gs::GsLabel* MakeModeLabel(const MainWindowBuilder& builder, int left, int top)
 
 TLabel* MakeLegendValue(const MainWindowBuilder& builder, const TLabel* legend)
 {
-    auto* value = new TLabel(builder.form);
+    auto* value = new TLabel(builder.owner);
     value->SetParent(builder.form);
     value->SetAutoSize(false);
     value->SetAlignment(taRightJustify);
@@ -150,7 +163,7 @@ TLabel* MakeLegendValue(const MainWindowBuilder& builder, const TLabel* legend)
     value->Font()->Assign(legend->Font());
     value->Font()->SetStyle(fsBold);
     value->Font()->SetColor(kLegendValueColor);
-    const TRect& bounds = kLegendValueBounds;
+    const TRect bounds = builder.scale(kLegendValueBounds);
     value->SetBounds(bounds.Left, legend->Top(), bounds.Width(), legend->Height());
     return value;
 }
@@ -164,12 +177,12 @@ void SetModeLabelColors(gs::GsLabel* label, bool active)
 
 gs::GsImage* MakeImage(const MainWindowBuilder& builder, const std::string& file, int left, int top)
 {
-    auto* image = new gs::GsImage(builder.form);
-    LoadPng(ResourceFolder() + file, image->Picture()->Bitmap());
+    auto* image = new gs::GsImage(builder.owner);
+    LoadPng(builder.scale.Folder() + file, image->Picture()->Bitmap());
     image->SetParent(builder.form);
     image->SetAlphaChannel(true);
-    image->SetLeft(left);
-    image->SetTop(top);
+    image->SetLeft(builder.scale(left));
+    image->SetTop(builder.scale(top));
     image->SetAutoSize(true);
     image->SetVisible(true);
     return image;
@@ -186,7 +199,7 @@ TsTrayIcon* MakeTrayIcon(const MainWindowBuilder& builder)
 
 gs::GsButton* MakeCloseButton(const MainWindowBuilder& builder, int left)
 {
-    return MakeButton(builder.form, left, kCloseButtonTop,
+    return MakeButton(builder, left, kCloseButtonTop,
                       {"close_n.png", "close_d.png", "close_o.png", ""}, nullptr, "Close",
                       builder.background);
 }
@@ -197,7 +210,7 @@ gs::GsRadioButton* MakeModeRadioButton(const MainWindowBuilder& builder, int lef
     const PictureLoader load = [&builder](const char* name, TBitmap* bitmap) {
         LoadSharedPicture(builder, name, bitmap);
     };
-    return MakeRadioButtonWith(load, builder.form, left, top,
+    return MakeRadioButtonWith(load, builder, left, top,
                                {"radio_button_n.png", "radio_button_o.png", "radio_button_chack_n.png",
                                 "radio_button_chack_o.png"},
                                nullptr, "", 0, builder.background);
@@ -212,11 +225,12 @@ void PaintLines(const MainWindowBuilder& builder, const LayoutGeometry& layout)
         BlendAlpha(builder.background, TRect(left, top, left + line->Width(), top + line->Height()),
                    line, TPoint(0, 0), 255);
     };
+    const ArtScale& scale = builder.scale;
     TBitmap first;
-    LoadPng(ResourceFolder() + layout.firstLine, &first);
-    blend(&first, 55, 162);
+    LoadPng(scale.Folder() + layout.firstLine, &first);
+    blend(&first, scale(55), scale(162));
     TBitmap second;
-    LoadPng(ResourceFolder() + layout.secondLine, &second);
-    blend(&second, 57, 135);
-    blend(&second, 55, 192);
+    LoadPng(scale.Folder() + layout.secondLine, &second);
+    blend(&second, scale(57), scale(135));
+    blend(&second, scale(55), scale(192));
 }

@@ -3,11 +3,14 @@
 // finished skinned elements of the main window and the dialog. Every element is owned
 // by, and placed on, the form it is made for. Pictures come from the resource folder; a
 // missing file raises EFOpenError out of the factory.
+#include "app/ArtScale.h"
+
 #include <memory>
 #include <string>
 #include <vector>
 
 class TBitmap;
+class TComponent;
 class TForm;
 class TLabel;
 class TsTrayIcon;
@@ -34,17 +37,26 @@ struct RadioPictures {
     const char* checkedHovered;
 };
 
-// Keys and texts are optional: nullptr leaves the caption or hint alone.
-gs::GsButton* MakeButton(TForm* form, int left, int top, const ButtonPictures& pictures,
-                         const char* captionKey, const char* hintKey, TBitmap* inputBkgnd);
-gs::GsRadioButton* MakeRadioButton(TForm* form, int left, int top, const RadioPictures& pictures,
-                                   const char* caption, const char* hint, int group,
-                                   TBitmap* inputBkgnd);
+// Where elements are made: the form they are placed on, the component that owns them
+// (the form, or a part of it that is freed to make them again at another scale) and
+// the scale of their pictures. Positions given to the factories are 96-DPI figures; the
+// factories scale them, the fonts and the glows.
+struct ElementSite {
+    TComponent* owner;  // borrowed
+    TForm* form;        // borrowed
+    ArtScale scale;
+};
 
-// The main form and its Background bitmap: the owner and parent of what it makes, the
-// input background of its buttons and the target of the line painting.
-struct MainWindowBuilder {
-    TForm* form;         // borrowed
+// Keys and texts are optional: nullptr leaves the caption or hint alone.
+gs::GsButton* MakeButton(const ElementSite& site, int left, int top, const ButtonPictures& pictures,
+                         const char* captionKey, const char* hintKey, TBitmap* inputBkgnd);
+gs::GsRadioButton* MakeRadioButton(const ElementSite& site, int left, int top,
+                                   const RadioPictures& pictures, const char* caption,
+                                   const char* hint, int group, TBitmap* inputBkgnd);
+
+// The main form's site and its Background bitmap: the input background of its buttons
+// and the target of the line painting.
+struct MainWindowBuilder : ElementSite {
     TBitmap* background; // borrowed
     // Pictures decoded for one element, kept while the build runs for the next element
     // that shows them (the two mode radio buttons).

@@ -84,17 +84,29 @@ int PellonBar::LitHeight(int value, bool enabled, int barHeight)
     return 0;
 }
 
-PellonBar::PellonBar(TForm* owner, int phase, int phasesPerSensor)
+int PellonBar::LitHeight(int value, bool enabled, int barHeight, const ArtScale& scale)
 {
+    const int percent = scale.Percent();
+    if (percent == 100)
+        return LitHeight(value, enabled, barHeight);
+    const int designHeight = (barHeight * 100 + percent / 2) / percent;
+    return std::min(scale(LitHeight(value, enabled, designHeight)), barHeight);
+}
+
+PellonBar::PellonBar(TForm* form, int phase, int phasesPerSensor, ArtScale scale, TComponent* owner)
+    : m_scale(scale)
+{
+    if (!owner)
+        owner = form;
     // Every bar shows the same two pictures: decoded once for all of them.
     const bool wide = phasesPerSensor >= 3;
-    m_bar = SharedPng(ResourceFolder() + (wide ? "color_bar01.png" : "color_bar02.png"));
-    m_cap = SharedPng(ResourceFolder() + (wide ? "color_bar_top01.png" : "color_bar_top02.png"));
+    m_bar = SharedPng(scale.Folder() + (wide ? "color_bar01.png" : "color_bar02.png"));
+    m_cap = SharedPng(scale.Folder() + (wide ? "color_bar_top01.png" : "color_bar_top02.png"));
 
     m_veil = SharedVeil(m_bar->Width(), m_bar->Height());
 
     m_image = new gs::GsImage(owner);
-    m_image->SetParent(owner);
+    m_image->SetParent(form);
     m_image->SetBounds(0, 0, m_bar->Width(), m_bar->Height());
     m_image->SetAlphaChannel(true);
     m_image->SetVisible(true);
@@ -102,11 +114,12 @@ PellonBar::PellonBar(TForm* owner, int phase, int phasesPerSensor)
     m_label = new TLabel(owner);
     // Measured once, when its font and caption are final, instead of at every change.
     m_label->SetAutoSize(false);
-    m_label->SetParent(owner);
+    m_label->SetParent(form);
     m_label->Font()->SetName("Arial");
+    m_label->Font()->SetHeight(scale(m_label->Font()->Height()));
     m_label->Font()->SetColor(0xCDCDCF);
-    m_label->SetTop(194);
-    m_label->SetLeft(4);
+    m_label->SetTop(scale(194));
+    m_label->SetLeft(scale(4));
     m_label->SetTransparent(true);
     m_label->SetCaption(Format("%02d", phase));
     m_label->SetAutoSize(true);
@@ -151,7 +164,7 @@ void PellonBar::Render()
 {
     const int barHeight = m_bar->Height();
     const int capHeight = m_cap->Height();
-    const int lit = std::max(LitHeight(m_value, m_enabled, barHeight), capHeight);
+    const int lit = std::max(LitHeight(m_value, m_enabled, barHeight, m_scale), capHeight);
     const int gap = barHeight - lit;
 
     // The picture's own bitmap is composed in place: after the first render it has the
