@@ -215,9 +215,12 @@ void TApplication::HintTimer(UINT_PTR id)
     KillTimer(m_handle, kHintShowTimer);
     if (!m_hintWindow)
         m_hintWindow.reset(new THintWindow(nullptr));
+    // The hint takes the scale of the window it speaks for.
+    if (TForm* form = GetParentForm(m_hintControl))
+        m_hintWindow->SetPixelsPerInch(WindowPixelsPerInch(form->Handle()));
     POINT p;
     GetCursorPos(&p);
-    ShowHintAt(TPoint(p.x, p.y + 20));
+    ShowHintAt(TPoint(p.x, p.y + m_hintWindow->Scaled(20)));
     SetTimer(m_handle, kHintCheckTimer, 100, nullptr);
 }
 
@@ -242,6 +245,10 @@ bool TApplication::ProcessMessage(TMsg& msg)
         m_terminated = true;
         return true;
     }
+    // The system sends a change of scale; posted, it comes from another program and its
+    // rectangle pointer means nothing here.
+    if (msg.message == WM_DPICHANGED)
+        return true;
     if ((msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST) || msg.message == WM_LBUTTONDOWN ||
         msg.message == WM_RBUTTONDOWN || msg.message == WM_MBUTTONDOWN || msg.message == WM_NCLBUTTONDOWN)
         CancelHint();

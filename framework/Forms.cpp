@@ -262,12 +262,13 @@ void TForm::Dispatch(TMessage& message)
         TWinControl::Dispatch(message);
         return;
     case WM_DPICHANGED: {
+        // The rectangle is only read when the system sent it on the form's own thread:
+        // another thread's or program's pointer means nothing here, and the form then
+        // stays where it is.
+        TRect rect = BoundsRect();
         const RECT* suggested = reinterpret_cast<const RECT*>(message.LParam);
-        if (!suggested) {
-            TWinControl::Dispatch(message);
-            return;
-        }
-        const TRect rect(suggested->left, suggested->top, suggested->right, suggested->bottom);
+        if (suggested && !InSendMessage())
+            rect = TRect(suggested->left, suggested->top, suggested->right, suggested->bottom);
         if (OnDpiChanged)
             OnDpiChanged(this, LOWORD(message.WParam), rect);
         else
