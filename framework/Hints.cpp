@@ -4,6 +4,7 @@ namespace {
 
 constexpr TColor clInfoBk = clSystemColor | COLOR_INFOBK;
 constexpr TColor clInfoText = clSystemColor | COLOR_INFOTEXT;
+constexpr int kFontHeight = -11;
 
 }  // namespace
 
@@ -12,6 +13,15 @@ THintWindow::THintWindow(TComponent* owner) : TCustomControl(owner)
     SetVisible(false);
     SetColor(clInfoBk);
     Font()->SetColor(clInfoText);
+    Font()->SetHeight(kFontHeight);
+}
+
+void THintWindow::SetPixelsPerInch(int pixelsPerInch)
+{
+    if (pixelsPerInch <= 0 || pixelsPerInch == m_pixelsPerInch)
+        return;
+    m_pixelsPerInch = pixelsPerInch;
+    Font()->SetHeight(Scaled(kFontHeight));
 }
 
 void THintWindow::CreateParams(TCreateParams& params)
@@ -27,10 +37,10 @@ TRect THintWindow::CalcHintRect(const std::string& text)
 {
     WindowDC screen(nullptr);
     SelectedObject font(screen.Get(), Font()->Handle());
-    RECT r{0, 0, 300, 0};
+    RECT r{0, 0, Scaled(300), 0};
     DrawTextA(screen.Get(), text.c_str(), static_cast<int>(text.size()), &r,
               DT_CALCRECT | DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
-    return TRect(0, 0, r.right + 8, r.bottom + 4);
+    return TRect(0, 0, r.right + Scaled(8), r.bottom + Scaled(4));
 }
 
 void THintWindow::ActivateHint(const TRect& rect, const std::string& text)
@@ -49,7 +59,8 @@ void THintWindow::Paint()
     Canvas()->FillRect(client);
     Canvas()->Brush()->SetStyle(bsClear);
     Canvas()->SetFont(Font());
-    RECT r{client.Left + 2, client.Top + 1, client.Right - 2, client.Bottom - 1};
+    const int x = Scaled(2), y = Scaled(1);
+    RECT r{client.Left + x, client.Top + y, client.Right - x, client.Bottom - y};
     DrawTextA(Canvas()->Handle(), Caption().c_str(), static_cast<int>(Caption().size()), &r,
               DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
 }
