@@ -1,4 +1,6 @@
+#include "app/ArtScale.h"
 #include "app/DirectorLayout.h"
+#include "app/PngReader.h"
 
 #include <gtest/gtest.h>
 
@@ -142,4 +144,30 @@ TEST(LayoutTest, ModeColoursAndLanguageAdjustments)
         EXPECT_EQ(a.phaseTitleTop, -1);
         EXPECT_EQ(a.phaseTitleRightGap, 28);
     }
+}
+
+TEST(ArtScaleTest, PixelsPerInchChooseTheArtworkAndFiguresScaleHalvesAwayFromZero)
+{
+    struct Choice {
+        int dpi;
+        int percent;
+    } choices[] = {{0, 100},   {72, 100},  {96, 100},  {97, 125},  {120, 125}, {121, 150},
+                   {144, 150}, {145, 200}, {168, 200}, {192, 200}, {193, 100}, {288, 100}};
+    for (const Choice& c : choices)
+        EXPECT_EQ(c.percent, ArtScale::ForDpi(c.dpi).Percent()) << c.dpi;
+
+    struct Figure {
+        int percent;
+        int value;
+        int scaled;
+    } figures[] = {{100, 415, 415}, {100, -11, -11}, {125, 415, 519}, {125, 22, 28},
+                   {125, -11, -14}, {125, 11, 14},   {150, 347, 521}, {150, -11, -17},
+                   {150, 57, 86},   {200, -12, -24}, {200, 0, 0}};
+    for (const Figure& f : figures)
+        EXPECT_EQ(f.scaled, ArtScale(f.percent)(f.value)) << f.value << " at " << f.percent;
+    // Edges scale, so boxes that meet still meet: 146 + 62 at 125 % is 183 to 260.
+    const TRect value = ArtScale(125)(TRect(146, 295, 208, 308));
+    EXPECT_EQ(TRect(183, 369, 260, 385), value);
+    EXPECT_EQ(ResourceFolder(), ArtScale(100).Folder());
+    EXPECT_EQ(ResourceFolder() + "150\\", ArtScale(150).Folder());
 }

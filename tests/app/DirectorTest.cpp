@@ -55,11 +55,12 @@ struct Recorder : ControllerServices {
     std::string LanguageName() const override { return "English"; }
 };
 
+// The control of that kind at that place on the form, whoever owns it.
 template <class T>
-T* FindAt(TComponent* owner, TPoint at)
+T* FindAt(TWinControl* form, TPoint at)
 {
-    for (int i = 0; i < owner->ComponentCount(); ++i) {
-        auto* found = dynamic_cast<T*>(owner->Components(i));
+    for (int i = 0; i < form->ControlCount(); ++i) {
+        auto* found = dynamic_cast<T*>(form->Controls(i));
         if (found && found->Left() == at.X && found->Top() == at.Y)
             return found;
     }
@@ -352,6 +353,53 @@ TEST_F(DirectorTest, APollShowsTheAverageAndEachBarsTemperature)
     readings.hasAverage = false;
     director->UpdateBars();
     EXPECT_EQ("", value->Caption());
+}
+
+// Dragged to a monitor of 200 % and back: the window is made again at each scale where
+// the system puts it, every figure scaled, the mode and the readings kept, and nothing
+// written to the board; back at 100 % it is as it was, with no element left over.
+TEST(DirectorScale, AChangeOfMonitorScaleRemakesTheWindowInPlace)
+{
+    TMainForm form(nullptr);
+    auto* recorder = new Recorder;
+    recorder->storedMode = 0;
+    recorder->readings.phases[0] = {true, 10, true, 60};
+    const MainWindowParts parts{&form,           form.Background, form.AverageTemp,
+                                form.PhaseTitle, form.PopupMenu,  form.MenuItem0,
+                                form.MenuItem1,  form.PollingTimer};
+    Director director(parts, nullptr, std::unique_ptr<ControllerServices>(recorder));
+    director.Build();
+    recorder->writes.clear();
+    const int controls = form.ControlCount();
+    const LayoutGeometry& layout = LayoutOf(WindowLayout::Medium);
+    const int firstBar = BarLeft(PhaseSlots(16, 2)[0], 16, layout.lastBarLeft);
+
+    struct Step {
+        int dpi;
+        int scale;
+    } steps[] = {{192, 2}, {96, 1}};
+    for (const Step& step : steps) {
+        RECT suggested{100, 50, 100 + 680 * step.scale, 50 + 347 * step.scale};
+        SendMessageA(form.Handle(), WM_DPICHANGED, MAKEWPARAM(step.dpi, step.dpi),
+                     reinterpret_cast<LPARAM>(&suggested));
+        const int s = step.scale;
+        EXPECT_EQ(TRect(100, 50, 100 + 680 * s, 50 + 347 * s), form.BoundsRect()) << step.dpi;
+        EXPECT_EQ(controls, form.ControlCount()) << step.dpi;
+        EXPECT_EQ(Writes(), recorder->writes) << step.dpi;
+        gs::GsImage* bar = FindAt<gs::GsImage>(&form, TPoint(firstBar * s, kBarTop * s));
+        ASSERT_TRUE(bar) << step.dpi;
+        EXPECT_EQ(184 * s, bar->Height()) << step.dpi;
+        EXPECT_EQ("P01 60 deg (+10 deg)", bar->Hint()) << step.dpi;
+        EXPECT_EQ(-11 * s, form.AverageTemp->Font()->Height()) << step.dpi;
+        EXPECT_EQ(TPoint(56 * s, 295 * s), TPoint(form.AverageTemp->Left(), form.AverageTemp->Top()));
+        auto* saving = FindAt<gs::GsRadioButton>(&form, TPoint(layout.savingRadio.X * s, layout.savingRadio.Y * s));
+        ASSERT_TRUE(saving) << step.dpi;
+        EXPECT_TRUE(saving->Checked()) << step.dpi;
+        EXPECT_EQ(16 * s, saving->Width()) << step.dpi;
+    }
+    // The form bound the application's hooks to itself; they go with it.
+    Application->OnMessage = nullptr;
+    Application->OnException = nullptr;
 }
 
 TEST(ReadingTexts, PatternsFromFilesFillOnlyTheirPlaces)

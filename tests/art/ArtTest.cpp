@@ -1,6 +1,7 @@
 // The artwork as the program reads it (sizes, 32-bit alpha, the cut-out outline, the
 // shadows, where each picture lands) and every language's texts, measured in the
 // program's fonts, where the windows place them.
+#include "app/ArtScale.h"
 #include "app/PngReader.h"
 #include "app/ReadingTexts.h"
 #include "framework/Bitmap.h"
@@ -153,6 +154,18 @@ int BarsRight(const Layout& layout)
     return right;
 }
 
+// The same with the pictures of a scale, the last bar where that scale puts it.
+int BarsRight(const Layout& layout, const ArtScale& scale)
+{
+    int right = 0;
+    for (const char* bar : layout.bars) {
+        TBitmap picture;
+        LoadPng(scale.Folder() + bar, &picture);
+        right = std::max(right, scale(layout.lastBar) + picture.Width());
+    }
+    return right;
+}
+
 // Counts the picture's visible pixels that miss the window's body: over a cut-out pixel
 // they would blend the key colour away and show outside the outline.
 int OffBody(const Image& window, const char* picture, Point at)
@@ -231,6 +244,50 @@ TEST(Artwork, BarsRunCoolToHotOnTheScaleHeightWithCapsInside)
                       *bottom = bar.At(bar.width / 2, bar.height - 1);
         EXPECT_GT(top[2], top[0]) << "red over blue at the top";
         EXPECT_GT(bottom[0], bottom[2]) << "blue over red at the bottom";
+    }
+}
+
+// Each scale has every picture of the 96-DPI set, drawn again to the scaled size (a
+// shadow: its scaled body and margin), and the form backgrounds, opaque and keyed.
+TEST(Artwork, EveryPictureIsDrawnAgainAtEachScale)
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    const HANDLE find = FindFirstFileA((ResourceFolder() + "*.png").c_str(), &found);
+    ASSERT_NE(INVALID_HANDLE_VALUE, find);
+    do
+        names.push_back(found.cFileName);
+    while (FindNextFileA(find, &found));
+    FindClose(find);
+    ASSERT_EQ(31u, names.size());
+    const struct {
+        const char* name;
+        int width, height;
+    } backgrounds[] = {{"LargeBk.png", 800, 347}, {"MediumBk.png", 680, 347},
+                       {"SmallBk.png", 415, 347}, {"WarnBk.png", 414, 192}};
+    for (const int percent : {125, 150, 200}) {
+        const ArtScale sc(percent);
+        for (const std::string& name : names) {
+            const Image one = Skin(name);
+            TBitmap scaled;
+            LoadPng(sc.Folder() + name, &scaled);
+            const int margin = name.find("_shadow") != std::string::npos ? 14 : 0;
+            EXPECT_EQ(sc(one.width - margin) + sc(margin), scaled.Width()) << name << " " << percent;
+            EXPECT_EQ(sc(one.height - margin) + sc(margin), scaled.Height()) << name << " " << percent;
+        }
+        for (const auto& background : backgrounds) {
+            TBitmap picture;
+            LoadPng(sc.Folder() + background.name, &picture);
+            ASSERT_EQ(sc(background.width), picture.Width()) << background.name << " " << percent;
+            ASSERT_EQ(sc(background.height), picture.Height()) << background.name << " " << percent;
+            int transparent = 0;
+            for (int y = 0; y < picture.Height(); ++y)
+                for (int x = 0; x < picture.Width(); ++x)
+                    transparent += picture.ScanLine(y)[4 * x + 3] != 255;
+            EXPECT_EQ(0, transparent) << background.name << " " << percent;
+            const uint8_t* corner = picture.ScanLine(picture.Height() - 1);
+            EXPECT_EQ(0xFF00FF, corner[2] << 16 | corner[1] << 8 | corner[0]) << background.name;
+        }
     }
 }
 
@@ -471,70 +528,78 @@ private:
 
 }  // namespace
 
+// At every scale the fonts, positions, glows and boxes are the 96-DPI ones scaled; the
+// fonts' own rounding must not push a text out of its box.
 TEST(TextFit, EveryLanguagesTextsFitWhereTheWindowsPlaceThem)
 {
-    const int kLabelGlow = 2, kOkGlow = 10, kGap = 4;
-    const Image ok = Skin("button01_n.png");
     std::vector<std::tuple<std::string, int, int>> fits;  // what, size, room
-    for (const auto& language : kLanguages) {
-        const std::string name = language.first;
-        const bool japanese = name == "Japanese",
-                   chinese = name == "SChinese" || name == "TChinese";
-        const Font label(japanese ? -12 : -11, true, japanese),
-            title(chinese ? -10 : -11, false, japanese);
-        const SIZE performance = label.Extent(Text(language, "PreformanceMode"));
-        const SIZE saving = label.Extent(Text(language, "SavingMode"));
-        const int phase = title.Extent(Text(language, "Phase")).cx;
-        for (const Layout& layout : kLayouts) {
-            const std::string at = name + " " + layout.name + ": ";
-            // The performance label ends before the saving radio button, or in the small
-            // window's upper row before the close button.
-            const int end = layout.performanceRadio.y == layout.savingRadio.y ? layout.savingRadio.x
-                                                                              : layout.close.x;
-            fits.emplace_back(at + "performance label", performance.cx + 2 * kLabelGlow,
-                              end - kGap - layout.performanceLabel.x);
-            fits.emplace_back(at + "saving label", saving.cx + 2 * kLabelGlow,
-                              layout.width - 16 - layout.savingLabel.x);
-            fits.emplace_back(at + "mode labels' height", std::max(performance.cy, saving.cy),
-                              kFigure.y - 2 - layout.savingLabel.y);
-            // The title, widened by 10 and right-aligned, keeps clear of the last bar.
-            const int titleLeft = layout.width - (phase + 10) - (japanese ? 20 : chinese ? 14 : 28);
-            fits.emplace_back(at + "phase title clear of the last bar", BarsRight(layout) + kGap,
-                              titleLeft);
-        }
-        // The legend at 56 and, right-aligned at the end of its box, the widest average.
-        const Font legend(japanese ? -12 : -11, false, japanese, L"MS Sans Serif"),
-            legendValue(japanese ? -12 : -11, true, japanese, L"MS Sans Serif");
-        // The program's own filling of the file's patterns, in the file's code page.
-        const ReadingTexts texts{Bytes(language, "Degrees"), Bytes(language, "PhaseTip"),
-                                 Bytes(language, "PhaseSensorOff"), Bytes(language, "PhaseNoReading")};
-        const int widest = legendValue.Extent(Decoded(language, texts.Degrees(-127))).cx;
-        fits.emplace_back(name + ": average value", widest, 208 - 146);
-        fits.emplace_back(name + ": legend before the widest average",
-                          legend.Extent(Text(language, "AVG")).cx + kGap, 208 - widest - 56);
-        // Tooltips stay one line: the hint window wraps at 300 pixels.
-        const Font tip(-11, false, false, L"Tahoma");
-        const std::wstring tipTexts[] = {
-            Decoded(language, texts.PhaseTip("16", {true, -127, true, -127})),
-            Decoded(language, texts.PhaseTip("16", {false, 0})),
-            Decoded(language, texts.PhaseTip("16", {true, 0, false, 0}))};
-        for (const std::wstring& text : tipTexts)
-            fits.emplace_back(name + ": tooltip on one line", tip.Extent(text).cx, 300);
+    for (const int percent : ArtScale::kPercents) {
+        const ArtScale sc(percent);
+        const int kLabelGlow = sc(2), kOkGlow = sc(10), kGap = sc(4);
+        TBitmap okPicture;
+        LoadPng(sc.Folder() + "button01_n.png", &okPicture);
+        const std::string scale = percent == 100 ? "" : std::to_string(percent) + " % ";
+        for (const auto& language : kLanguages) {
+            const std::string name = scale + language.first;
+            const bool japanese = name.find("Japanese") != std::string::npos,
+                       chinese = name.find("Chinese") != std::string::npos;
+            const Font label(sc(japanese ? -12 : -11), true, japanese),
+                title(sc(chinese ? -10 : -11), false, japanese);
+            const SIZE performance = label.Extent(Text(language, "PreformanceMode"));
+            const SIZE saving = label.Extent(Text(language, "SavingMode"));
+            const int phase = title.Extent(Text(language, "Phase")).cx;
+            for (const Layout& layout : kLayouts) {
+                const std::string at = name + " " + layout.name + ": ";
+                // The performance label ends before the saving radio button, or in the
+                // small window's upper row before the close button.
+                const int end = layout.performanceRadio.y == layout.savingRadio.y ? layout.savingRadio.x
+                                                                                  : layout.close.x;
+                fits.emplace_back(at + "performance label", performance.cx + 2 * kLabelGlow,
+                                  sc(end) - kGap - sc(layout.performanceLabel.x));
+                fits.emplace_back(at + "saving label", saving.cx + 2 * kLabelGlow,
+                                  sc(layout.width) - sc(16) - sc(layout.savingLabel.x));
+                fits.emplace_back(at + "mode labels' height", std::max(performance.cy, saving.cy),
+                                  sc(kFigure.y) - sc(2) - sc(layout.savingLabel.y));
+                // The title, widened by 10 and right-aligned, keeps clear of the last bar.
+                const int titleLeft =
+                    sc(layout.width) - (phase + sc(10)) - sc(japanese ? 20 : chinese ? 14 : 28);
+                fits.emplace_back(at + "phase title clear of the last bar", BarsRight(layout, sc) + kGap,
+                                  titleLeft);
+            }
+            // The legend at 56 and, right-aligned at the end of its box, the widest average.
+            const Font legend(sc(japanese ? -12 : -11), false, japanese, L"MS Sans Serif"),
+                legendValue(sc(japanese ? -12 : -11), true, japanese, L"MS Sans Serif");
+            // The program's own filling of the file's patterns, in the file's code page.
+            const ReadingTexts texts{Bytes(language, "Degrees"), Bytes(language, "PhaseTip"),
+                                     Bytes(language, "PhaseSensorOff"), Bytes(language, "PhaseNoReading")};
+            const int widest = legendValue.Extent(Decoded(language, texts.Degrees(-127))).cx;
+            fits.emplace_back(name + ": average value", widest, sc(208) - sc(146));
+            fits.emplace_back(name + ": legend before the widest average",
+                              legend.Extent(Text(language, "AVG")).cx + kGap, sc(208) - widest - sc(56));
+            // Tooltips stay one line: the hint window wraps at 300 pixels.
+            const Font tip(sc(-11), false, false, L"Tahoma");
+            const std::wstring tipTexts[] = {
+                Decoded(language, texts.PhaseTip("16", {true, -127, true, -127})),
+                Decoded(language, texts.PhaseTip("16", {false, 0})),
+                Decoded(language, texts.PhaseTip("16", {true, 0, false, 0}))};
+            for (const std::wstring& text : tipTexts)
+                fits.emplace_back(name + ": tooltip on one line", tip.Extent(text).cx, sc(300));
 
-        const Font caption(-11, false, japanese), warning(-12, true, japanese),
-            message(-12, false, japanese);
-        const SIZE okText = caption.Extent(Text(language, "Ok"));
-        fits.emplace_back(name + ": ok caption", okText.cx + kOkGlow, ok.width - kGap);
-        fits.emplace_back(name + ": ok caption height", okText.cy + kOkGlow, ok.height);
-        fits.emplace_back(name + ": dialog title", warning.Extent(Text(language, "Warning")).cx,
-                          365 - kGap - 155);
-        const std::wstring text = Text(language, "PellonDisabled");
-        RECT wrapped = {0, 0, 230, 0};
-        DrawTextW(message.Dc(), text.c_str(), int(text.size()), &wrapped,
-                  DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
-        fits.emplace_back(name + ": message width", wrapped.right, 230);
-        fits.emplace_back(name + ": message height above the ok button", wrapped.bottom,
-                          140 - kGap - 52);
+            const Font caption(sc(-11), false, japanese), warning(sc(-12), true, japanese),
+                message(sc(-12), false, japanese);
+            const SIZE okText = caption.Extent(Text(language, "Ok"));
+            fits.emplace_back(name + ": ok caption", okText.cx + kOkGlow, okPicture.Width() - kGap);
+            fits.emplace_back(name + ": ok caption height", okText.cy + kOkGlow, okPicture.Height());
+            fits.emplace_back(name + ": dialog title", warning.Extent(Text(language, "Warning")).cx,
+                              sc(365) - kGap - sc(155));
+            const std::wstring text = Text(language, "PellonDisabled");
+            RECT wrapped = {0, 0, sc(230), 0};
+            DrawTextW(message.Dc(), text.c_str(), int(text.size()), &wrapped,
+                      DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+            fits.emplace_back(name + ": message width", wrapped.right, sc(230));
+            fits.emplace_back(name + ": message height above the ok button", wrapped.bottom,
+                              sc(140) - kGap - sc(52));
+        }
     }
     for (const auto& fit : fits) {
         EXPECT_GT(std::get<1>(fit), 0) << std::get<0>(fit);

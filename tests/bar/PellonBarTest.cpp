@@ -124,6 +124,26 @@ TEST(PellonBarScale, LitHeightToThePixel)
             << c.value << (c.enabled ? "" : " disabled") << " on " << c.height;
 }
 
+// On a picture drawn at a scale the lit height is the 96-DPI one in that scale's pixels,
+// never taller than the picture.
+TEST(PellonBarScale, LitHeightAtAScaleIsTheDesignHeightScaled)
+{
+    struct Case {
+        int percent;
+        int value;
+        bool enabled;
+        int lit;
+    } cases[] = {{200, 10, true, 264}, {200, -10, true, 118}, {200, 1000, true, 368},
+                 {200, -60, true, 0},   {150, 0, true, 146},   {150, 40, false, 146},
+                 {125, 1, true, 138},   {125, 50, true, 230},  {125, -13, true, 69},
+                 {100, 13, true, 136}};
+    for (const Case& c : cases) {
+        const ArtScale scale(c.percent);
+        EXPECT_EQ(c.lit, PellonBar::LitHeight(c.value, c.enabled, scale(184), scale))
+            << c.value << " at " << c.percent;
+    }
+}
+
 TEST_F(PellonBarTest, ComposedPictureMatchesBarCapAndVeilPixelByPixel)
 {
     struct Case {
