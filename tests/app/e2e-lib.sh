@@ -107,11 +107,11 @@ valueshows() {
 hover() { xdotool mousemove "$1" "$2" sleep 0.2 mousemove $(($1 + 1)) $(($2 + 1)); }
 pngsize() { identify -format "%w %h" "$app/resource/$1"; }
 writes() { board show | awk -v id="$1" '$1 == "item" && $2 == id { for (i = 3; i < NF; i++) if ($i == "writes") print $(i + 1) }'; }
-# lit X TOP: on the last shot, the lit height of the bar whose column is X and top TOP;
-# its white cap marks the top of the lit part.
+# lit X TOP [HEIGHT]: on the last shot, the lit height of the bar whose column is X, top
+# TOP and picture HEIGHT (184) high; its white cap marks the top of the lit part.
 lit() {
-  convert "$log/shot.png" -crop "1x184+$1+$2" +repage -depth 8 txt:- |
-    awk 'NR > 1 && / #FFFFFF/ { split($1, a, "[,:]"); print 184 - a[2]; found = 1; exit }
+  convert "$log/shot.png" -crop "1x${3:-184}+$1+$2" +repage -depth 8 txt:- |
+    awk -v h="${3:-184}" 'NR > 1 && / #FFFFFF/ { split($1, a, "[,:]"); print h - a[2]; found = 1; exit }
          END { if (!found) print "none" }'
 }
 # msgbox TITLE: waits up to 10 s for a message box captioned TITLE; its text in $text.
