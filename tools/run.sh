@@ -4,8 +4,10 @@
 # pellon.exe (build-x64/bin; PELLON_ARCH=x86 starts the shipped x86 one from build/bin on
 # a host that runs 32-bit code), or the exe named by PELLON_PROGRAM, a name in that bin
 # folder or a path. The board starts with PELLON_BOARD_PROFILE (default 8x4) and live
-# temperatures. With $DISPLAY set the program runs there until closed; without one it
-# runs under Xvfb, saves a screenshot of the screen to screenshot.png in the build and ends.
+# temperatures. PELLON_DPI (default 96) sets the display's pixels per inch, as the display
+# settings' scale does: 120, 144 or 192 for 125, 150 or 200 %. With $DISPLAY set the
+# program runs there until closed; without one it runs under Xvfb, saves a screenshot of
+# the screen to screenshot.png in the build and ends.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/tools/arch.sh"
@@ -23,6 +25,10 @@ profile=${PELLON_BOARD_PROFILE:-8x4}
 # Live temperatures drift, so the bars move; a profile may already ask for them.
 [[ ,$profile, == *,live,* ]] || profile=$profile,live
 export PELLON_BOARD_PROFILE=$profile
+dpi=${PELLON_DPI:-96}
+[[ $dpi =~ ^[0-9]+$ ]] && [ "$dpi" -ge 48 ] && [ "$dpi" -le 480 ] ||
+  { echo "PELLON_DPI: a number of pixels per inch from 48 to 480, not '$dpi'" >&2; exit 2; }
+logpixels() { wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1; }
 
 if [ "${1:-}" != "--screenshot" ]; then
   arch_says starts
@@ -32,12 +38,13 @@ if [ "${1:-}" != "--screenshot" ]; then
   [ -f "$program" ] || { echo "no such program: $program" >&2; exit 1; }
   bash "$session" create "$WINEPREFIX" win64
   if [ -z "${DISPLAY:-}" ]; then
-    exec xvfb-run -a -s "-screen 0 800x500x24 -nolisten tcp" "$0" --screenshot
+    exec xvfb-run -a -s "-screen 0 $((800 * dpi / 96))x$((500 * dpi / 96))x24 -nolisten tcp" "$0" --screenshot
   fi
   # The prefix's server must start on the display the program will use.
   bash "$session" start "$WINEPREFIX" "$keepalive" win64 "$driver" "$profile" || exit 1
   trap 'bash "$session" stop "$WINEPREFIX"' EXIT
   trap 'exit 130' INT TERM
+  logpixels
   wine "$program" &
   wait $!  # interruptible, so that Ctrl+C or a TERM still stops the prefix
   exit 0
@@ -46,6 +53,7 @@ fi
 # Inside Xvfb: boot the prefix on this display, start the program, wait for its window.
 bash "$session" start "$WINEPREFIX" "$keepalive" win64 "$driver" "$profile" || exit 1
 trap 'bash "$session" stop "$WINEPREFIX"' EXIT
+logpixels
 wine "$program" >/dev/null 2>&1 &
 pid=$!
 if ! timeout 60 xdotool search --sync --onlyvisible --name "^Pellon$" >/dev/null; then

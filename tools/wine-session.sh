@@ -109,6 +109,8 @@ case $cmd in
     create "$arch" || exit 1
     wineserver -p >>"$log" 2>&1
     "$(wine_for "$arch")" wineboot >>"$log" 2>&1
+    # A session starts at 96 pixels per inch (100 %), whatever a run cut short left.
+    "$(wine_for "$arch")" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f >>"$log" 2>&1
     if [ $# -ge 6 ]; then
       start_driver "$arch" "$5" "$6" || exit 1
     fi
