@@ -1,10 +1,12 @@
 // The main window's controller on the real main form, with its board, settings, BIOS
 // and texts replaced by a recorder: the mode choice by mouse and keyboard, resume, the
 // tray and menu, and which bars a poll renders.
+#include "app/Dialog.h"
 #include "app/Director.h"
 #include "app/DirectorLayout.h"
 #include "app/MainForm.h"
 #include "app/ReadingTexts.h"
+#include "app/Shadow.h"
 #include "framework/Application.h"
 #include "src/gui/widget/GsButton.h"
 #include "src/gui/widget/GsButtonState.h"
@@ -367,7 +369,9 @@ TEST(DirectorScale, AChangeOfMonitorScaleRemakesTheWindowInPlace)
     const MainWindowParts parts{&form,           form.Background, form.AverageTemp,
                                 form.PhaseTitle, form.PopupMenu,  form.MenuItem0,
                                 form.MenuItem1,  form.PollingTimer};
-    Director director(parts, nullptr, std::unique_ptr<ControllerServices>(recorder));
+    TShadowForm shadow(nullptr, &form, "tbg_01_shadow.png");
+    shadow.SetUpPicture();
+    Director director(parts, &shadow, std::unique_ptr<ControllerServices>(recorder));
     director.Build();
     recorder->writes.clear();
     const int controls = form.ControlCount();
@@ -384,6 +388,8 @@ TEST(DirectorScale, AChangeOfMonitorScaleRemakesTheWindowInPlace)
                      reinterpret_cast<LPARAM>(&suggested));
         const int s = step.scale;
         EXPECT_EQ(TRect(100, 50, 100 + 680 * s, 50 + 347 * s), form.BoundsRect()) << step.dpi;
+        // The shadow takes the picture of the scale, on the owner's corner.
+        EXPECT_EQ(TRect(100, 50, 100 + 694 * s, 50 + 361 * s), shadow.BoundsRect()) << step.dpi;
         EXPECT_EQ(controls, form.ControlCount()) << step.dpi;
         EXPECT_EQ(Writes(), recorder->writes) << step.dpi;
         gs::GsImage* bar = FindAt<gs::GsImage>(&form, TPoint(firstBar * s, kBarTop * s));
@@ -400,6 +406,30 @@ TEST(DirectorScale, AChangeOfMonitorScaleRemakesTheWindowInPlace)
     // The form bound the application's hooks to itself; they go with it.
     Application->OnMessage = nullptr;
     Application->OnException = nullptr;
+}
+
+// A change of scale while the warning shows: the dialog is made again in the new scale's
+// pixels where the system puts it, and still ends as its button says.
+TEST(DialogScale, AChangeOfMonitorScaleRemakesTheShownDialog)
+{
+    TWarnForm dialog(nullptr);
+    static TWarnForm* shown;
+    static TRect bounds;
+    static int okWidth;
+    shown = &dialog;
+    SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR id, DWORD) {
+        KillTimer(nullptr, id);
+        RECT suggested{10, 20, 10 + 828, 20 + 384};
+        SendMessageA(shown->Handle(), WM_DPICHANGED, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&suggested));
+        bounds = shown->BoundsRect();
+        okWidth = shown->OkButton->Width();
+        shown->SetModalResult(shown->OkButton->ModalResult());
+    });
+    dialog.ShowWarning("Title", "Message");
+    EXPECT_EQ(TRect(10, 20, 10 + 828, 20 + 384), bounds);
+    EXPECT_EQ(228, okWidth);
+    EXPECT_EQ(mrOk, dialog.ModalResult());
+    EXPECT_EQ(-24, dialog.MessageLabel->Font()->Height());
 }
 
 TEST(ReadingTexts, PatternsFromFilesFillOnlyTheirPlaces)
