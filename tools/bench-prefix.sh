@@ -4,6 +4,7 @@
 # prefix (wineprefix-bench in the build) so it never disturbs a test run; when WINEPREFIX
 # names a running prefix (ctest's fixture), it uses that one instead. The build is the
 # x64 one (see tools/arch.sh), or the one PELLON_BUILD_DIR names (ctest's own).
+# PELLON_DPI (default 96) sets its own prefix's pixels per inch: 192 measures at 200 %.
 #   tools/bench-prefix.sh TARGET [ARGS...]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -33,4 +34,6 @@ session=$root/tools/wine-session.sh
 bash "$session" start "$prefix" "$build/bin/wine_keepalive.exe" win64 \
      "$build/drivers/x64/nrvacpi.sys" 8x4
 trap 'bash "$session" stop "$prefix"' EXIT
+WINEPREFIX=$prefix wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD \
+  /d "${PELLON_DPI:-96}" /f >/dev/null 2>&1
 WINEPREFIX=$prefix wine "$build/bin/$target.exe" "$@"
