@@ -33,7 +33,7 @@ const LayoutGeometry kMedium{680,
                              {680 - 254, 47},
                              "tbg_01_shadow.png",
                              "MEDIUMBK",
-                            "MediumBk.png"};
+                             "MediumBk.png"};
 // W - 523 would put the performance choice left of the window, and right of the saving
 // choice the longer languages have no room: it goes in the row above, in the saving
 // choice's column, so both fit in every language.
