@@ -18,7 +18,6 @@
 #include "src/gui/widget/GsRadioButton.h"
 #include "src/gui/widget/NrTrayIcon.h"
 #include "src/gui/widget/TShapedForm.h"
-#include "src/gui/graphics/image.h"
 
 #include <algorithm>
 
