@@ -34,8 +34,7 @@ void DirectorImp::Build()
     TForm* form = m_parts.form;
     RememberDesign();
 
-    const MainWindowBuilder formSite{{form, form, ArtScale()}, nullptr, {}};
-    TsTrayIcon* trayIcon = MakeTrayIcon(formSite);
+    TsTrayIcon* trayIcon = MakeTrayIcon(form);
     trayIcon->SetPopupMenu(m_parts.popupMenu);
     trayIcon->OnClick = Bind(this, &DirectorImp::TrayClick);
     trayIcon->SetPopupTrigger(kRightButtonUp);

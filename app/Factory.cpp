@@ -188,9 +188,9 @@ gs::GsImage* MakeImage(const MainWindowBuilder& builder, const std::string& file
     return image;
 }
 
-TsTrayIcon* MakeTrayIcon(const MainWindowBuilder& builder)
+TsTrayIcon* MakeTrayIcon(TForm* form)
 {
-    auto* icon = new TsTrayIcon(builder.form, kTrayIconId, kTrayCallbackMessage);
+    auto* icon = new TsTrayIcon(form, kTrayIconId, kTrayCallbackMessage);
     icon->SetHint("Pellon");
     icon->SetVisible(true);
     icon->SetBalloonIconType(kBalloonInformation);

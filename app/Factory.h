@@ -71,7 +71,7 @@ void SetModeLabelColors(gs::GsLabel* label, bool active);
 TLabel* MakeLegendValue(const MainWindowBuilder& builder, const TLabel* legend);
 gs::GsImage* MakeImage(const MainWindowBuilder& builder, const std::string& file, int left, int top);
 // The notification-area entry (id 1, callback 1114, tip "Pellon").
-TsTrayIcon* MakeTrayIcon(const MainWindowBuilder& builder);
+TsTrayIcon* MakeTrayIcon(TForm* form);
 gs::GsButton* MakeCloseButton(const MainWindowBuilder& builder, int left);
 gs::GsRadioButton* MakeModeRadioButton(const MainWindowBuilder& builder, int left, int top);
 // Blends the layout's line pictures into the background bitmap.
