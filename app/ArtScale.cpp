@@ -1,6 +1,7 @@
 #include "app/ArtScale.h"
 
 #include "app/PngReader.h"
+#include "framework/Graphics.h"
 
 ArtScale ArtScale::ForDpi(int dpi)
 {
@@ -31,4 +32,9 @@ std::string ArtScale::Folder() const
     if (m_percent == 100)
         return ResourceFolder();
     return ResourceFolder() + std::to_string(m_percent) + "\\";
+}
+
+void ScaleFont(TFont* font, const ArtScale& scale)
+{
+    font->SetHeight(scale(font->Height()));
 }

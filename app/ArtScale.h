@@ -6,6 +6,8 @@
 
 #include <string>
 
+class TFont;
+
 class ArtScale {
 public:
     // The scales there is artwork for, in percent.
@@ -34,3 +36,6 @@ public:
 private:
     int m_percent;
 };
+
+// The font's height, a 96-DPI figure, in the scale's pixels.
+void ScaleFont(TFont* font, const ArtScale& scale);

@@ -46,11 +46,6 @@ void LoadSharedPicture(const MainWindowBuilder& builder, const char* name, TBitm
     bitmap->Assign(picture.get());
 }
 
-void ScaleFont(TFont* font, const ArtScale& scale)
-{
-    font->SetHeight(scale(font->Height()));
-}
-
 gs::GsRadioButton* MakeRadioButtonWith(const PictureLoader& load, const ElementSite& site, int left,
                                        int top, const RadioPictures& pictures, const char* caption,
                                        const char* hint, int group, TBitmap* inputBkgnd)

@@ -116,7 +116,7 @@ PellonBar::PellonBar(TForm* form, int phase, int phasesPerSensor, ArtScale scale
     m_label->SetAutoSize(false);
     m_label->SetParent(form);
     m_label->Font()->SetName("Arial");
-    m_label->Font()->SetHeight(scale(m_label->Font()->Height()));
+    ScaleFont(m_label->Font(), scale);
     m_label->Font()->SetColor(0xCDCDCF);
     m_label->SetTop(scale(194));
     m_label->SetLeft(scale(4));
