@@ -11,19 +11,15 @@
 
 namespace {
 
-constexpr int kLabelFontHeight = -12;
-const TPoint kTitlePosition{155, 20};
-const TRect kMessageBounds{155, 52, 385, 252};
-
-TLabel* MakeDialogLabel(TWarnForm* form, TPoint position, TFontStyles style, TColor color)
+TLabel* MakeDialogLabel(TWarnForm* form, int left, int top, TFontStyles style, TColor color)
 {
     auto* label = new TLabel(form);
     label->SetParent(form);
-    label->SetLeft(position.X);
-    label->SetTop(position.Y);
+    label->SetLeft(left);
+    label->SetTop(top);
     label->Font()->SetName("Arial");
     label->Font()->SetStyle(style);
-    label->Font()->SetHeight(kLabelFontHeight);
+    label->Font()->SetHeight(-12);
     label->Font()->SetColor(color);
     label->SetTransparent(true);
     return label;
@@ -52,11 +48,11 @@ TWarnForm::TWarnForm(TComponent* owner) : TForm(owner)
         Background->SetAutoSize(true);
     }
 
-    TitleLabel = MakeDialogLabel(this, kTitlePosition, fsBold, RGBColor(241, 43, 40));
-    MessageLabel = MakeDialogLabel(this, TPoint(kMessageBounds.Left, kMessageBounds.Top), 0, RGBColor(205, 205, 205));
+    TitleLabel = MakeDialogLabel(this, 155, 20, fsBold, RGBColor(241, 43, 40));
+    MessageLabel = MakeDialogLabel(this, 155, 52, 0, RGBColor(205, 205, 205));
     MessageLabel->SetAutoSize(false);
-    MessageLabel->SetWidth(kMessageBounds.Width());
-    MessageLabel->SetHeight(kMessageBounds.Height());
+    MessageLabel->SetWidth(230);
+    MessageLabel->SetHeight(200);
     MessageLabel->SetWordWrap(true);
     OnDpiChanged = Bind(this, &TWarnForm::FormDpiChanged);
 
@@ -73,12 +69,9 @@ void TWarnForm::BuildPictures(ArtScale scale)
     delete m_content;  // what an earlier scale made
     m_content = new TComponent(this);
     m_scale = scale;
-    for (TLabel* label : {TitleLabel, MessageLabel})
-        label->Font()->SetHeight(scale(kLabelFontHeight));
-    TitleLabel->SetBounds(scale(kTitlePosition.X), scale(kTitlePosition.Y), TitleLabel->Width(),
-                          TitleLabel->Height());
-    const TRect message = scale(kMessageBounds);
-    MessageLabel->SetBounds(message.Left, message.Top, message.Width(), message.Height());
+    if (!m_design.Remembered())
+        m_design.Remember(this, Background);
+    m_design.Apply(scale);
 
     LoadBackground(Background->Picture()->Bitmap(), "WARNBK", "WarnBk.png", scale);
     if (m_maker.IsAttached())

@@ -2,6 +2,7 @@
 // The warning dialog: a skinned, modal message window with a warning picture, a title,
 // a word-wrapped message, an "Ok" button and a close button, each ending it with 1.
 #include "app/ArtScale.h"
+#include "app/DesignedControls.h"
 #include "framework/ExtCtrls.h"
 #include "framework/Forms.h"
 #include "framework/StdCtrls.h"
@@ -46,6 +47,7 @@ private:
 
     gs::TLayeredFormMaker m_maker;
     ArtScale m_scale;
+    DesignedControls m_design;  // the title and the message
     TComponent* m_content = nullptr;  // owns the pictures and buttons; owned by the form
     TDropShadowForm* m_shadow = nullptr;
 };

@@ -32,7 +32,7 @@ DirectorImp::~DirectorImp() = default;
 void DirectorImp::Build()
 {
     TForm* form = m_parts.form;
-    RememberDesign();
+    m_design.Remember(form, m_parts.background);
 
     TsTrayIcon* trayIcon = MakeTrayIcon(form);
     trayIcon->SetPopupMenu(m_parts.popupMenu);
@@ -59,17 +59,6 @@ void DirectorImp::Build()
     UpdateBars();
 }
 
-void DirectorImp::RememberDesign()
-{
-    TForm* form = m_parts.form;
-    for (int i = 0; i < form->ControlCount(); ++i) {
-        TControl* control = form->Controls(i);
-        if (control == m_parts.background)
-            continue;  // its picture gives its size
-        m_design.push_back({control, control->BoundsRect(), control->Font()->Height(), control->AutoSize()});
-    }
-}
-
 void DirectorImp::BuildContent(ArtScale scale)
 {
     TForm* form = m_parts.form;
@@ -82,14 +71,7 @@ void DirectorImp::BuildContent(ArtScale scale)
     delete m_content;
     m_content = new TComponent(form);
     m_scale = scale;
-    for (const DesignedControl& design : m_design) {
-        TControl* control = design.control;
-        control->SetAutoSize(false);
-        control->Font()->SetHeight(scale(design.fontHeight));
-        const TRect bounds = scale(design.bounds);
-        control->SetBounds(bounds.Left, bounds.Top, bounds.Width(), bounds.Height());
-        control->SetAutoSize(design.autoSize);
-    }
+    m_design.Apply(scale);
 
     TBitmap* background = m_parts.background->Picture()->Bitmap();
     LoadBackground(background, layout.background, layout.backgroundFile, scale);

@@ -2,6 +2,7 @@
 // What the controller does, behind the Director facade.
 #include "app/ArtScale.h"
 #include "app/ControllerServices.h"
+#include "app/DesignedControls.h"
 #include "app/DirectorLayout.h"
 #include "app/MainWindowParts.h"
 #include "app/ReadingTexts.h"
@@ -39,14 +40,6 @@ public:
     void ApplyMode(std::uint32_t mode);
 
 private:
-    // A design-time control of the form as the description placed it, at 96 DPI.
-    struct DesignedControl {
-        TControl* control;  // borrowed: the form's
-        TRect bounds;
-        int fontHeight;
-        bool autoSize;
-    };
-    void RememberDesign();
     // Everything that depends on the scale: the background and the form's size, the
     // design-time labels, the pictures, the mode choice, the bars. Called again for
     // another scale, it first frees what it made before.
@@ -74,7 +67,7 @@ private:
     std::unique_ptr<gs::TLayeredFormMaker> m_formMaker;
 
     ArtScale m_scale;
-    std::vector<DesignedControl> m_design;
+    DesignedControls m_design;  // the description's labels
     // Owns what BuildContent makes (owned by the form in turn, which frees it with itself).
     TComponent* m_content = nullptr;
     std::uint32_t m_mode = kSavingMode;  // as last applied
