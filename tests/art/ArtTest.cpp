@@ -146,16 +146,9 @@ const Layout kLayouts[] = {
 const Point kFigure = {53, 68};
 const int kBarTop = 75, kBarHeight = 184;
 
-int BarsRight(const Layout& layout)
-{
-    int right = 0;
-    for (const char* bar : layout.bars)
-        right = std::max(right, layout.lastBar + Skin(bar).width);
-    return right;
-}
-
-// The same with the pictures of a scale, the last bar where that scale puts it.
-int BarsRight(const Layout& layout, const ArtScale& scale)
+// The right edge of the widest bar in the last slot, with the pictures of a scale and
+// that bar where the scale puts it.
+int BarsRight(const Layout& layout, const ArtScale& scale = ArtScale())
 {
     int right = 0;
     for (const char* bar : layout.bars) {
