@@ -114,6 +114,17 @@ lit() {
     awk -v h="${3:-184}" 'NR > 1 && / #FFFFFF/ { split($1, a, "[,:]"); print h - a[2]; found = 1; exit }
          END { if (!found) print "none" }'
 }
+# dialog [W H]: waits for the warning dialog, which must be W x H (414 x 192) and centred;
+# sets dleft and dtop.
+dialog() {
+  local i got
+  for ((i = 0; i < 50; i++)); do
+    got=$(probe find TWarnForm WarnForm) && [ "${got%% *}" = 1 ] && break
+    sleep 0.2
+  done
+  read -r _ _ dleft dtop _ <<<"$got"
+  [ "$got" = "$(centred "${1:-414}" "${2:-192}")" ] || fail "dialog: '$got'"
+}
 # msgbox TITLE: waits up to 10 s for a message box captioned TITLE; its text in $text.
 msgbox() {
   local i

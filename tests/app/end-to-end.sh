@@ -282,15 +282,6 @@ done
 # --- Feature off: the warning dialog, centred, with its shadow; a second start brings
 # it to the front; "Ok", its close button and a close from the taskbar each end it.
 board profile 8x4,off >/dev/null
-dialog() { # waits for the dialog; sets dleft and dtop
-  local i got
-  for ((i = 0; i < 50; i++)); do
-    got=$(probe find TWarnForm WarnForm) && [ "${got%% *}" = 1 ] && break
-    sleep 0.2
-  done
-  read -r _ _ dleft dtop _ <<<"$got"
-  [ "$got" = "$(centred 414 192)" ] || fail "dialog: '$got'"
-}
 start warning
 dialog
 [ "$(probe count TMainForm Pellon)" = 1 ] || fail "no hidden main form"

@@ -31,14 +31,13 @@ for setting in "144 150" "192 200"; do
   width=$(sc 415) height=$(sc 347)
   window "$(centred "$width" "$height")" || { stop; continue; }
   read -r _ _ left top _ <<<"$(centred "$width" "$height")"
-  [ "$(probe owned TMainForm Pellon)" = "TShadowForm 1 0 $left $top $(identify -format '%w %h' "$art/tbg_02_shadow.png")" ] ||
+  [ "$(probe owned TMainForm Pellon)" = "TShadowForm 1 0 $left $top $(pngsize "$pct/tbg_02_shadow.png")" ] ||
     fail "$pct %: shadow $(probe owned TMainForm Pellon)"
   sleep 3.5
   shot
   # Bars 1 and 5 (+10 and -10 from the average) lit to the 96-DPI heights, scaled.
   barTop=$((top + $(sc 75)))
-  barHeight=$(identify -format '%h' "$art/color_bar01.png")
-  barWidth=$(identify -format '%w' "$art/color_bar01.png")
+  read -r barWidth barHeight <<<"$(pngsize "$pct/color_bar01.png")"
   for bar in "1 66 132" "5 199 59"; do
     read -r n x lit <<<"$bar"
     got=$(lit $((left + $(sc "$x") + $(sc 9))) "$barTop" "$barHeight")
@@ -71,13 +70,8 @@ for setting in "144 150" "192 200"; do
   # The dialog and its shadow, in the scale's pixels and centred.
   board profile 8x4,off >/dev/null
   start "warning$pct"
-  for ((i = 0; i < 50; i++)); do
-    got=$(probe find TWarnForm WarnForm) && [ "${got%% *}" = 1 ] && break
-    sleep 0.2
-  done
-  [ "$got" = "$(centred "$(sc 414)" "$(sc 192)")" ] || fail "$pct %: dialog $got"
-  read -r _ _ dleft dtop _ <<<"$got"
-  [ "$(probe owned TWarnForm WarnForm)" = "TWarnShadow 1 0 $dleft $dtop $(identify -format '%w %h' "$art/pop_01_shadow.png")" ] ||
+  dialog "$(sc 414)" "$(sc 192)"
+  [ "$(probe owned TWarnForm WarnForm)" = "TWarnShadow 1 0 $dleft $dtop $(pngsize "$pct/pop_01_shadow.png")" ] ||
     fail "$pct %: dialog shadow $(probe owned TWarnForm WarnForm)"
   click $((dleft + $(sc 207))) $((dtop + $(sc 154)))  # its "Ok" button
   ended 10 || { fail "$pct %: a click on Ok did not end the dialog"; kill "$pid"; wait "$pid"; }
